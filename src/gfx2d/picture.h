@@ -1,0 +1,30 @@
+// An 8-bit picture in one packed array of palette indices, loaded once.
+#pragma once
+
+#include "platform/screen.h"
+
+#include <cstdint>
+
+struct Picture {
+    Screen* screen;       // conversion format and blit destination
+    uint32_t pixelCount;  // width * height
+    uint8_t* pixels;      // pixelCount + 1 bytes, row after row, no padding
+    uint16_t width;
+    uint16_t height;
+    uint16_t left, top;      // where drawPicture puts the top-left corner
+    uint16_t right, bottom;  // exclusive bottom-right corner of that rectangle
+    uint8_t limit;           // saturation of the additive blits
+};
+
+// Loads `path` through the image library. expectedSize 0 accepts any file
+// size; otherwise the file must be exactly that long. Grayscale keeps the
+// file's own 8-bit indices, converted maps it to the screen's palette in force.
+// Any failure ends the program with status 1.
+void loadPicture(Picture& picture, const char* path, Screen& screen, int32_t expectedSize,
+                 bool grayscale);
+
+// Refuses (one-line message, status 1) a picture whose width is not `width`
+// or whose height lies outside minHeight..maxHeight: the scenes address
+// pictures with fixed strides and would read past a smaller one.
+void requirePictureShape(const Picture& picture, const char* path, int width, int minHeight,
+                         int maxHeight);

@@ -1,0 +1,58 @@
+// A textured triangle object read from a .ob file, its placement and its
+// last projection. Model coordinates, offsets and depths are 8.8; texture
+// coordinates 16.16; screen positions 24.8.
+#pragma once
+
+#include "gfx2d/picture.h"
+#include "platform/screen.h"
+
+#include <cstdint>
+
+struct Mesh {
+    Picture* texture;           // 256 wide, at least 256 rows
+    Screen* screen;
+    uint8_t visible;            // 0: transform and draws do nothing
+    uint8_t shaded;             // 1: faces darken by shadeOffset
+    uint8_t edgeSlopeLimit;     // 1: drawMesh limits the long edge's x slope
+    int32_t angleX;             // table index, 4096 to a turn
+    int32_t angleZ;
+    int32_t transparentColour;  // texel not drawn; -1 matches none
+    int32_t offsetX;            // 8.8, added before rotation
+    int32_t offsetZ;
+    int32_t offsetY;
+    int32_t centreX;            // 24.8 screen position of the projection centre
+    int32_t centreY;
+    int32_t cameraDepth;        // 8.8 depth of the eye
+    int32_t* vertices;          // x, y, z per vertex, 8.8
+    int32_t* faces;             // three vertex indices per face
+    int32_t* texCoords;         // u, v per texture vertex, 16.16
+    int32_t* texFaces;          // three texCoords indices per face
+    int32_t* faceArea;          // doubled signed screen area per face
+    int32_t vertexCount;
+    int32_t faceCount;
+    int32_t texCoordCount;
+    int32_t clipRight;          // drawMeshFlat column bounds (pixels)
+    int32_t clipLeft;
+    int32_t clipBottom;         // row bounds (pixels, inclusive test)
+    int32_t clipTop;
+    int32_t clipRightFixed;     // drawMesh bounds, 24.8
+    int32_t clipLeftFixed;
+    int32_t clipBottomFixed;
+    int32_t clipTopFixed;
+    int32_t* screenX;           // 24.8 per vertex
+    int32_t* screenY;           // 24.8 per vertex
+    int32_t* vertexDepth;       // 8.8 per vertex
+    int16_t lastFace;           // face being drawn
+    int32_t shadeOffset;        // darkening of the face being drawn
+};
+
+// Reads the .ob file into arrays sized for the given counts, sets every
+// placement field to its default and projects the mesh once. A missing file
+// ends the program with "unable to open %s\n"; damaged data (more entries
+// than the counts, fewer entries than the counts, an index out of range)
+// ends it with a one-line message naming the file.
+void loadMesh(Mesh& mesh, const char* path, Picture& texture, Screen& screen,
+              int32_t vertexCount, int32_t faceCount, int32_t texCoordCount);
+
+// Offsets, rotates about x then z, and projects every vertex towards the eye.
+void transformMesh(Mesh& mesh);

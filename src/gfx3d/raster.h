@@ -1,0 +1,14 @@
+// The two triangle rasterisers and the depth buffer they share.
+#pragma once
+
+#include "gfx3d/mesh.h"
+#include "platform/screen.h"
+
+#include <cstdint>
+
+// Every depth entry becomes v * 256.
+void clearDepth(Screen& screen, int32_t v);
+// Texture-mapped, depth-tested triangles, faces in file order.
+void drawMesh(Mesh& mesh);
+// One-colour triangles, no depth buffer, optionally darkened per face.
+void drawMeshFlat(Mesh& mesh, int32_t colour);

@@ -1,0 +1,50 @@
+// Every picture and mesh of the show, loaded once before the music starts.
+#pragma once
+
+#include "gfx2d/picture.h"
+#include "gfx3d/mesh.h"
+
+#include <cstdint>
+
+constexpr int LeafCount = 24;
+
+extern Picture flarePicture;       // 32 x 32 additive glow
+extern Picture cloud1Picture;      // 256 x 256, values 0..31 after darkenClouds
+extern Picture cloud2Picture;
+extern Picture cloud3Picture;
+extern Picture creditsPicture;     // 320 x 512: four 320 x 128 panels
+extern Picture rotoPicture;        // 256 x 256 tile
+extern Picture birdPicture;        // 192 x 32: six 32 x 32 frames
+extern Picture lightningPicture;   // 256 x 192 bit planes
+extern Picture landscapePicture;   // 320 x 240, sky is index 255
+extern Picture heightMapPicture;   // 320 x 240 sand heights
+extern Picture sandLogoPicture;    // 320 x 240, indices 0..127
+extern Picture sandPicture;        // 320 x 240, indices 128..255
+extern Picture knotTexture;
+extern Picture leafTexture;
+extern Picture maskPicture;        // 320 x 240
+extern Picture junglePicture;      // 684 x 248
+extern Picture portraitPicture;    // 320 x 240
+extern Picture starTexture;
+extern Picture forestPicture;      // 320 x 240 web backdrop
+extern Picture spiderTexture;
+extern Picture calendarTexture;
+extern Picture stoneBlockPicture;  // 256 x 256, indices 0..127
+extern Picture backgroundPicture;  // 320 x 240 attractor backdrop
+
+extern Mesh knotMesh;
+extern Mesh leafMeshes[LeafCount];
+extern int32_t leafSpinX[LeafCount];  // angle steps per update step, 40..59
+extern int32_t leafSpinZ[LeafCount];
+extern Mesh starMesh;
+extern Mesh spiderMesh;
+extern Mesh calendarMesh;
+extern Mesh pyramidMesh;
+
+// Loads every data file in its fixed order, with the palettes that converted
+// pictures map to loaded in between. The leaves draw the first 96 rand()
+// values of the program.
+void loadAssets();
+void installStartPalette();
+// Cloud values become 0..31, so three layers and a base fit in a byte.
+void darkenClouds();

@@ -1,0 +1,13 @@
+// The show's only source of time. The show runs on SDL's millisecond clock;
+// the recorder switches to a virtual clock that moves only when the show
+// sleeps, so every run gives the same frames.
+#pragma once
+
+#include <cstdint>
+
+uint32_t clockTicks();               // milliseconds since the clock started
+void clockDelay(uint32_t milliseconds);
+
+void useVirtualClock(uint32_t startMilliseconds);
+bool virtualClockInUse();
+void advanceVirtualClock(uint32_t milliseconds);

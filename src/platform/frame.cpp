@@ -1,0 +1,91 @@
+#include "platform/frame.h"
+
+#include "platform/clock.h"
+#include "platform/palette.h"
+#include "platform/schedule.h"
+#include "platform/screen.h"
+#include "scenes/registry.h"
+
+#include <cstring>
+
+uint32_t DemoTime = 0;
+uint32_t ShowStartTicks = 0;
+uint32_t NextTickTime = 0;
+int32_t TickPeriod = 40;
+uint8_t Paused = 0;
+int32_t TickCount = 0;
+uint32_t LastSecond = 0;
+uint8_t SecondChanged = 0;
+uint32_t SceneMask = 1;
+uint8_t FirstRender = 1;
+
+uint8_t WorkBufferA[76800];
+uint8_t WorkBufferB[76800];
+
+void toggleTickPeriod()
+{
+    TickPeriod = TickPeriod == 40 ? 10 : 40;
+}
+
+static void runUpdateBlocks()
+{
+    for (uint32_t bit : UpdateOrder)
+        if (SceneMask & bit)
+            if (const SceneBlocks* scene = sceneForBit(bit); scene && scene->update)
+                scene->update();
+}
+
+static void runDrawBlocks()
+{
+    for (uint32_t bit : DrawOrder)
+        if (SceneMask & bit)
+            if (const SceneBlocks* scene = sceneForBit(bit); scene && scene->draw)
+                scene->draw();
+}
+
+// One update step. NextTickTime moves on before the blocks run, so a period
+// that a block sets takes effect from the next step.
+static void runUpdateStep()
+{
+    const uint32_t second = DemoTime / 100;
+    NextTickTime += TickPeriod;
+    if (LastSecond != second)
+        SecondChanged = 1;
+    TickCount += 1;
+    SceneMask = applyTimeline(DemoTime, SceneMask);
+    LastSecond = second;
+    runUpdateBlocks();
+}
+
+static void render()
+{
+    switchPalette();
+    if (SceneMask == 1)
+        std::memset(MainScreen.pixels, 0, ScreenPixels);
+    runDrawBlocks();
+    presentScreen(MainScreen);
+}
+
+void runFrame()
+{
+    DemoTime = (clockTicks() - ShowStartTicks) / 10;
+    const uint32_t now = clockTicks();
+    if (Paused) {
+        // Keeps the deadline at the clock, so resuming runs one step, not a burst.
+        NextTickTime = now;
+        return;
+    }
+    if (now <= NextTickTime) {
+        clockDelay(1);
+        return;
+    }
+    if (FirstRender) {
+        FirstRender = 0;
+        std::memset(WorkBufferA, 0, sizeof WorkBufferA);
+        std::memset(WorkBufferB, 0, sizeof WorkBufferB);
+    }
+    do
+        runUpdateStep();
+    while (NextTickTime < now && !Paused);
+    render();
+}

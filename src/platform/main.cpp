@@ -1,0 +1,28 @@
+// The show: start-up, the main loop, and the hand-over to the console's menu.
+#include "platform/frame.h"
+#include "platform/startup.h"
+
+#include <unistd.h>
+
+// The display and the scene objects exist before main runs.
+[[maybe_unused]] static const bool ShowObjectsConstructed = (constructShowObjects(), true);
+
+int main()
+{
+    prepareShow();
+    startMusic();
+    bool quit = false;
+    while (!quit) {
+        runFrame();
+        if (SceneMask & EndOfShow)
+            quit = true;
+        SDL_Event event;
+        while (SDL_PollEvent(&event))
+            handleEvent(event, quit);
+    }
+    stopMusic();
+    if (chdir("/usr/gp2x") == 0)
+        execl("/usr/gp2x/gp2xmenu", "/usr/gp2x/gp2xmenu", static_cast<char*>(nullptr));
+    // Without the console's menu program the show simply ends here.
+    return 0;
+}

@@ -1,0 +1,93 @@
+#include "platform/schedule.h"
+
+static const TimelineRow TimelineRows[] = {
+    {0, 0x2000000},      // credits iris
+    {2400, 0x2},         // flare pyramid
+    {3200, 0x100002},    // flare pyramid with zoom trails
+    {4000, 0x8},         // jungle
+    {4800, 0x100},       // forest with calendar
+    {6400, 0x2000},      // attractor glow
+    {8000, 0x10},        // sand logo reveal
+    {8800, 0x80000},     // spinning leaves
+    {10400, 0x40},       // spider web
+    {12350, 0x1000},     // black interlude
+    {12450, 0x40000},    // portrait
+    {14500, 0x4000000},  // rain
+    {15800, 0x400},      // flooding logo
+    {16500, 0x4000},     // flashing mask
+    {17400, 0x20000000}, // rising waves
+    {18200, 0x800},      // greetings
+    {21600, 0x8000000},  // cloud flight
+    {23000, 0x10000000}, // knot
+    {23200, 0x20},       // double rotozoom
+    {23400, 0x8000000},
+    {23600, 0x80000},
+    {23800, 0x10000000},
+    {24000, 0x20},
+    {24200, 0x8000000},
+    {24400, 0x80000},
+    {24600, 0x10000},    // sun rays over water
+    {28400, 0x80000000}, // end of the show
+};
+
+static const uint32_t UpdateBits[] = {
+    0x10000, 0x4000000, 0x20000000, 0x4000, 0x10000000, 0x2, 0x2000000, 0x20, 0x8,
+    0x40, 0x400, 0x2000, 0x10, 0x800, 0x100, 0x40000, 0x80000,
+};
+
+// The zoom overlay (0x100000) draws first, over the previous frame, so that
+// the pyramid's flares of the same frame land on top of their trails.
+static const uint32_t DrawBits[] = {
+    0x100000, 0x2000, 0x4000, 0x1000, 0x40000, 0x20, 0x400, 0x8000000, 0x10000000, 0x8,
+    0x10, 0x10000, 0x40, 0x800, 0x2, 0x100, 0x80000, 0x2000000, 0x4000000, 0x20000000,
+};
+
+const std::span<const TimelineRow> Timeline{TimelineRows};
+const std::span<const uint32_t> UpdateOrder{UpdateBits};
+const std::span<const uint32_t> DrawOrder{DrawBits};
+
+uint32_t applyTimeline(uint32_t demoTime, uint32_t currentMask)
+{
+    for (const TimelineRow& row : Timeline)
+        if (demoTime > row.after)
+            currentMask = row.sceneMask;
+    return currentMask;
+}
+
+struct ScenePalettes {
+    uint32_t sceneMask;
+    PaletteLoad loads[3];
+    int loadCount;
+};
+
+static const ScenePalettes PaletteSchedule[] = {
+    {0x2000000, {{"data/hedelmae.pal", 0, 256, 0}}, 1},
+    {0x2, {{"data/flares.pal", 0, 256, 0}}, 1},
+    {0x8, {{"data/jungle2.pal", 0, 256, 0}}, 1},
+    {0x100, {{"data/junkka.pal", 0, 256, 0}}, 1},
+    {0x2000, {{"data/green.pal", 0, 256, 0}}, 1},
+    {0x10, {{"data/logo.pal", 0, 128, 0}, {"data/sand.pal", 0, 128, 128}}, 2},
+    {0x80000, {{"data/lehti.pal", 0, 256, 0}}, 1},
+    {0x40, {{"data/forest.pal", 0, 256, 0}}, 1},
+    {0x1000, {{"data/mask1.pal", 0, 256, 0}}, 1},
+    {0x40000, {{"data/girl.pal", 0, 256, 0}}, 1},
+    {0x4000000, {{"data/rainsky.pal", 0, 256, 0}}, 1},
+    {0x400, {{"data/water.pal", 0, 128, 128}, {"data/logo.pal", 0, 128, 0}}, 2},
+    {0x4000, {{"data/mask1.pal", 0, 256, 0}}, 1},
+    {0x20000000, {{"data/blue", 0, 256, 0}}, 1},
+    {0x800,
+     {{"data/cube.pal", 0, 256, 0}, {"data/clouds.pal", 0, 100, 128}, {"data/sparks.pal", 0, 24, 228}},
+     3},
+    {0x8000000, {{"data/blue", 0, 256, 0}}, 1},
+    {0x10000000, {{"data/green.pal", 0, 256, 0}}, 1},
+    {0x20, {{"data/hedelmae.pal", 0, 256, 0}}, 1},
+    {0x10000, {{"data/blue", 0, 256, 0}}, 1},
+};
+
+std::span<const PaletteLoad> paletteLoadsFor(uint32_t sceneMask)
+{
+    for (const ScenePalettes& scene : PaletteSchedule)
+        if (scene.sceneMask == sceneMask)
+            return {scene.loads, size_t(scene.loadCount)};
+    return {};
+}

@@ -1,0 +1,48 @@
+#include "platform/screen.h"
+
+#include "platform/fatal.h"
+
+#include <cstdlib>
+#include <cstring>
+
+Screen MainScreen;
+uint32_t PresentedFrames = 0;
+
+void createScreen(Screen& screen, uint16_t width, uint16_t height, uint16_t bitsPerPixel)
+{
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
+        failWithMessage("Unable to init SDL: %s\n", SDL_GetError());
+    SDL_ShowCursor(0);
+    std::atexit(SDL_Quit);
+    screen.surface = SDL_SetVideoMode(width, height, bitsPerPixel, 0);
+    if (!screen.surface)
+        failWithMessage("Unable to set video: %s\n", SDL_GetError());
+    screen.format = screen.surface->format;
+    screen.pixelCount = uint32_t(width) * height;
+    screen.width = width;
+    screen.height = height;
+    screen.packedPixels = nullptr;
+    if (screen.surface->pitch == width) {
+        screen.pixels = static_cast<uint8_t*>(screen.surface->pixels);
+    } else {
+        screen.packedPixels = new uint8_t[screen.pixelCount];
+        screen.pixels = screen.packedPixels;
+    }
+    std::memset(screen.pixels, 0, screen.pixelCount);
+}
+
+// Copies the packed picture into a surface with padded rows, if there is one.
+static void copyPackedRows(Screen& screen)
+{
+    auto* row = static_cast<uint8_t*>(screen.surface->pixels);
+    for (uint32_t y = 0; y < screen.height; ++y, row += screen.surface->pitch)
+        std::memcpy(row, screen.pixels + y * screen.width, screen.width);
+}
+
+void presentScreen(Screen& screen)
+{
+    if (screen.packedPixels)
+        copyPackedRows(screen);
+    SDL_UpdateRect(screen.surface, 0, 0, screen.width, screen.height);
+    ++PresentedFrames;
+}

@@ -1,0 +1,34 @@
+// The single 320 x 240 8-bit display. Every drawing operation writes the
+// packed pixel array directly: pixel (x, y) at y * 320 + x.
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <cstdint>
+
+constexpr int ScreenWidth = 320;
+constexpr int ScreenHeight = 240;
+constexpr int ScreenPixels = ScreenWidth * ScreenHeight;
+
+struct Screen {
+    SDL_Surface* surface;
+    SDL_PixelFormat* format;
+    uint32_t pixelCount;
+    uint32_t width;
+    uint32_t height;
+    uint8_t* pixels;              // the surface's memory, or packedPixels
+    int32_t depth[ScreenPixels];  // view depth per pixel, 8.8 model units
+    SDL_Color colours[256];       // palette staging for loadPalette
+    // Where the surface's rows are not exactly 320 bytes apart the show draws
+    // into this buffer of its own and presentScreen copies it row by row.
+    uint8_t* packedPixels;
+};
+
+extern Screen MainScreen;
+// Frames handed to the display so far; the recorder watches it.
+extern uint32_t PresentedFrames;
+
+// Initialises SDL (audio, video, joystick) and the video mode; exits with
+// status 1 and a message when either fails. Fills the picture with 0.
+void createScreen(Screen& screen, uint16_t width, uint16_t height, uint16_t bitsPerPixel);
+void presentScreen(Screen& screen);

@@ -1,0 +1,73 @@
+#include "platform/startup.h"
+
+#include "gfx3d/forest.h"
+#include "gfx3d/greetings.h"
+#include "platform/assets.h"
+#include "platform/clock.h"
+#include "platform/fatal.h"
+#include "platform/frame.h"
+#include "platform/screen.h"
+#include "platform/tables.h"
+#include "scenes/scenes.h"
+
+Mix_Music* music = nullptr;
+
+void constructShowObjects()
+{
+    createScreen(MainScreen, 320, 240, 8);
+    SceneForest.screen = &MainScreen;
+    createGreetings(SceneGreetings, MainScreen);
+}
+
+void prepareShow()
+{
+    buildTrigTables();
+    loadAssets();
+    buildPlainTables();
+    installStartPalette();
+    buildGreetings(SceneGreetings);
+    darkenClouds();
+    buildSceneTables();
+    prerenderCalendarFrames();
+}
+
+void startMusic()
+{
+    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 256) < 0)
+        failWithMessage("Error initializing SDL_mixer: %s\n", SDL_GetError());
+    music = Mix_LoadMUS("data/music");
+    if (!music)
+        failWithMessage("Mix_LoadMUS: %s\n", SDL_GetError());
+    if (Mix_PlayMusic(music, 1) == -1)
+        failWithMessage("Mix_PlayMusic: %s\n", SDL_GetError());
+    ShowStartTicks = clockTicks();
+}
+
+void handleEvent(const SDL_Event& event, bool& quit)
+{
+    switch (event.type) {
+    case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_p)
+            Paused = !Paused;
+        else if (event.key.keysym.sym == SDLK_q)
+            toggleTickPeriod();
+        break;
+    case SDL_KEYUP:
+        // Backspace acts on release, so holding it does nothing yet.
+        if (event.key.keysym.sym == SDLK_BACKSPACE)
+            quit = true;
+        break;
+    case SDL_QUIT:
+        quit = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void stopMusic()
+{
+    Mix_HaltMusic();
+    Mix_FreeMusic(music);
+    Mix_CloseAudio();
+}

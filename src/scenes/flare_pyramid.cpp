@@ -1,0 +1,5 @@
+#include "scenes/scenes.h"
+
+void updateFlarePyramid() {}
+void drawFlarePyramid() {}
+void drawZoomTrails() {}

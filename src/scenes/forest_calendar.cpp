@@ -1,0 +1,5 @@
+#include "scenes/scenes.h"
+
+void updateForestCalendar() {}
+void drawForestCalendar() {}
+void prerenderCalendarFrames() {}

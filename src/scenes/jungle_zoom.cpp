@@ -1,0 +1,4 @@
+#include "scenes/scenes.h"
+
+void updateJungle() {}
+void drawJungle() {}

@@ -1,0 +1,15 @@
+// The scenes plug in here: one entry per scene bit with its update block
+// (once per update step) and its draw block (once per presented frame).
+#pragma once
+
+#include <cstdint>
+
+struct SceneBlocks {
+    uint32_t bit;
+    const char* name;
+    void (*update)();  // may be null: the scene has no update block
+    void (*draw)();    // may be null: the scene has no draw block
+};
+
+// The entry registered for a single scene bit, or null.
+const SceneBlocks* sceneForBit(uint32_t bit);

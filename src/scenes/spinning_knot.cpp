@@ -1,0 +1,4 @@
+#include "scenes/scenes.h"
+
+void updateKnot() {}
+void drawKnot() {}

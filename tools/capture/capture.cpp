@@ -1,0 +1,175 @@
+// demo-capture: runs the show headless on a virtual clock and records what
+// it presents. Virtual time T (ms) starts at 0 and stands still during
+// start-up; reading the clock returns T, the show's 1 ms sleep advances it by
+// 1 and every present by --frame-cost. The same start-up, main loop and
+// runFrame as the show, except that it never hands over to the menu program.
+//
+//   --until MS        stop once T reaches MS (default: the end of the show)
+//   --at MS           write the picture on display at T = MS (repeatable)
+//   --out DIR         where --at pictures go, as frame-MS.png (RGB)
+//   --raw             also write frame-MS.raw: 76800 indices, then 768 bytes RGB
+//   --log FILE        one line per present: T DemoTime TickCount SceneMask
+//                     pixel-hash palette-hash
+//   --key MS:KEY      deliver p, q or backspace (released) at T = MS (repeatable)
+//   --frame-cost MS   virtual milliseconds each present takes (default 0)
+#include "platform/clock.h"
+#include "platform/frame.h"
+#include "platform/screen.h"
+#include "platform/startup.h"
+#include "recording.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+struct ScheduledKey {
+    uint32_t time;
+    SDL_Event event;
+};
+
+struct CaptureOptions {
+    bool hasUntil = false;
+    uint32_t until = 0;
+    uint32_t frameCost = 0;
+    std::vector<uint32_t> pictureTimes;
+    std::string outDir = ".";
+    bool raw = false;
+    std::string logPath;
+    std::vector<ScheduledKey> keys;
+};
+
+[[noreturn]] static void usage(const char* problem)
+{
+    std::fprintf(stderr, "demo-capture: %s\n", problem);
+    std::fprintf(stderr,
+                 "usage: demo-capture [--until MS] [--at MS]... [--out DIR] [--raw] [--log FILE]\n"
+                 "                    [--key MS:p|q|backspace]... [--frame-cost MS]\n");
+    std::exit(2);
+}
+
+static uint32_t parseMilliseconds(const char* text)
+{
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    if (end == text || *end != '\0' || value > 0xFFFFFFFFul)
+        usage("a time must be a whole number of milliseconds");
+    return uint32_t(value);
+}
+
+static ScheduledKey parseKey(const char* text)
+{
+    const char* colon = std::strchr(text, ':');
+    if (!colon)
+        usage("--key takes MS:KEY");
+    ScheduledKey key{};
+    key.time = parseMilliseconds(std::string(text, colon).c_str());
+    const std::string name = colon + 1;
+    if (name == "p" || name == "q") {
+        key.event.type = SDL_KEYDOWN;
+        key.event.key.keysym.sym = name == "p" ? SDLK_p : SDLK_q;
+    } else if (name == "backspace") {
+        key.event.type = SDL_KEYUP;
+        key.event.key.keysym.sym = SDLK_BACKSPACE;
+    } else {
+        usage("keys are p, q and backspace");
+    }
+    return key;
+}
+
+static CaptureOptions parseOptions(int argc, char** argv)
+{
+    CaptureOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string flag = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (flag == "--raw") {
+            options.raw = true;
+        } else if (!hasValue) {
+            usage(("unknown option or missing value: " + flag).c_str());
+        } else if (flag == "--until") {
+            options.hasUntil = true;
+            options.until = parseMilliseconds(argv[++i]);
+        } else if (flag == "--at") {
+            options.pictureTimes.push_back(parseMilliseconds(argv[++i]));
+        } else if (flag == "--out") {
+            options.outDir = argv[++i];
+        } else if (flag == "--log") {
+            options.logPath = argv[++i];
+        } else if (flag == "--key") {
+            options.keys.push_back(parseKey(argv[++i]));
+        } else if (flag == "--frame-cost") {
+            options.frameCost = parseMilliseconds(argv[++i]);
+        } else {
+            usage(("unknown option: " + flag).c_str());
+        }
+    }
+    std::sort(options.pictureTimes.begin(), options.pictureTimes.end());
+    std::stable_sort(options.keys.begin(), options.keys.end(),
+                     [](const ScheduledKey& a, const ScheduledKey& b) { return a.time < b.time; });
+    return options;
+}
+
+// Writes every requested picture whose time lies before T: the display then
+// still holds the last present at or before that time.
+static void writeDuePictures(const CaptureOptions& options, size_t& next, uint32_t now,
+                             const DisplayCopy& display, bool everything)
+{
+    while (next < options.pictureTimes.size() && (everything || options.pictureTimes[next] < now)) {
+        const uint32_t time = options.pictureTimes[next++];
+        const std::string stem = options.outDir + "/frame-" + std::to_string(time);
+        writeDisplayPng(stem + ".png", display);
+        if (options.raw)
+            writeDisplayRaw(stem + ".raw", display);
+    }
+}
+
+int main(int argc, char** argv)
+{
+    const CaptureOptions options = parseOptions(argc, argv);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    useVirtualClock(0);
+
+    FILE* log = nullptr;
+    if (!options.logPath.empty() && !(log = std::fopen(options.logPath.c_str(), "w")))
+        usage(("cannot write " + options.logPath).c_str());
+
+    constructShowObjects();
+    prepareShow();
+    startMusic();
+
+    DisplayCopy display{};
+    takeDisplayCopy(display, MainScreen);
+    size_t nextPicture = 0;
+    size_t nextKey = 0;
+    bool quit = false;
+    while (!quit) {
+        const uint32_t now = clockTicks();
+        if (options.hasUntil && now >= options.until)
+            break;
+        writeDuePictures(options, nextPicture, now, display, false);
+        const uint32_t presentsBefore = PresentedFrames;
+        runFrame();
+        if (PresentedFrames != presentsBefore) {
+            takeDisplayCopy(display, MainScreen);
+            if (log)
+                writeLogLine(log, now, display);
+            advanceVirtualClock(options.frameCost);
+        }
+        if (SceneMask & EndOfShow)
+            quit = true;
+        for (; nextKey < options.keys.size() && options.keys[nextKey].time <= clockTicks(); ++nextKey)
+            handleEvent(options.keys[nextKey].event, quit);
+        SDL_Event event;
+        while (SDL_PollEvent(&event))
+            handleEvent(event, quit);
+    }
+    writeDuePictures(options, nextPicture, clockTicks(), display, true);
+    stopMusic();
+    if (log)
+        std::fclose(log);
+    return 0;
+}

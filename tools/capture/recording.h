@@ -1,0 +1,20 @@
+// What the recorder keeps of a presented frame, and how it writes it out.
+#pragma once
+
+#include "platform/screen.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+struct DisplayCopy {
+    uint8_t pixels[ScreenPixels];
+    uint8_t palette[768];  // R, G, B for slots 0..255
+};
+
+void takeDisplayCopy(DisplayCopy& copy, const Screen& screen);
+// FNV-1a, 64 bits.
+uint64_t hashBytes(const uint8_t* bytes, size_t count);
+void writeLogLine(FILE* log, uint32_t now, const DisplayCopy& display);
+void writeDisplayPng(const std::string& path, const DisplayCopy& display);
+void writeDisplayRaw(const std::string& path, const DisplayCopy& display);

@@ -1,0 +1,55 @@
+// The asset forge: writes every data file the show reads, from code, the same
+// bytes on every run. Each kind of asset lives in its own file; main.cpp runs
+// them in order.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+using Palette = std::array<Rgb, 256>;
+
+// Deterministic generator of the forge's own (xorshift32). The show's rand()
+// sequence belongs to the show, so the forge never calls the C library's rand.
+struct ForgeRandom {
+    uint32_t state;
+};
+uint32_t nextRandom(ForgeRandom& random);
+int randomBelow(ForgeRandom& random, int n);     // 0 .. n-1
+double randomUnit(ForgeRandom& random);          // [0, 1)
+
+// Writes a RIFF palette: 24-byte header, then 256 entries of r, g, b, 0.
+void writePalette(const std::string& path, const Palette& palette);
+// Reads back a palette written by writePalette (the forge maps converted
+// pictures onto the exact colours of the palette in force when they load).
+Palette readPalette(const std::string& path);
+
+// 8-bit grayscale PNG (colour type 0). exactSize 0 = any size; otherwise the
+// file is padded with a private ancillary chunk to exactly that many bytes,
+// and the forge stops with a message when the picture cannot fit.
+void writeGrayPng(const std::string& path, int width, int height,
+                  const std::vector<uint8_t>& pixels, uint32_t exactSize);
+// 8-bit indexed PNG carrying all 256 colours of the palette, no tRNS.
+void writeIndexedPng(const std::string& path, int width, int height,
+                     const std::vector<uint8_t>& pixels, const Palette& palette,
+                     uint32_t exactSize);
+
+// Smallest encoded size of a picture before padding, over the encoder
+// settings the writers try first: pictures with a byte budget tune their
+// amount of detail with it.
+uint32_t encodedGraySize(int width, int height, const std::vector<uint8_t>& pixels);
+uint32_t encodedIndexedSize(int width, int height, const std::vector<uint8_t>& pixels,
+                            const Palette& palette);
+
+// One entry point per kind of asset, each writing its files into dir.
+void forgePalettes(const std::string& dir);        // sky, logo, glow and start palettes
+void forgeScenePalettes(const std::string& dir);   // jungle, forest, leaves, mask, portrait
+void forgePictures(const std::string& dir);        // needs the palettes written first
+void forgeScenePictures(const std::string& dir);   // needs the palettes written first
+void forgeMeshes(const std::string& dir);
+void forgeFont(const std::string& dir);
+void forgeMusic(const std::string& dir);
