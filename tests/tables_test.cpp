@@ -1,0 +1,113 @@
+// The start-up tables: values the scenes' pictures depend on.
+#include "platform/tables.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+class Tables : public testing::Test {
+protected:
+    void SetUp() override { testScreen(); }
+};
+
+TEST_F(Tables, SineAndCosineFollowTheAccumulatedAngleAndTruncate)
+{
+    EXPECT_EQ(SineTable[0], 0);
+    EXPECT_EQ(CosineTable[0], -256);
+    EXPECT_EQ(SineTable[1024], -255);
+    EXPECT_EQ(CosineTable[2048], 255);
+    EXPECT_EQ(SineTable[4094], 1);
+    EXPECT_EQ(SineTable[4095], 0);
+    EXPECT_EQ(CosineTable[4095], 0);
+    int64_t sineSum = 0, cosineSum = 0;
+    for (int i = 0; i < 4096; ++i) {
+        ASSERT_GE(SineTable[i], -256);
+        ASSERT_LE(SineTable[i], 255);
+        sineSum += int64_t(SineTable[i]) * (i + 1);
+        cosineSum += int64_t(CosineTable[i]) * (i + 1);
+    }
+    // Weighted sums pin every entry: a different step, start or rounding moves them.
+    EXPECT_EQ(sineSum, 682295910);
+    EXPECT_EQ(cosineSum, 4293815);
+}
+
+TEST_F(Tables, DerivedTrigTablesAndRamps)
+{
+    for (int i = 0; i < 4095; ++i) {
+        ASSERT_EQ(SineCopy[i], SineTable[i]);
+        ASSERT_EQ(CosineQuarter[i], int32_t(std::floor(CosineTable[i] / 4.0))) << i;
+    }
+    EXPECT_EQ(RowOffsets[239], 76480);
+    EXPECT_EQ(RowOffsets[1023], 327360);
+    EXPECT_EQ(TriangleRamp[0], 0);
+    EXPECT_EQ(TriangleRamp[127], 508);
+    EXPECT_EQ(TriangleRamp[128], 512);
+    EXPECT_EQ(TriangleRamp[255], 4);
+    EXPECT_EQ(IdentityRamp[200], 200);
+    EXPECT_EQ(FalloffRamp[0], 32768);
+    EXPECT_EQ(FalloffRamp[255], 128);
+}
+
+TEST(Isqrt, ExactAtTheEdgesAndOverASweep)
+{
+    EXPECT_EQ(isqrt(0), 0u);
+    EXPECT_EQ(isqrt(15), 3u);
+    EXPECT_EQ(isqrt(16), 4u);
+    EXPECT_EQ(isqrt(0x3FFFFFFFu), 32767u);
+    EXPECT_EQ(isqrt(0x40000000u), 32768u);
+    EXPECT_EQ(isqrt(4294967295u), 65535u);
+    for (uint64_t root = 0; root <= 65535; root += 7) {
+        const uint64_t square = root * root;
+        ASSERT_EQ(isqrt(uint32_t(square)), root);
+        if (square > 0) {
+            ASSERT_EQ(isqrt(uint32_t(square - 1)), root - 1);
+        }
+        if (square + 2 * root <= 0xFFFFFFFFu) {
+            ASSERT_EQ(isqrt(uint32_t(square + 2 * root)), root) << "largest n with this root";
+        }
+    }
+}
+
+TEST_F(Tables, WebSpiralPointsAndHub)
+{
+    EXPECT_EQ(webPointCount, 104);
+    EXPECT_EQ(webTarget, 104);
+    EXPECT_EQ(webBaseX[0], 173);
+    EXPECT_EQ(webBaseY[0], 119);
+    EXPECT_EQ(webBaseX[102], 272);
+    EXPECT_EQ(webBaseY[102], 305);
+    EXPECT_EQ(webBaseX[103], 160);
+    EXPECT_EQ(webBaseY[103], 120);
+}
+
+TEST_F(Tables, BirdsAndAttractorCoefficients)
+{
+    const int32_t birdY[5] = {50, 60, 75, 99, 90};
+    for (int b = 0; b < 5; ++b)
+        EXPECT_EQ(BirdY[b], birdY[b]);
+    const int64_t waves[16] = {-764003,  -449430, 494288,  -1078576, -973718,   -868860,
+                               494288,   494288,  284572,  913718,   -134857,   -973718,
+                               188743680, 188743680, 230686720, 125829120};
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(WaveParams[i], waves[i]) << i;
+}
+
+TEST_F(Tables, DistanceMapsSpotAndRings)
+{
+    auto at = [](int x, int y) { return y * 320 + x; };
+    EXPECT_EQ(SpotMask[at(220, 80)], 255);
+    EXPECT_EQ(SpotMask[at(259, 80)], 255);
+    EXPECT_EQ(SpotMask[at(260, 80)], 0);
+    EXPECT_EQ(RingBackground[at(160, 120)], 0);
+    EXPECT_EQ(RingBackground[at(171, 120)], 11);
+    EXPECT_EQ(RingBackground[at(180, 120)], 0);
+    EXPECT_EQ(RingBackground[at(0, 0)], 200 % 20 <= 10 ? 0 : 200);
+    EXPECT_EQ(DistanceMap[at(0, 0)], 200);
+    EXPECT_EQ(DistanceMap[at(319, 239)], 198);
+}
+
+}  // namespace
