@@ -1,0 +1,148 @@
+// The recorder drives the real start-up, main loop and frame on a virtual
+// clock; these tests run it as a separate process on the forged data set.
+#include "platform/schedule.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct LogLine {
+    uint32_t time;
+    uint32_t demoTime;
+    int32_t tickCount;
+    uint32_t sceneMask;
+    std::string pixelHash;
+    std::string paletteHash;
+};
+
+std::vector<LogLine> readLog(const std::filesystem::path& path)
+{
+    std::vector<LogLine> lines;
+    std::ifstream in(path);
+    std::string text;
+    while (std::getline(in, text)) {
+        std::istringstream fields(text);
+        LogLine line{};
+        fields >> line.time >> line.demoTime >> line.tickCount >> std::hex >> line.sceneMask >>
+            line.pixelHash >> line.paletteHash;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string capture(const std::string& arguments)
+{
+    return std::string(DEMO_CAPTURE_PATH) + " " + arguments;
+}
+
+class Recorder : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!haveDataSet())
+            GTEST_SKIP() << "no forged data set in data/";
+        dir = makeTempDir("recorder");
+    }
+    std::filesystem::path dir;
+};
+
+TEST_F(Recorder, WholeShowEndsWithStatusZeroAndScenesChangeOnTheTimeline)
+{
+    const auto log = dir / "show.log";
+    const CommandResult run = runCommand(capture("--log " + log.string()));
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::vector<LogLine> lines = readLog(log);
+    ASSERT_GT(lines.size(), 5000u);
+    EXPECT_EQ(lines.front().sceneMask, 1u) << "the first picture is the blank start";
+    EXPECT_EQ(lines.back().sceneMask, 0x80000000u);
+    EXPECT_EQ(lines.back().demoTime, 28401u);
+    for (size_t i = 1; i < lines.size(); ++i) {
+        if (lines[i].sceneMask == lines[i - 1].sceneMask)
+            continue;
+        // The change shows in the first present whose DemoTime passed a boundary.
+        EXPECT_EQ(applyTimeline(lines[i].demoTime, 1), lines[i].sceneMask) << lines[i].time;
+        EXPECT_NE(applyTimeline(lines[i - 1].demoTime, 1), lines[i].sceneMask) << lines[i].time;
+    }
+}
+
+TEST_F(Recorder, TwoRunsGiveIdenticalLogs)
+{
+    const auto first = dir / "first.log";
+    const auto second = dir / "second.log";
+    ASSERT_EQ(runCommand(capture("--until 60000 --log " + first.string())).status, 0);
+    ASSERT_EQ(runCommand(capture("--until 60000 --log " + second.string())).status, 0);
+    std::ifstream a(first), b(second);
+    const std::string left((std::istreambuf_iterator<char>(a)), {});
+    const std::string right((std::istreambuf_iterator<char>(b)), {});
+    EXPECT_FALSE(left.empty());
+    EXPECT_EQ(left, right);
+}
+
+TEST_F(Recorder, PauseHoldsThePictureAndResumesWithOneStep)
+{
+    const auto log = dir / "pause.log";
+    ASSERT_EQ(runCommand(capture("--until 12000 --key 5000:p --key 9000:p --log " + log.string()))
+                  .status,
+              0);
+    const std::vector<LogLine> lines = readLog(log);
+    const LogLine* before = nullptr;
+    const LogLine* after = nullptr;
+    for (const LogLine& line : lines) {
+        EXPECT_FALSE(line.time > 5000 && line.time <= 9000) << "presented while paused";
+        if (line.time <= 5000)
+            before = &line;
+        else if (!after)
+            after = &line;
+    }
+    ASSERT_TRUE(before && after);
+    EXPECT_EQ(after->tickCount, before->tickCount + 1) << "no burst of steps after the pause";
+    EXPECT_GE(after->demoTime, 900u) << "the show clock kept running";
+}
+
+TEST_F(Recorder, FastStepsAndBackspaceRelease)
+{
+    const auto log = dir / "keys.log";
+    // Before the pyramid nothing sets the period, so "q" makes steps of 10 ms.
+    const CommandResult run =
+        runCommand(capture("--key 1000:q --key 2000:backspace --log " + log.string()));
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::vector<LogLine> lines = readLog(log);
+    ASSERT_GT(lines.size(), 2u);
+    EXPECT_LE(lines.back().time, 2010u) << "backspace released ends the show";
+    int fastSteps = 0;
+    for (size_t i = 1; i < lines.size(); ++i)
+        if (lines[i].time > 1100 && lines[i].time - lines[i - 1].time == 10)
+            ++fastSteps;
+    EXPECT_GT(fastSteps, 50);
+}
+
+TEST_F(Recorder, MissingMusicEndsStartUpWithTheMixerMessage)
+{
+    std::filesystem::create_directories(dir / "data");
+    for (const auto& entry : std::filesystem::directory_iterator("data"))
+        if (entry.path().filename() != "music")
+            std::filesystem::create_symlink(std::filesystem::absolute(entry.path()),
+                                            dir / "data" / entry.path().filename());
+    const CommandResult run = runCommand("cd " + dir.string() + " && " + capture("--until 100"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output.rfind("Mix_LoadMUS: ", 0), 0u) << run.output;
+    EXPECT_EQ(run.output.back(), '\n');
+}
+
+TEST_F(Recorder, PicturesAreWrittenForTheRequestedTimes)
+{
+    const CommandResult run =
+        runCommand(capture("--until 3000 --at 0 --at 2500 --raw --out " + dir.string()));
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(std::filesystem::exists(dir / "frame-0.png"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "frame-2500.png"));
+    EXPECT_EQ(std::filesystem::file_size(dir / "frame-2500.raw"), 76800u + 768u);
+}
+
+}  // namespace
