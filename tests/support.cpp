@@ -56,3 +56,18 @@ uint64_t fnv1a64(const uint8_t* bytes, size_t count)
     }
     return hash;
 }
+
+void makeTestPicture(Picture& picture, std::vector<uint8_t>& storage, uint16_t width,
+                     uint16_t height, uint8_t value)
+{
+    storage.assign(size_t(width) * height + 1, value);
+    picture.screen = &testScreen();
+    picture.pixelCount = uint32_t(width) * height;
+    picture.pixels = storage.data();
+    picture.width = width;
+    picture.height = height;
+    picture.left = picture.top = 0;
+    picture.right = width;
+    picture.bottom = height;
+    picture.limit = 255;
+}
