@@ -38,9 +38,10 @@ void writeIndexedPng(const std::string& path, int width, int height,
                      const std::vector<uint8_t>& pixels, const Palette& palette,
                      uint32_t exactSize);
 
-// Smallest encoded size of a picture before padding, over the encoder
-// settings the writers try first: pictures with a byte budget tune their
-// amount of detail with it.
+// Encoded size of a picture before padding, with the settings the writers
+// try first; a picture that leaves at least 12 bytes of its budget free is
+// written with exactly these bytes plus padding. Pictures with a byte budget
+// tune their amount of detail with it.
 uint32_t encodedGraySize(int width, int height, const std::vector<uint8_t>& pixels);
 uint32_t encodedIndexedSize(int width, int height, const std::vector<uint8_t>& pixels,
                             const Palette& palette);
@@ -53,3 +54,7 @@ void forgeScenePictures(const std::string& dir);   // needs the palettes written
 void forgeMeshes(const std::string& dir);
 void forgeFont(const std::string& dir);
 void forgeMusic(const std::string& dir);
+
+// Draws every forged picture under its scene's palette and every mesh
+// projected, labelled, into one RGB PNG.
+void drawContactSheet(const std::string& dir, const std::string& path);

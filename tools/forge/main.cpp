@@ -1,4 +1,5 @@
-// demo-forge [directory]: writes the show's whole data set (default "data").
+// demo-forge [DIR]                  writes the show's whole data set (default "data")
+// demo-forge --sheet FILE.png [DIR] draws the contact sheet of a forged data set
 #include "forge.h"
 
 #include <cstdio>
@@ -7,6 +8,10 @@
 
 int main(int argc, char** argv)
 {
+    if (argc > 2 && std::string(argv[1]) == "--sheet") {
+        drawContactSheet(argc > 3 ? argv[3] : "data", argv[2]);
+        return 0;
+    }
     const std::string dir = argc > 1 ? argv[1] : "data";
     std::filesystem::create_directories(dir);
     forgePalettes(dir);
