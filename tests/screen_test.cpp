@@ -1,5 +1,6 @@
 // The Screen: construction, start-up failures and the packed pixel layout.
 #include "platform/screen.h"
+#include "support.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,7 @@ TEST(Screen, VideoThatCannotStartEndsWithTheSdlMessage)
 // packed 320-byte-pitch buffer, and the present copies it row by row.
 TEST(Screen, PaddedSurfaceRowsReceiveThePackedPicture)
 {
+    testScreen();  // SDL's video layer must be up for SDL_UpdateRect
     constexpr int Pitch = 336;
     std::vector<uint8_t> memory(Pitch * 240, 0xEE);
     SDL_Surface* surface =

@@ -12,6 +12,10 @@
 //                     pixel-hash palette-hash
 //   --key MS:KEY      deliver p, q or backspace (released) at T = MS (repeatable)
 //   --frame-cost MS   virtual milliseconds each present takes (default 0)
+//
+// While the show is paused, runFrame neither sleeps nor presents, so nothing
+// would move T and the pause could never end: such a pass of the loop counts
+// as 1 ms, the time the real loop spends polling.
 #include "platform/clock.h"
 #include "platform/frame.h"
 #include "platform/screen.h"
@@ -158,6 +162,8 @@ int main(int argc, char** argv)
             if (log)
                 writeLogLine(log, now, display);
             advanceVirtualClock(options.frameCost);
+        } else if (clockTicks() == now) {
+            advanceVirtualClock(1);
         }
         if (SceneMask & EndOfShow)
             quit = true;
