@@ -1,3 +1,11 @@
+// Black interlude: one second of palette index 0 between the web and the
+// portrait.
+#include "platform/screen.h"
 #include "scenes/scenes.h"
 
-void drawBlackInterlude() {}
+#include <cstring>
+
+void drawBlackInterlude()
+{
+    std::memset(MainScreen.pixels, 0, ScreenPixels);
+}
