@@ -12,6 +12,7 @@
 //                     pixel-hash palette-hash
 //   --key MS:KEY      deliver p, q or backspace (released) at T = MS (repeatable)
 //   --frame-cost MS   virtual milliseconds each present takes (default 0)
+//   --gallery FILE    also tile every --at picture, at half size, into one PNG
 //
 // While the show is paused, runFrame neither sleeps nor presents, so nothing
 // would move T and the pause could never end: such a pass of the loop counts
@@ -40,6 +41,7 @@ struct CaptureOptions {
     uint32_t frameCost = 0;
     std::vector<uint32_t> pictureTimes;
     std::string outDir = ".";
+    std::string galleryPath;
     bool raw = false;
     std::string logPath;
     std::vector<ScheduledKey> keys;
@@ -50,7 +52,7 @@ struct CaptureOptions {
     std::fprintf(stderr, "demo-capture: %s\n", problem);
     std::fprintf(stderr,
                  "usage: demo-capture [--until MS] [--at MS]... [--out DIR] [--raw] [--log FILE]\n"
-                 "                    [--key MS:p|q|backspace]... [--frame-cost MS]\n");
+                 "                    [--key MS:p|q|backspace]... [--frame-cost MS] [--gallery FILE]\n");
     std::exit(2);
 }
 
@@ -98,6 +100,8 @@ static CaptureOptions parseOptions(int argc, char** argv)
             options.until = parseMilliseconds(argv[++i]);
         } else if (flag == "--at") {
             options.pictureTimes.push_back(parseMilliseconds(argv[++i]));
+        } else if (flag == "--gallery") {
+            options.galleryPath = argv[++i];
         } else if (flag == "--out") {
             options.outDir = argv[++i];
         } else if (flag == "--log") {
@@ -119,7 +123,7 @@ static CaptureOptions parseOptions(int argc, char** argv)
 // Writes every requested picture whose time lies before T: the display then
 // still holds the last present at or before that time.
 static void writeDuePictures(const CaptureOptions& options, size_t& next, uint32_t now,
-                             const DisplayCopy& display, bool everything)
+                             const DisplayCopy& display, bool everything, Gallery& gallery)
 {
     while (next < options.pictureTimes.size() && (everything || options.pictureTimes[next] < now)) {
         const uint32_t time = options.pictureTimes[next++];
@@ -127,6 +131,8 @@ static void writeDuePictures(const CaptureOptions& options, size_t& next, uint32
         writeDisplayPng(stem + ".png", display);
         if (options.raw)
             writeDisplayRaw(stem + ".raw", display);
+        if (!options.galleryPath.empty())
+            addToGallery(gallery, display);
     }
 }
 
@@ -146,6 +152,7 @@ int main(int argc, char** argv)
     startMusic();
 
     DisplayCopy display{};
+    Gallery gallery;
     takeDisplayCopy(display, MainScreen);
     size_t nextPicture = 0;
     size_t nextKey = 0;
@@ -154,7 +161,7 @@ int main(int argc, char** argv)
         const uint32_t now = clockTicks();
         if (options.hasUntil && now >= options.until)
             break;
-        writeDuePictures(options, nextPicture, now, display, false);
+        writeDuePictures(options, nextPicture, now, display, false, gallery);
         const uint32_t presentsBefore = PresentedFrames;
         runFrame();
         if (PresentedFrames != presentsBefore) {
@@ -173,7 +180,9 @@ int main(int argc, char** argv)
         while (SDL_PollEvent(&event))
             handleEvent(event, quit);
     }
-    writeDuePictures(options, nextPicture, clockTicks(), display, true);
+    writeDuePictures(options, nextPicture, clockTicks(), display, true, gallery);
+    if (!options.galleryPath.empty())
+        writeGallery(options.galleryPath, gallery);
     stopMusic();
     if (log)
         std::fclose(log);

@@ -36,7 +36,8 @@ void writeLogLine(FILE* log, uint32_t now, const DisplayCopy& display)
                  hashBytes(display.palette, sizeof display.palette));
 }
 
-void writeDisplayPng(const std::string& path, const DisplayCopy& display)
+// Writes an 8-bit RGB PNG of width x height from rows of packed RGB.
+static void writeRgbPng(const std::string& path, int width, int height, const uint8_t* rgb)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
@@ -50,18 +51,65 @@ void writeDisplayPng(const std::string& path, const DisplayCopy& display)
         std::exit(1);
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, ScreenWidth, ScreenHeight, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    uint8_t row[ScreenWidth * 3];
-    for (int y = 0; y < ScreenHeight; ++y) {
-        for (int x = 0; x < ScreenWidth; ++x)
-            std::memcpy(row + 3 * x, display.palette + 3 * display.pixels[y * ScreenWidth + x], 3);
-        png_write_row(png, row);
-    }
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, rgb + size_t(y) * width * 3);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
+}
+
+static std::vector<uint8_t> displayRgb(const DisplayCopy& display)
+{
+    std::vector<uint8_t> rgb(ScreenPixels * 3);
+    for (int i = 0; i < ScreenPixels; ++i)
+        std::memcpy(&rgb[3 * i], display.palette + 3 * display.pixels[i], 3);
+    return rgb;
+}
+
+void writeDisplayPng(const std::string& path, const DisplayCopy& display)
+{
+    writeRgbPng(path, ScreenWidth, ScreenHeight, displayRgb(display).data());
+}
+
+constexpr int TileWidth = ScreenWidth / 2;
+constexpr int TileHeight = ScreenHeight / 2;
+constexpr int GalleryColumns = 5;
+
+// Each tile pixel is the rounded average of a 2 x 2 block of the picture.
+void addToGallery(Gallery& gallery, const DisplayCopy& display)
+{
+    const std::vector<uint8_t> rgb = displayRgb(display);
+    std::vector<uint8_t> tile(TileWidth * TileHeight * 3);
+    for (int y = 0; y < TileHeight; ++y)
+        for (int x = 0; x < TileWidth; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const size_t top = (size_t(2 * y) * ScreenWidth + 2 * x) * 3 + c;
+                const size_t bottom = top + ScreenWidth * 3;
+                tile[(y * TileWidth + x) * 3 + c] =
+                    uint8_t((rgb[top] + rgb[top + 3] + rgb[bottom] + rgb[bottom + 3] + 2) / 4);
+            }
+    gallery.tiles.push_back(std::move(tile));
+}
+
+void writeGallery(const std::string& path, const Gallery& gallery)
+{
+    const int count = int(gallery.tiles.size());
+    if (count == 0)
+        return;
+    const int columns = count < GalleryColumns ? count : GalleryColumns;
+    const int rows = (count + GalleryColumns - 1) / GalleryColumns;
+    const int width = columns * TileWidth;
+    std::vector<uint8_t> sheet(size_t(width) * rows * TileHeight * 3, 0);
+    for (int t = 0; t < count; ++t) {
+        const int left = (t % GalleryColumns) * TileWidth, top = (t / GalleryColumns) * TileHeight;
+        for (int y = 0; y < TileHeight; ++y)
+            std::memcpy(&sheet[(size_t(top + y) * width + left) * 3], &gallery.tiles[t][y * TileWidth * 3],
+                        TileWidth * 3);
+    }
+    writeRgbPng(path, width, rows * TileHeight, sheet.data());
 }
 
 void writeDisplayRaw(const std::string& path, const DisplayCopy& display)

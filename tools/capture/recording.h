@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 struct DisplayCopy {
     uint8_t pixels[ScreenPixels];
@@ -18,3 +19,10 @@ uint64_t hashBytes(const uint8_t* bytes, size_t count);
 void writeLogLine(FILE* log, uint32_t now, const DisplayCopy& display);
 void writeDisplayPng(const std::string& path, const DisplayCopy& display);
 void writeDisplayRaw(const std::string& path, const DisplayCopy& display);
+
+// Half-size RGB copies of recorded pictures, tiled five to a row.
+struct Gallery {
+    std::vector<std::vector<uint8_t>> tiles;  // 160 x 120 RGB each
+};
+void addToGallery(Gallery& gallery, const DisplayCopy& display);
+void writeGallery(const std::string& path, const Gallery& gallery);
