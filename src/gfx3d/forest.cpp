@@ -1,7 +1,99 @@
 #include "gfx3d/forest.h"
 
+#include "gfx3d/raster.h"
+#include "platform/palette.h"
+
+#include <cstdlib>
+
 Forest SceneForest;
 
-void createForest(Forest&) {}
-void tickForest(Forest&) {}
-void drawForest(Forest&) {}
+// Both textures are addressed as 256 x 256 grids by the rasteriser, so a
+// smaller picture is refused at load rather than read past its end.
+static void loadForestTexture(Picture& picture, const char* path, Screen& screen,
+                              int32_t expectedSize)
+{
+    loadPicture(picture, path, screen, expectedSize, false);
+    requirePictureShape(picture, path, 256, 256, 0xFFFF);
+}
+
+void createForest(Forest& forest)
+{
+    Screen& screen = *forest.screen;
+    loadPalette(screen, "data/junkka.pal", 0, 256, 0);
+    loadForestTexture(forest.trunkTexture, "data/puut", screen, 17122);
+    loadForestTexture(forest.leafTexture, "data/lehdet", screen, 11409);
+    for (Mesh& trunk : forest.trunks)
+        loadMesh(trunk, "data/junkka.ob", forest.trunkTexture, screen, 168, 168, 728);
+    for (int i = 0; i < ForestLeafPairs; ++i) {
+        loadMesh(forest.leavesLeft[i], "data/plane.ob", forest.leafTexture, screen, 9, 8, 15);
+        loadMesh(forest.leavesRight[i], "data/plane.ob", forest.leafTexture, screen, 9, 8, 15);
+    }
+    placeForest(forest);
+}
+
+// offsetZ is 8.8: 10, 11 or 12 units off the eye line, at random.
+static void placeLeaf(Mesh& leaf, int32_t offsetX, int32_t offsetY)
+{
+    leaf.offsetX = offsetX;
+    leaf.offsetZ = (std::rand() % 3 + 10) * 256;
+    leaf.transparentColour = LeafSeeThrough;
+    leaf.offsetY = offsetY;
+    leaf.angleZ = 0;
+    leaf.angleX = 40;
+}
+
+void placeForest(Forest& forest)
+{
+    for (int i = 0; i < ForestTrunkCount; ++i) {
+        Mesh& trunk = forest.trunks[i];
+        trunk.angleX = 40;
+        trunk.offsetY = 12800 * i - 25600;  // -100, -50 and 0 units deep
+        trunk.offsetX = 0;
+        trunk.offsetZ = 0;
+        trunk.angleZ = 0;
+    }
+    // The pairs stand 10 units apart in depth, from -140 units to -70.
+    for (int i = 0; i < ForestLeafPairs; ++i) {
+        const int32_t offsetY = 2560 * i - 35840;
+        placeLeaf(forest.leavesLeft[i], -3840, offsetY);
+        placeLeaf(forest.leavesRight[i], 3840, offsetY);
+    }
+}
+
+// One step towards the eye; a mesh that would pass `nearLimit` jumps back
+// from where it stood, so the rows keep their spacing.
+static void glide(Mesh& mesh, int32_t nearLimit, int32_t jumpBack)
+{
+    const int32_t next = mesh.offsetY - ForestStep;
+    mesh.offsetY = next < nearLimit ? mesh.offsetY + jumpBack : next;
+}
+
+void tickForest(Forest& forest)
+{
+    for (Mesh& trunk : forest.trunks) {
+        glide(trunk, TrunkNearLimit, TrunkJumpBack);
+        transformMesh(trunk);
+    }
+    // A pair that has jumped back stays unprojected until it is in view again.
+    for (int i = 0; i < ForestLeafPairs; ++i) {
+        glide(forest.leavesLeft[i], LeafNearLimit, LeafJumpBack);
+        glide(forest.leavesRight[i], LeafNearLimit, LeafJumpBack);
+        if (forest.leavesLeft[i].offsetY < LeafShownDepth) {
+            transformMesh(forest.leavesLeft[i]);
+            transformMesh(forest.leavesRight[i]);
+        }
+    }
+}
+
+void drawForest(Forest& forest)
+{
+    for (Mesh& trunk : forest.trunks)
+        drawMeshFlat(trunk, TrunkColour);
+    // The left leaf's first vertex, as last projected, decides for the pair.
+    for (int i = 0; i < ForestLeafPairs; ++i) {
+        if (forest.leavesLeft[i].vertexDepth[0] < LeafShownDepth) {
+            drawMesh(forest.leavesLeft[i]);
+            drawMesh(forest.leavesRight[i]);
+        }
+    }
+}

@@ -1,5 +1,103 @@
+#include "scenes/forest_calendar.h"
+
+#include "gfx3d/forest.h"
+#include "gfx3d/raster.h"
+#include "platform/assets.h"
+#include "platform/frame.h"
+#include "platform/screen.h"
+#include "platform/tables.h"
 #include "scenes/scenes.h"
 
-void updateForestCalendar() {}
-void drawForestCalendar() {}
-void prerenderCalendarFrames() {}
+#include <cstring>
+
+uint8_t CalendarFrames[CalendarViews * CalendarViewBytes];  // all 0 until pre-rendered
+int32_t forestSteps = 0;  // update steps taken, counts from 0, never reset
+
+// The backdrop: sky above row 110, ground from there down. The outer bands
+// (rows 0..27 and 215..239) are painted once, on the scene's first step, so
+// whatever the forest draws there stays as a trail.
+constexpr uint8_t SkyColour = 251;
+constexpr uint8_t GroundColour = 28;
+constexpr int SkyBandEnd = 28;       // first row repainted every frame
+constexpr int HorizonRow = 110;      // first ground row
+constexpr int GroundBandStart = 215; // first row painted only once
+constexpr int32_t ForestTickPeriod = 60;  // ms per update step in this scene
+
+// The views are rendered around pixel (64, 64) at a close eye, and pasted
+// with their top-left corner here, so the calendar covers columns 96..223
+// and rows 50..177.
+constexpr int32_t ViewCentre = 64 * 256;  // 24.8
+constexpr int32_t ViewEyeDepth = -12800;  // 8.8, 50 units
+constexpr int32_t ViewDepthClear = 30;
+constexpr int32_t ViewTurnStep = 4096 / CalendarViews;
+constexpr int CalendarLeft = 96;
+constexpr int CalendarTop = 50;
+
+static void fillRows(int firstRow, int endRow, uint8_t colour)
+{
+    std::memset(MainScreen.pixels + RowOffsets[firstRow], colour,
+                size_t(RowOffsets[endRow] - RowOffsets[firstRow]));
+}
+
+// Copies the top-left 128 x 128 pixels of the Screen into view k.
+static void keepCalendarView(int k)
+{
+    uint8_t* view = CalendarFrames + k * CalendarViewBytes;
+    for (int r = 0; r < CalendarSize; ++r)
+        std::memcpy(view + r * CalendarSize, MainScreen.pixels + RowOffsets[r], CalendarSize);
+}
+
+void prerenderCalendarFrames()
+{
+    std::memset(CalendarFrames, 0, sizeof CalendarFrames);
+    calendarMesh.centreX = ViewCentre;
+    calendarMesh.centreY = ViewCentre;
+    calendarMesh.cameraDepth = ViewEyeDepth;
+    calendarMesh.offsetX = 0;
+    calendarMesh.offsetY = 0;
+    calendarMesh.offsetZ = 0;
+    for (int k = 0; k < CalendarViews; ++k) {
+        std::memset(MainScreen.pixels, 0, ScreenPixels);
+        calendarMesh.angleZ = ViewTurnStep * k;
+        calendarMesh.angleX = 0;
+        transformMesh(calendarMesh);
+        clearDepth(MainScreen, ViewDepthClear);
+        drawMesh(calendarMesh);
+        keepCalendarView(k);
+    }
+    std::memset(MainScreen.pixels, 0, ScreenPixels);
+}
+
+void updateForestCalendar()
+{
+    if (forestSteps == 0) {
+        fillRows(0, SkyBandEnd, SkyColour);
+        fillRows(GroundBandStart, ScreenHeight, GroundColour);
+    }
+    forestSteps += 1;
+    TickPeriod = ForestTickPeriod;
+    tickForest(SceneForest);
+}
+
+// Pastes view k over the screen at (96, 50); 0 lets the forest show through.
+// Each row of the view lands on one screen row, found through RowOffsets.
+static void pasteCalendarView(int k)
+{
+    const uint8_t* view = CalendarFrames + k * CalendarViewBytes;
+    for (int r = 0; r < CalendarSize; ++r) {
+        const uint8_t* source = view + r * CalendarSize;
+        uint8_t* target = MainScreen.pixels + RowOffsets[CalendarTop + r] + CalendarLeft;
+        for (int c = 0; c < CalendarSize; ++c)
+            if (source[c] != 0)
+                target[c] = source[c];
+    }
+}
+
+void drawForestCalendar()
+{
+    fillRows(SkyBandEnd, HorizonRow, SkyColour);
+    fillRows(HorizonRow, GroundBandStart, GroundColour);
+    clearDepth(MainScreen, 0);
+    drawForest(SceneForest);
+    pasteCalendarView(TickCount & (CalendarViews - 1));
+}
