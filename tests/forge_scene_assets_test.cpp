@@ -1,0 +1,172 @@
+// Checks on the forged scene palettes and pictures in data/: the facts the
+// show relies on but would only reveal as wrong colours on screen (a repeated
+// palette colour remaps indices, a stray index in a texture shows through a
+// see-through colour or leaves the stone ramp).
+#include "support.h"
+#include "test_png.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Colours = std::array<std::array<uint8_t, 3>, 256>;
+
+Colours readPaletteFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    Colours colours{};
+    EXPECT_GE(bytes.size(), 24u + 256 * 4) << path;
+    for (size_t i = 0; i < 256 && 24 + 4 * i + 2 < bytes.size(); ++i)
+        colours[i] = {bytes[24 + 4 * i], bytes[24 + 4 * i + 1], bytes[24 + 4 * i + 2]};
+    return colours;
+}
+
+struct IndexedPicture {
+    int width = 0;
+    int height = 0;
+    bool indexed = false;
+    bool hasTransparency = false;
+    Colours colours{};
+    int colourCount = 0;
+    std::vector<uint8_t> pixels;
+};
+
+IndexedPicture readIndexedPicture(const std::string& path)
+{
+    IndexedPicture picture;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return picture;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::fclose(file);
+        return IndexedPicture{};
+    }
+    png_init_io(png, file);
+    png_read_info(png, info);
+    picture.width = static_cast<int>(png_get_image_width(png, info));
+    picture.height = static_cast<int>(png_get_image_height(png, info));
+    picture.indexed = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE && png_get_bit_depth(png, info) == 8;
+    picture.hasTransparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    png_colorp entries = nullptr;
+    int count = 0;
+    if (png_get_PLTE(png, info, &entries, &count)) {
+        picture.colourCount = count;
+        for (int i = 0; i < count; ++i)
+            picture.colours[i] = {entries[i].red, entries[i].green, entries[i].blue};
+    }
+    const size_t rowBytes = png_get_rowbytes(png, info);
+    picture.pixels.resize(rowBytes * picture.height);
+    std::vector<png_bytep> rows(picture.height);
+    for (int y = 0; y < picture.height; ++y)
+        rows[y] = picture.pixels.data() + y * rowBytes;
+    png_read_image(png, rows.data());
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    return picture;
+}
+
+std::set<int> usedIndices(const IndexedPicture& picture)
+{
+    return {picture.pixels.begin(), picture.pixels.end()};
+}
+
+struct PictureFact {
+    const char* name;
+    uintmax_t bytes;  // 0: any size
+    int width, height;
+    const char* paletteAtLoad;
+};
+
+// Load order and the palette in force when each picture loads.
+const PictureFact ScenePictures[] = {
+    {"knot", 10910, 256, 256, "knot.pal"},       {"lehti", 18234, 256, 256, "lehti.pal"},
+    {"mask", 26316, 320, 240, "mask1.pal"},      {"jungle", 47107, 684, 248, "jungle2.pal"},
+    {"girl", 0, 320, 240, "girl.pal"},           {"stara", 0, 256, 256, "girl.pal"},
+    {"forest", 33883, 320, 240, "forest.pal"},   {"spidey", 5018, 256, 256, "forest.pal"},
+    {"calendar", 13461, 256, 256, "junkka.pal"}, {"stoneblock", 22074, 256, 256, "cube.pal"},
+    {"puut", 17122, 256, 256, "junkka.pal"},     {"lehdet", 11409, 256, 256, "junkka.pal"},
+};
+
+const char* const ScenePalettes[] = {"jungle2.pal", "junkka.pal", "lehti.pal", "forest.pal", "mask1.pal", "girl.pal"};
+
+int brightness(const std::array<uint8_t, 3>& c)
+{
+    return (299 * c[0] + 587 * c[1] + 114 * c[2]) / 1000;
+}
+
+}  // namespace
+
+TEST(ForgeSceneAssets, PalettesHaveBlackFirstAnd256DistinctColours)
+{
+    if (!haveDataSet())
+        GTEST_SKIP() << "no data set";
+    for (const char* name : ScenePalettes) {
+        const Colours colours = readPaletteFile(std::string("data/") + name);
+        EXPECT_EQ(colours[0], (std::array<uint8_t, 3>{0, 0, 0})) << name;
+        const std::set<std::array<uint8_t, 3>> distinct(colours.begin(), colours.end());
+        EXPECT_EQ(distinct.size(), 256u) << name;
+    }
+    const Colours junkka = readPaletteFile("data/junkka.pal");
+    EXPECT_LT(brightness(junkka[17]), 60) << "trunk silhouettes must be dark";
+    EXPECT_GT(brightness(junkka[251]), brightness(junkka[28])) << "sky above, ground below";
+    const Colours forest = readPaletteFile("data/forest.pal");
+    EXPECT_EQ(forest[255], (std::array<uint8_t, 3>{255, 255, 255}));
+    for (int i = 1; i < 256; ++i)
+        EXPECT_GE(brightness(forest[i]), brightness(forest[i - 1])) << "flares add to forest indices, entry " << i;
+}
+
+TEST(ForgeSceneAssets, PicturesAreIndexedExactSizeInTheLoadPalette)
+{
+    if (!haveDataSet())
+        GTEST_SKIP() << "no data set";
+    for (const PictureFact& fact : ScenePictures) {
+        const std::string path = std::string("data/") + fact.name;
+        if (fact.bytes != 0) {
+            EXPECT_EQ(fileSize(path), fact.bytes) << fact.name;
+        }
+        const IndexedPicture picture = readIndexedPicture(path);
+        EXPECT_TRUE(picture.indexed) << fact.name;
+        EXPECT_FALSE(picture.hasTransparency) << fact.name;
+        EXPECT_EQ(picture.width, fact.width) << fact.name;
+        EXPECT_EQ(picture.height, fact.height) << fact.name;
+        EXPECT_EQ(picture.colourCount, 256) << fact.name;
+        EXPECT_EQ(picture.colours, readPaletteFile(std::string("data/") + fact.paletteAtLoad)) << fact.name;
+    }
+}
+
+TEST(ForgeSceneAssets, TexturesKeepToTheIndicesTheirScenesNeed)
+{
+    if (!haveDataSet())
+        GTEST_SKIP() << "no data set";
+    // The greetings replace cube.pal's entries above 127 and shade down by up to 110.
+    for (int index : usedIndices(readIndexedPicture("data/stoneblock"))) {
+        EXPECT_GE(index, 60);
+        EXPECT_LE(index, 127);
+    }
+    // The calendar's pre-rendered views treat 0 as see-through.
+    EXPECT_EQ(usedIndices(readIndexedPicture("data/calendar")).count(0), 0u);
+    // Leaf planes skip texel 254; the clusters need both leaves and gaps.
+    const std::set<int> clusters = usedIndices(readIndexedPicture("data/lehdet"));
+    EXPECT_EQ(clusters.count(254), 1u);
+    EXPECT_GT(clusters.size(), 8u);
+    // The spinning leaves stay clear of the ring colours behind them.
+    for (int index : usedIndices(readIndexedPicture("data/lehti"))) {
+        const bool ring = index == 0 || (index >= 11 && index <= 199 && (index / 10) % 2 == 1 && index % 10 != 0);
+        EXPECT_FALSE(ring) << index;
+    }
+    // The web is drawn in 255: the forest behind it never uses it.
+    EXPECT_EQ(usedIndices(readIndexedPicture("data/forest")).count(255), 0u);
+}

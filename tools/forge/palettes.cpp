@@ -1,0 +1,201 @@
+// The palettes of the credits, the flares, the attractor and knot, the sand
+// and water logo, the rain, the greetings sky and the closing blue.
+//
+// Every file holds 256 pairwise distinct colours: SDL maps a picture colour
+// to the first exact match of the screen palette, so a repeated colour would
+// silently become another index. Where the show combines files into one
+// palette, the later file is also kept distinct from the entries it joins.
+#include "forge.h"
+#include "paint.h"
+#include "palettes.h"
+
+using namespace paint;
+using namespace ForgePal;
+
+namespace {
+
+void fillSpan(Palette& palette, Span span, const std::vector<ColourStop>& stops)
+{
+    fillRamp(palette, span.first, span.last, stops);
+}
+
+// Credits on warm fruit colours, the rotozoom on a second fruit ramp.
+Palette hedelmaePalette()
+{
+    Palette p{};
+    p[Hedelmae::Black] = {0, 0, 0};
+    p[Hedelmae::Band] = rgbHex(0x2c0b26);
+    fillSpan(p, Hedelmae::Credits, {{0.0, rgbHex(0x14040f)}, {0.28, rgbHex(0x5c1238)},
+                                    {0.55, rgbHex(0xc03a52)}, {0.78, rgbHex(0xf88c4c)},
+                                    {0.92, rgbHex(0xffd27a)}, {1.0, rgbHex(0xfff6dc)}});
+    fillSpan(p, Hedelmae::Roto, {{0.0, rgbHex(0x1e0a36)}, {0.25, rgbHex(0x6a1c78)},
+                                 {0.5, rgbHex(0xd0306a)}, {0.75, rgbHex(0xff8a2a)},
+                                 {1.0, rgbHex(0xfff27a)}});
+    makeDistinct(p, 0, 255);
+    return p;
+}
+
+// Black through ember red and gold to white: the flares add up and their
+// trails fade down this ramp.
+Palette flaresPalette()
+{
+    Palette p{};
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.3, rgbHex(0x2c0604)}, {0.55, rgbHex(0x8a240a)},
+                         {0.78, rgbHex(0xe87e1c)}, {0.92, rgbHex(0xffdc6c)}, {1.0, rgbHex(0xffffff)}});
+    makeDistinct(p, 0, 255);
+    return p;
+}
+
+// Black through forest green to pale lime, for the glow and the knot.
+Palette greenPalette()
+{
+    Palette p{};
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.22, rgbHex(0x03240e)}, {0.5, rgbHex(0x137a28)},
+                         {0.75, rgbHex(0x5cc038)}, {0.9, rgbHex(0xb4ec70)}, {1.0, rgbHex(0xf4ffd8)}});
+    makeDistinct(p, 0, 255);
+    return p;
+}
+
+const std::vector<ColourStop> WaterStops = {{0.0, rgbHex(0x06222e)}, {0.3, rgbHex(0x0b4c64)},
+                                            {0.6, rgbHex(0x1f8aa0)}, {0.85, rgbHex(0x6cc8d4)},
+                                            {1.0, rgbHex(0xe4fbf8)}};
+
+// The logo's sand, shadow to sunlit crest; the upper half (never shown)
+// is a second water ramp, kept distinct from everything in the file.
+Palette logoPalette()
+{
+    Palette p{};
+    fillSpan(p, Logo::Sand, {{0.0, rgbHex(0x1e1208)}, {0.3, rgbHex(0x6a4826)}, {0.6, rgbHex(0xb48a56)},
+                             {0.85, rgbHex(0xe6c88e)}, {1.0, rgbHex(0xfff4d6)}});
+    fillRamp(p, 128, 255, WaterStops);
+    makeDistinct(p, 0, 255);
+    return p;
+}
+
+// The loose sand around the logo: a slightly cooler ramp than the logo's,
+// distinct from logo entries 0..127 that share the screen with it.
+Palette sandPalette(const Palette& logo)
+{
+    Palette p{};
+    fillRamp(p, 0, 127, {{0.0, rgbHex(0x24160a)}, {0.35, rgbHex(0x7a5a34)}, {0.65, rgbHex(0xc8a672)},
+                         {0.85, rgbHex(0xeed8a6)}, {1.0, rgbHex(0xfffae8)}});
+    fillRamp(p, 128, 255, {{0.0, rgbHex(0x2a1e14)}, {1.0, rgbHex(0xd8c8b0)}});
+    makeDistinct(p, 0, 255, paletteRange(logo, 0, 127));
+    return p;
+}
+
+// Water shades for slots 128..255 of the flood, distinct from the logo.
+Palette waterPalette(const Palette& logo)
+{
+    Palette p{};
+    fillRamp(p, 0, 127, WaterStops);
+    fillRamp(p, 128, 255, {{0.0, rgbHex(0x102030)}, {1.0, rgbHex(0x90b8c8)}});
+    makeDistinct(p, 0, 255, paletteRange(logo, 0, 127));
+    return p;
+}
+
+// A grey day in the country. The rain ramp runs from the pale streak at 50
+// to the flat sky at 90 and a little darker to 99; the sky key 255 is the
+// flat sky's tone, so the rain band's edges do not show.
+Palette rainskyPalette()
+{
+    Palette p{};
+    const Rgb sky = rgbHex(0x7d8893);
+    fillSpan(p, Rainsky::Woods, {{0.0, rgbHex(0x0b140e)}, {0.5, rgbHex(0x23392a)}, {1.0, rgbHex(0x56705a)}});
+    fillRamp(p, Rainsky::Rain.first, Rainsky::FlatSky, {{0.0, rgbHex(0xd6dde4)}, {1.0, sky}});
+    fillRamp(p, Rainsky::FlatSky, Rainsky::Rain.last, {{0.0, sky}, {1.0, rgbHex(0x6a747f)}});
+    fillSpan(p, Rainsky::Meadow, {{0.0, rgbHex(0x1f3218)}, {0.5, rgbHex(0x4c6a34)}, {1.0, rgbHex(0x96ad6a)}});
+    fillSpan(p, Rainsky::Earth, {{0.0, rgbHex(0x241a12)}, {0.5, rgbHex(0x5a4632)}, {1.0, rgbHex(0x9a846a)}});
+    fillSpan(p, Rainsky::Rye, {{0.0, rgbHex(0x5a5030)}, {0.5, rgbHex(0x9a8c56)}, {1.0, rgbHex(0xcabf8c)}});
+    fillSpan(p, Rainsky::Hills, {{0.0, rgbHex(0x3a4650)}, {0.5, rgbHex(0x5c6a72)}, {1.0, rgbHex(0x76838c)}});
+    fillSpan(p, Rainsky::Pond, {{0.0, rgbHex(0x2a343e)}, {1.0, rgbHex(0x8e9aa6)}});
+    fillSpan(p, Rainsky::Roof, {{0.0, rgbHex(0x3c1410)}, {1.0, rgbHex(0x9a4030)}});
+    fillSpan(p, Rainsky::Wall, {{0.0, rgbHex(0x5a5650)}, {1.0, rgbHex(0xd4cec2)}});
+    p[Rainsky::SkyKey] = sky;
+    p[0] = {0, 0, 0};
+    // The sky key gives way: its look matters, not its exact value.
+    makeDistinct(p, 0, 254);
+    makeDistinct(p, Rainsky::SkyKey, Rainsky::SkyKey, paletteRange(p, 0, 254));
+    return p;
+}
+
+const std::vector<ColourStop> StormStops = {{0.0, rgbHex(0x0c1020)}, {0.3, rgbHex(0x283252)},
+                                            {0.65, rgbHex(0x5e6a8c)}, {0.92, rgbHex(0xa8b0c6)},
+                                            {1.0, rgbHex(0xc4cad8)}};
+
+// Start palette and greetings: 0 black, 0..127 granite, then a storm sky
+// and sparks like the ones the greetings install over it, and white tops.
+Palette cubePalette()
+{
+    Palette p{};
+    fillRamp(p, 0, 127, {{0.0, rgbHex(0x000000)}, {0.25, rgbHex(0x2a2a2e)}, {0.6, rgbHex(0x77736e)},
+                         {0.85, rgbHex(0xb8b2a8)}, {1.0, rgbHex(0xeeeae2)}});
+    fillRamp(p, 128, 227, StormStops);
+    fillRamp(p, 228, 255, {{0.0, rgbHex(0x803018)}, {0.6, rgbHex(0xffb040)}, {1.0, rgbHex(0xffffff)}});
+    makeDistinct(p, 0, 255);
+    return p;
+}
+
+// Greetings sky: a storm ramp over 100 entries (the three layers sum to
+// 0..93, flicker adds 12) whose last entries the sparks file continues.
+Palette cloudsPalette(const Palette& cube)
+{
+    Palette p{};
+    fillRamp(p, 0, 105, {{0.0, rgbHex(0x0a0e1c)}, {0.3, rgbHex(0x262f4e)}, {0.6, rgbHex(0x58648a)},
+                         {0.85, rgbHex(0x98a2c0)}, {1.0, rgbHex(0xc6cce0)}});
+    fillRamp(p, 106, 255, {{0.0, rgbHex(0x101010)}, {1.0, rgbHex(0x707070)}});
+    makeDistinct(p, 0, 255, paletteRange(cube, 0, 127));
+    return p;
+}
+
+// Entries 0..5 continue the cloud ramp (slots 228..233), 6..23 the spark
+// ramp from ember to the white-blue of the lightning at slot 251.
+Palette sparksPalette(const Palette& cube, const Palette& clouds)
+{
+    Palette p{};
+    for (int i = 0; i < 6; ++i)
+        p[i] = clouds[100 + i];
+    fillRamp(p, 6, 23, {{0.0, rgbHex(0x902008)}, {0.35, rgbHex(0xf06a10)}, {0.7, rgbHex(0xffd060)},
+                        {0.9, rgbHex(0xfff4d0)}, {1.0, rgbHex(0xf4f8ff)}});
+    fillRamp(p, 24, 255, {{0.0, rgbHex(0x201008)}, {1.0, rgbHex(0x806040)}});
+    std::vector<Rgb> shared = paletteRange(cube, 0, 127);
+    const std::vector<Rgb> sky = paletteRange(clouds, 0, 99);
+    shared.insert(shared.end(), sky.begin(), sky.end());
+    const std::vector<Rgb> tops = paletteRange(cube, 252, 255);
+    shared.insert(shared.end(), tops.begin(), tops.end());
+    makeDistinct(p, 0, 255, shared);
+    return p;
+}
+
+// Night to sun white through deep and sky blues.
+Palette bluePalette()
+{
+    Palette p{};
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.1, rgbHex(0x051230)}, {0.25, rgbHex(0x12387a)},
+                         {0.45, rgbHex(0x3274bc)}, {0.65, rgbHex(0x78b2e2)}, {0.85, rgbHex(0xc8e8fa)},
+                         {1.0, rgbHex(0xfffcf0)}});
+    makeDistinct(p, 0, 255);
+    return p;
+}
+
+}  // namespace
+
+void forgePalettes(const std::string& dir)
+{
+    writePalette(dir + "/hedelmae.pal", hedelmaePalette());
+    writePalette(dir + "/flares.pal", flaresPalette());
+    const Palette green = greenPalette();
+    writePalette(dir + "/green.pal", green);
+    writePalette(dir + "/knot.pal", green);  // never installed: the knot is shown under green.pal
+    const Palette logo = logoPalette();
+    writePalette(dir + "/logo.pal", logo);
+    writePalette(dir + "/sand.pal", sandPalette(logo));
+    writePalette(dir + "/water.pal", waterPalette(logo));
+    writePalette(dir + "/rainsky.pal", rainskyPalette());
+    const Palette cube = cubePalette();
+    const Palette clouds = cloudsPalette(cube);
+    writePalette(dir + "/cube.pal", cube);
+    writePalette(dir + "/clouds.pal", clouds);
+    writePalette(dir + "/sparks.pal", sparksPalette(cube, clouds));
+    writePalette(dir + "/blue", bluePalette());
+}

@@ -1,0 +1,800 @@
+// The pictures of the credits, the flares, the sky scenes, the rain, the sand
+// logo and the attractor's backdrop.
+//
+// Each picture is painted at full detail and checked against its byte
+// budget; a zlib that compresses worse than the one the designs were tuned
+// with gets the same picture with less fine texture, never a different size.
+#include "forge.h"
+#include "paint.h"
+#include "palettes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <numbers>
+
+using namespace paint;
+using namespace ForgePal;
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+
+using Pixels = std::vector<uint8_t>;
+using Painter = std::function<Pixels(double detail)>;
+
+// Fine texture is scaled by `detail`: 1 is the design, lower values are the
+// fall-back when the encoded picture would not fit its budget.
+constexpr double DetailLevels[] = {1.0, 0.75, 0.5, 0.25, 0.0};
+
+// The smallest padding chunk is 12 bytes, so a picture that leaves at
+// least that much room can always be padded to its exact size.
+constexpr uint32_t PaddingRoom = 12;
+
+Pixels fitToBudget(const std::string& name, uint32_t budget, const Painter& paint,
+                   const std::function<uint32_t(const Pixels&)>& encodedSize)
+{
+    for (double detail : DetailLevels) {
+        Pixels pixels = paint(detail);
+        if (encodedSize(pixels) + PaddingRoom <= budget)
+            return pixels;
+    }
+    const uint32_t leastDetail = encodedSize(paint(DetailLevels[std::size(DetailLevels) - 1]));
+    std::fprintf(stderr, "forge: %s does not fit its budget of %u bytes (%u at the least detail)\n",
+                 name.c_str(), budget, leastDetail);
+    std::exit(1);
+}
+
+void writeGrayPicture(const std::string& dir, const std::string& name, int width, int height,
+                      uint32_t budget, const Painter& paint)
+{
+    const Pixels pixels = fitToBudget(name, budget, paint, [&](const Pixels& p) {
+        return encodedGraySize(width, height, p);
+    });
+    writeGrayPng(dir + "/" + name, width, height, pixels, budget);
+}
+
+void writeConvertedPicture(const std::string& dir, const std::string& name, int width, int height,
+                           uint32_t budget, const Palette& inForce, const Painter& paint)
+{
+    const Pixels pixels = fitToBudget(name, budget, paint, [&](const Pixels& p) {
+        return encodedIndexedSize(width, height, p, inForce);
+    });
+    writeIndexedPng(dir + "/" + name, width, height, pixels, inForce, budget);
+}
+
+// ---------------------------------------------------------------------------
+// flare: the additive glow of the pyramid's vertices. A hot core, a soft
+// halo and a faint four-point sparkle, all reaching 0 before the edges.
+
+Pixels paintFlare(double)
+{
+    Pixels pixels(32 * 32);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const double dx = x - 15.5, dy = y - 15.5;
+            const double r = std::hypot(dx, dy);
+            const double fade = clamp01(1 - r / 15);
+            // Many flares overlap on the pyramid, so the halo stays faint
+            // and only the core reaches white.
+            const double core = std::exp(-r * r / 5);
+            const double halo = std::pow(fade, 3.0);
+            const double sparkle = 0.3 * std::exp(-std::pow(std::min(std::fabs(dx), std::fabs(dy)), 2)) * fade * fade * fade;
+            pixels[size_t(y * 32 + x)] = toByte(255 * clamp01(0.4 * halo + 0.9 * core + sparkle));
+        }
+    }
+    return pixels;
+}
+
+// ---------------------------------------------------------------------------
+// bird: six frames of a gull's wing beat, flying right. The sun-rays scene
+// darkens the sky by a quarter of the value, so every painted pixel lies in
+// 200..255 (a crisp silhouette) and the rest is 0.
+
+constexpr int BirdFrames = 6;
+
+void paintBirdFrame(Pixels& pixels, int frame)
+{
+    // Wing beat: elevation +1 (up) .. -1 (down). On the way back up
+    // (frames 4 and 5) the wing is half folded at the wrist.
+    const double phase = 2 * Pi * frame / BirdFrames;
+    const double lift = std::cos(phase);
+    const double fold = std::sin(phase) < -0.1 ? 0.5 : 0.0;
+    const double reach = 14.5 * (1 - 0.35 * fold);
+    const Point wrist{16.5 - 1.5 * fold, 16.0 - 0.55 * reach * lift};
+    const Point tip{9.0 + 3.0 * fold, 16.0 - reach * lift};
+    // The wing as seen from the side: leading edge from the shoulder over
+    // the wrist to the swept-back tip, trailing edge back to the body.
+    const std::vector<Point> wing{{20.0, 15.8}, wrist, tip, {tip.x - 0.5, tip.y + 2.0 * lift},
+                                  {11.0, 16.0 - 0.35 * reach * lift}, {9.5, 16.6}};
+    const std::vector<Point> tail{{9.0, 16.0}, {3.5, 14.6}, {4.2, 17.6}, {9.0, 17.2}};
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            // Body: an ellipse with a round head and a wedge tail.
+            const double bx = (x - 15.0) / 8.5, by = (y - 16.4) / 2.2;
+            const bool body = bx * bx + by * by <= 1 || std::hypot(x - 23.6, y - 15.2) <= 2.3 ||
+                              insidePolygon(tail, x, y);
+            const bool beak = y == 15 && (x == 26 || x == 27);
+            const bool wingPixel = polygonCoverage(wing, x, y) >= 0.5;
+            if (body || beak)
+                pixels[size_t(y * 192 + frame * 32 + x)] = 255;
+            else if (wingPixel) {
+                // A raised wing shows its shaded underside towards the tip.
+                const double underside = lift > 0 ? clamp01((16.4 - y) / 16) : 0.0;
+                pixels[size_t(y * 192 + frame * 32 + x)] = uint8_t(250 - std::lround(40 * underside));
+            }
+        }
+    }
+}
+
+Pixels paintBird(double)
+{
+    Pixels pixels(192 * 32, 0);
+    for (int frame = 0; frame < BirdFrames; ++frame)
+        paintBirdFrame(pixels, frame);
+    return pixels;
+}
+
+// ---------------------------------------------------------------------------
+// lightning: two forked bolts from the top of the sky, one in the bit plane
+// of value 12 and one in that of value 48; where they cross both are set.
+
+struct Bolt {
+    std::vector<Segment> strokes;
+    std::vector<double> halfWidths;  // one per stroke, in pixels
+};
+
+// A jagged path from (x, y) downwards: each step drifts sideways at random
+// and leans towards `lean`; forks spawn thinner, shorter branches.
+void growBolt(Bolt& bolt, ForgeRandom& random, double x, double y, double lean, double length,
+              double halfWidth, int depth)
+{
+    const double step = 6;
+    for (double travelled = 0; travelled < length && y < 190; travelled += step) {
+        const double nx = x + lean * step + (randomUnit(random) - 0.5) * 9;
+        const double ny = y + step * (0.7 + 0.6 * randomUnit(random));
+        bolt.strokes.push_back({x, y, nx, ny});
+        bolt.halfWidths.push_back(halfWidth);
+        if (depth < 2 && randomBelow(random, depth == 0 ? 4 : 7) == 0) {
+            const double side = randomBelow(random, 2) ? 1.0 : -1.0;
+            growBolt(bolt, random, nx, ny, lean + side * (0.5 + randomUnit(random) * 0.6),
+                     (length - travelled) * 0.45, std::max(0.5, halfWidth - 0.5), depth + 1);
+        }
+        x = nx, y = ny;
+    }
+}
+
+void stampBolt(Pixels& pixels, const Bolt& bolt, uint8_t plane)
+{
+    for (size_t i = 0; i < bolt.strokes.size(); ++i) {
+        const Segment& s = bolt.strokes[i];
+        const double r = bolt.halfWidths[i];
+        const int x0 = std::max(0, int(std::min(s.ax, s.bx) - r - 1));
+        const int x1 = std::min(255, int(std::max(s.ax, s.bx) + r + 1));
+        const int y0 = std::max(0, int(std::min(s.ay, s.by) - r - 1));
+        const int y1 = std::min(191, int(std::max(s.ay, s.by) + r + 1));
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x)
+                if (segmentDistance(x, y, s.ax, s.ay, s.bx, s.by) <= r)
+                    pixels[size_t(y * 256 + x)] |= plane;
+    }
+}
+
+Pixels paintLightning(double)
+{
+    Pixels pixels(256 * 192, 0);
+    ForgeRandom random{0x5EEDB017u};
+    Bolt left, right;
+    growBolt(left, random, 70, 0, 0.15, 185, 1.6, 0);
+    growBolt(right, random, 175, 0, -0.1, 160, 1.6, 0);
+    stampBolt(pixels, left, 12);
+    stampBolt(pixels, right, 48);
+    return pixels;
+}
+
+// ---------------------------------------------------------------------------
+// cloud1..3: tileable cloud layers. The show shifts the values right by 3,
+// so they are stored as multiples of 8 (0..248 -> 0..31). Clear sky between
+// the clouds is exactly 0 and the cores are dense (24..31), so light streams
+// through the gaps in the sun-rays scene.
+
+struct CloudStyle {
+    uint32_t seed;
+    int basePeriod;     // lattice cells across the tile of the largest shapes
+    double warp;        // how far the shapes are swirled, in tile units
+    double clear;       // fraction of the tile left as clear sky
+    double softness;    // fraction of the tile in the soft rim
+};
+
+// Value at which `fraction` of the samples lie below.
+double quantile(std::vector<double> samples, double fraction)
+{
+    const size_t k = size_t(clamp01(fraction) * double(samples.size() - 1));
+    std::nth_element(samples.begin(), samples.begin() + std::ptrdiff_t(k), samples.end());
+    return samples[k];
+}
+
+Pixels paintCloud(const CloudStyle& style, double detail)
+{
+    constexpr int Size = 256;
+    Canvas density = makeCanvas(Size, Size);
+    Canvas texture = makeCanvas(Size, Size);
+    for (int y = 0; y < Size; ++y) {
+        for (int x = 0; x < Size; ++x) {
+            const double u = x / double(Size), v = y / double(Size);
+            const double wu = fbm(style.seed + 1, u, v, 2, 2) - 0.5;
+            const double wv = fbm(style.seed + 2, u, v, 2, 2) - 0.5;
+            canvasAt(density, x, y) =
+                fbm(style.seed, u + style.warp * wu, v + style.warp * wv, style.basePeriod, 6, 0.5);
+            canvasAt(texture, x, y) = fbm(style.seed + 3, u, v, style.basePeriod * 8, 2);
+        }
+    }
+    const double edge = quantile(density.values, style.clear);
+    const double core = quantile(density.values, style.clear + style.softness);
+    // Billows: each puff is lit from above, so its upper side is brighter
+    // than the shadowed underside.
+    const Canvas body = [&] {
+        Canvas b = density;
+        for (double& d : b.values)
+            d = smoothstep(edge, core, d);
+        return b;
+    }();
+    Pixels pixels(Size * Size);
+    for (int y = 0; y < Size; ++y) {
+        for (int x = 0; x < Size; ++x) {
+            const double b = canvasAt(body, x, y);
+            const double above = canvasAt(body, x, (y + Size - 4) % Size);
+            const double below = canvasAt(body, x, (y + 4) % Size);
+            const double lit = clamp01(0.55 + 2.0 * (below - above) + (canvasAt(texture, x, y) - 0.5) * 0.8 * detail);
+            const double level = std::sqrt(b) * (22 + 9 * lit);
+            pixels[size_t(y * Size + x)] = uint8_t(8 * int(clampRange(std::floor(level + 0.5), 0, 31)));
+        }
+    }
+    return pixels;
+}
+
+// ---------------------------------------------------------------------------
+// credits: four 320 x 128 panels of the opening, lettered in the forge's
+// stroke font on the fruit ramp of hedelmae.pal: a deep plum ground with a
+// warm glow behind cream lettering, each name over a small apricot heading.
+
+enum class Ink { Heading, Name, Note };
+
+struct CreditLine {
+    const char* text;
+    Ink ink;
+    double top;   // pixels from the panel's top to the capitals' top
+    double unit;  // pixels per font unit (capitals are 6 units tall)
+};
+
+using CreditPanel = std::vector<CreditLine>;
+
+const CreditPanel CreditPanels[4] = {
+    {{"TIDEPOOL PRESENTS", Ink::Heading, 20, 2.0}, {"DAYLONG", Ink::Name, 46, 8.0}},
+    {{"CODE", Ink::Heading, 26, 2.4}, {"FENWICK", Ink::Name, 52, 6.5}},
+    {{"GRAPHICS", Ink::Heading, 26, 2.4}, {"LUMI ORA", Ink::Name, 52, 6.5}},
+    {{"MUSIC", Ink::Heading, 16, 2.4}, {"HALCYON", Ink::Name, 38, 6.5},
+     {"MADE WITH SDL, LIBPNG AND VORBIS", Ink::Note, 96, 1.7}},
+};
+
+constexpr int PanelWidth = 320;
+constexpr int PanelHeight = 128;
+
+// Brightness 0..1 along the credits ramp for one panel. Everything that
+// varies smoothly varies along y only (a sunrise band behind the name), so
+// the budget goes to the lettering's edges.
+Canvas paintCreditPanel(const CreditPanel& panel, double detail)
+{
+    Canvas tone = makeCanvas(PanelWidth, PanelHeight);
+    double bandCentre = PanelHeight / 2.0;
+    for (const CreditLine& line : panel)
+        if (line.ink == Ink::Name)
+            bandCentre = line.top + 3 * line.unit;
+    for (int y = 0; y < PanelHeight; ++y) {
+        const double band = std::exp(-std::pow((y - bandCentre) / 34.0, 2));
+        for (int x = 0; x < PanelWidth; ++x)
+            canvasAt(tone, x, y) = 0.04 + 0.26 * band;
+    }
+    for (const CreditLine& line : panel) {
+        const double width = textWidth(line.text, line.unit);
+        const double left = std::floor((PanelWidth - width) / 2);
+        const std::vector<Segment> strokes = layoutText(line.text, left, line.top, line.unit);
+        const double radius = line.ink == Ink::Name ? line.unit * 0.62 : std::max(0.9, line.unit * 0.45);
+        const Canvas distance = strokeDistance(PanelWidth, PanelHeight, strokes, radius + 4);
+        const double capHeight = 6 * line.unit;
+        const int shadow = line.ink == Ink::Name ? int(std::lround(line.unit * 0.5)) : 0;
+        for (int y = 0; y < PanelHeight; ++y) {
+            for (int x = 0; x < PanelWidth; ++x) {
+                const double d = canvasAt(distance, x, y) - radius;  // < 0 inside a stroke
+                double& t = canvasAt(tone, x, y);
+                if (shadow) {
+                    // Hard drop shadow down-right, then a dark keyline that
+                    // separates the cream from the sunrise band.
+                    const double shadowDistance =
+                        canvasAt(distance, std::max(0, x - shadow), std::max(0, y - shadow)) - radius;
+                    if (shadowDistance < 0)
+                        t = lerp(t, 0.03, 0.5 + 0.3 * detail);
+                    t = lerp(t, 0.02, clamp01(1.5 - d));
+                }
+                const double ink = clamp01(0.5 - d);
+                const double down = clamp01((y - line.top) / capHeight);
+                const double colour = line.ink == Ink::Name ? 1.0 - 0.25 * down
+                                    : line.ink == Ink::Heading ? 0.8 : 0.72;
+                t = lerp(t, colour, ink);
+            }
+        }
+    }
+    return tone;
+}
+
+Pixels paintCredits(double detail)
+{
+    Pixels pixels;
+    pixels.reserve(PanelWidth * PanelHeight * 4);
+    for (const CreditPanel& panel : CreditPanels) {
+        const Canvas tone = paintCreditPanel(panel, detail);
+        for (double t : tone.values)
+            pixels.push_back(uint8_t(Hedelmae::Credits.at(t)));
+    }
+    return pixels;
+}
+
+// ---------------------------------------------------------------------------
+// roto: a tile of citrus slices and berries on dark grape, seamless on both
+// axes, on the second fruit ramp of hedelmae.pal (the two rotated views are
+// averaged, so every value is a step along one smooth ramp).
+
+struct Slice {
+    double x, y, radius;
+    int segments;
+    double turn;  // radians
+};
+
+constexpr Slice Slices[] = {
+    {64, 64, 58, 10, 0.1}, {192, 192, 58, 9, 0.5}, {192, 64, 34, 8, 0.3}, {64, 192, 34, 7, 0.0},
+};
+
+struct Berry {
+    double x, y, radius;
+};
+
+// Clusters of berries in the gaps between the slices.
+constexpr Berry Berries[] = {
+    {128, 128, 12}, {141, 111, 8}, {113, 143, 7}, {146, 135, 6},
+    {128, 0, 10}, {116, 10, 7}, {140, 248, 6},
+    {0, 128, 10}, {10, 116, 7}, {248, 140, 6},
+    {150, 20, 5}, {22, 150, 5}, {236, 108, 7}, {108, 236, 7}, {226, 120, 5},
+};
+
+// Offset from (cx, cy) to (x, y) on the 256-pixel torus.
+double torusDelta(double a, double b)
+{
+    double d = a - b;
+    while (d > 128) d -= 256;
+    while (d < -128) d += 256;
+    return d;
+}
+
+// Brightness 0..1 of a slice at offset (dx, dy) from its centre (meaningful
+// where the slice covers the pixel: r <= radius + 1).
+double sliceTone(const Slice& slice, double dx, double dy, double detail, uint32_t seed)
+{
+    const double r = std::hypot(dx, dy);
+    const double edge = slice.radius;
+    const double rind = edge * 0.1, pith = edge * 0.07;
+    const double angle = std::fmod(std::atan2(dy, dx) + slice.turn + 4 * Pi, 2 * Pi);
+    const double wedge = 2 * Pi / slice.segments;
+    const double within = std::fmod(angle, wedge);
+    const double toMembrane = std::min(within, wedge - within) * r;  // pixels to the nearest membrane
+    if (r > edge - rind)
+        return 0.64 + 0.1 * clamp01((edge - r) / rind);  // peel, lighter inwards
+    if (r > edge - rind - pith)
+        return 0.95;  // pith
+    if (toMembrane < 1.1 || r < edge * 0.08)
+        return 0.92;  // membranes and core
+    // Flesh: juice sacs streak outwards from the core; each segment is
+    // darker at its membranes and brightest along its middle.
+    const double sacs = valueNoise(seed, angle * 96 / (2 * Pi), r / 3.0, 96);
+    const double middle = smoothstep(0.6, 4.0, toMembrane);
+    return 0.74 + 0.12 * middle + 0.12 * (sacs - 0.5) * detail;
+}
+
+Pixels paintRoto(double detail)
+{
+    constexpr int Size = 256;
+    Pixels pixels(Size * Size);
+    for (int y = 0; y < Size; ++y) {
+        for (int x = 0; x < Size; ++x) {
+            // Grape-dark ground with a slow tileable sheen.
+            double tone = 0.1 + 0.12 * fbm(0xF2017u, x / 256.0, y / 256.0, 2, 3);
+            for (const Berry& berry : Berries) {
+                const double dx = torusDelta(x, berry.x), dy = torusDelta(y, berry.y);
+                const double cover = discCoverage(dx, dy, 0, 0, berry.radius);
+                // A glossy berry: dark rim, raspberry body, highlight up-left.
+                const double r = std::hypot(dx, dy) / berry.radius;
+                const double highlight = std::exp(-(std::pow(dx / berry.radius + 0.35, 2) + std::pow(dy / berry.radius + 0.35, 2)) * 14);
+                const double body = 0.42 - 0.12 * r * r + 0.35 * highlight;
+                tone = lerp(tone, body, cover);
+            }
+            for (const Slice& slice : Slices) {
+                const double dx = torusDelta(x, slice.x), dy = torusDelta(y, slice.y);
+                const double cover = discCoverage(dx, dy, 0, 0, slice.radius);
+                if (cover > 0)
+                    tone = lerp(tone, sliceTone(slice, dx, dy, detail, 0x511CEu + uint32_t(slice.segments)), cover);
+            }
+            pixels[size_t(y * Size + x)] = uint8_t(Hedelmae::Roto.at(tone));
+        }
+    }
+    return pixels;
+}
+
+// ---------------------------------------------------------------------------
+// The sand logo: the group's name modelled in sand. heightmap holds the
+// heights (letters 170..250, ground 20..120) and hiekkalogo the same relief
+// lit from the upper left on logo.pal 1..127; sand is the loose sand that
+// covers it, on sand.pal as installed in 128..255.
+
+constexpr int ScreenWidth = 320;
+constexpr int ScreenHeight = 240;
+
+struct LogoLine {
+    const char* text;
+    double top;
+};
+
+constexpr LogoLine LogoLines[] = {{"TIDE", 28}, {"POOL", 136}};
+constexpr double LogoUnit = 12.5;         // pixels per font unit: 75-pixel capitals
+constexpr double LogoStroke = 9.5;        // half-width of a letter's ridge
+constexpr double LogoBank = 10;           // width of the slope down to the ground
+
+// Heights 0..255 of the whole picture.
+Canvas logoHeights()
+{
+    std::vector<Segment> strokes;
+    for (const LogoLine& line : LogoLines) {
+        const double left = std::floor((ScreenWidth - textWidth(line.text, LogoUnit)) / 2);
+        const std::vector<Segment> part = layoutText(line.text, left, line.top, LogoUnit);
+        strokes.insert(strokes.end(), part.begin(), part.end());
+    }
+    const Canvas distance = strokeDistance(ScreenWidth, ScreenHeight, strokes, LogoStroke + LogoBank + 2);
+    Canvas heights = makeCanvas(ScreenWidth, ScreenHeight);
+    for (int y = 0; y < ScreenHeight; ++y) {
+        for (int x = 0; x < ScreenWidth; ++x) {
+            const double u = x / double(ScreenWidth), v = y / double(ScreenHeight);
+            // Ground: low dunes (the ripples on them are only painted).
+            const double dunes = fbm(0xD00E5u, u, v, 2, 1);
+            const double ground = 25 + 90 * smoothstep(0.2, 0.8, dunes);
+            // Letters: a rounded ridge on every stroke, with a bank down to
+            // the ground around it.
+            const double d = canvasAt(distance, x, y);
+            double h = ground;
+            if (d < LogoStroke) {
+                const double across = d / LogoStroke;
+                h = 172 + 76 * std::sqrt(1 - across * across);
+            } else if (d < LogoStroke + LogoBank) {
+                h = lerp(172, ground, smoothstep(0, 1, (d - LogoStroke) / LogoBank));
+            }
+            canvasAt(heights, x, y) = h;
+        }
+    }
+    return heights;
+}
+
+// The relief lit from the upper left, with the shadows the letters cast.
+Pixels paintSandLogo(const Canvas& heights, double detail)
+{
+    // Heights are 0..255; the relief stands about 14 pixels proud.
+    Canvas relief = heights;
+    for (double& h : relief.values)
+        h *= 14.0 / 255.0;
+    const Canvas shade = shadeHeights(relief, -1.0, -1.2, 1.1, false);
+    Pixels pixels(size_t(ScreenWidth * ScreenHeight));
+    for (int y = 0; y < ScreenHeight; ++y) {
+        for (int x = 0; x < ScreenWidth; ++x) {
+            // Shadow: does the relief rise above the light ray towards the
+            // upper left within 24 steps?
+            const double h = canvasAt(relief, x, y);
+            double shadow = 0;
+            for (int k = 1; k <= 24 && x - k >= 0 && y - k >= 0; ++k) {
+                if (canvasAt(relief, x - k, y - k) > h + k * 0.55) {
+                    shadow = 1;
+                    break;
+                }
+            }
+            const double grain = (hashUnit(0x6A1Eu, x, y) - 0.5) * 0.04 * detail;
+            const double light = 0.2 + 0.75 * canvasAt(shade, x, y) * (1 - 0.45 * shadow) + grain;
+            pixels[size_t(y * ScreenWidth + x)] = uint8_t(Logo::Sand.at(light));
+        }
+    }
+    return pixels;
+}
+
+// Loose sand: wind ripples (a gentle slope to windward, a steep lee) over
+// broad swells, with a fine grain; mostly bright, as the reveal darkens it.
+Pixels paintSand(double detail)
+{
+    Pixels pixels(size_t(ScreenWidth * ScreenHeight));
+    for (int y = 0; y < ScreenHeight; ++y) {
+        for (int x = 0; x < ScreenWidth; ++x) {
+            const double u = x / double(ScreenWidth), v = y / double(ScreenHeight);
+            const double swell = fbm(0x5A4D0u, u, v, 2, 3);
+            const double phase = (x * 0.92 + y * 0.4) / 7.0 + 6 * fbm(0x5A4D1u, u, v, 4, 2);
+            const double saw = phase - std::floor(phase);
+            // Lit windward face rising over 80 % of the period, shaded lee.
+            const double ripple = saw < 0.8 ? saw / 0.8 : 1 - (saw - 0.8) / 0.2 * 1.6;
+            const double grain = (hashUnit(0x6A1F0u, x, y) - 0.5) * detail;
+            const double value = 84 + 26 * swell + 12 * ripple + 10 * grain;
+            pixels[size_t(y * ScreenWidth + x)] = uint8_t(SandScene::Sand.first + int(clampRange(std::lround(value), 0, 127)));
+        }
+    }
+    return pixels;
+}
+
+// The palette in force while a picture loads under logo.pal 0..127 and
+// sand.pal 0..127 in slots 128..255.
+Palette logoWithSand(const Palette& logo, const Palette& sand)
+{
+    Palette combined = logo;
+    for (int i = 0; i < 128; ++i)
+        combined[size_t(128 + i)] = sand[size_t(i)];
+    return combined;
+}
+
+// ---------------------------------------------------------------------------
+// maasto: farmland on a grey day, under rainsky.pal. The sky is the key
+// index 255 and nothing else is; the rain is drawn behind the land in rows
+// 64..167, so the horizon lies low (about rows 125..175) and a big tree on
+// the left reaches up into the rain.
+
+// Smooth 1D noise along x, 0..1.
+double ridgeNoise(uint32_t seed, double x, double wavelength)
+{
+    return valueNoise(seed, x / wavelength, 0.5, 1 << 16);
+}
+
+struct TreeCrown {
+    double x, y, radius;
+};
+
+// The oak's crown as overlapping leaf masses, lit from the upper left.
+constexpr TreeCrown OakCrown[] = {
+    {52, 92, 26}, {26, 106, 20}, {80, 102, 22}, {42, 68, 20}, {68, 72, 19}, {16, 86, 14},
+    {100, 88, 13}, {60, 118, 17}, {30, 126, 12}, {86, 126, 12},
+};
+
+// The foreground oak at (x, y): a trunk leaning a little, a crown of leaf
+// masses and two limbs showing between them; -1 where the tree is not.
+int oakIndex(double x, int y, double detail)
+{
+    const double trunkCentre = 50 + (240 - y) * 0.06 + 2 * std::sin(y * 0.05);
+    const double trunkHalf = 3.5 + 0.05 * std::max(0, y - 140);
+    if (y > 128 && std::fabs(x - trunkCentre) < trunkHalf)
+        return Rainsky::Woods.at(0.08 + 0.12 * (1 - (x - trunkCentre) / trunkHalf));
+    for (const TreeCrown& c : OakCrown) {
+        const double dx = x - c.x, dy = y - c.y;
+        const double lumpy = c.radius * (0.86 + 0.14 * valueNoise(0x0A4u, std::atan2(dy, dx) * 3 + c.x, 0, 1 << 16));
+        const double r = std::sqrt(dx * dx + dy * dy);
+        if (r < lumpy) {
+            // Each leaf mass lit on its upper left, darker at its rim.
+            const double lit = clamp01(0.55 - 0.5 * (dx + dy) / (1.6 * c.radius)) * (1 - 0.5 * smoothstep(0.75, 1.0, r / lumpy));
+            const double leaves = valueNoise(0x0A5u, x / 3.0, y / 3.0, 1 << 16) * detail;
+            return Rainsky::Woods.at(0.15 + 0.6 * lit + 0.12 * leaves);
+        }
+    }
+    const double fork = 50 + 100 * 0.06;  // the trunk's centre at row 140
+    if (segmentDistance(x, y, fork, 140, 30, 104) < 2.5 || segmentDistance(x, y, fork, 140, 78, 100) < 2.2)
+        return Rainsky::Woods.at(0.1);
+    return -1;
+}
+
+// Boundaries of the field strips, as angles (radians either side of
+// straight down) from the vanishing point; irregular, as real fields are.
+double stripBoundary(int k)
+{
+    return k * 0.3 + 0.09 * std::sin(k * 2.3 + 0.7);
+}
+
+// Fields in perspective below fieldsTop: strips fanning out from a
+// vanishing point above the horizon, cut by headlands at rows that differ
+// per strip, edged with hedgerows.
+int fieldIndex(double x, int y, double fieldsTop, double detail)
+{
+    const double vx = 150, vy = 112;
+    const double fan = std::atan2(x - vx, y - vy);
+    int strip = int(std::floor(fan / 0.3)) - 1;
+    while (stripBoundary(strip + 1) <= fan)
+        ++strip;
+    const double toBoundary = std::min(fan - stripBoundary(strip), stripBoundary(strip + 1) - fan) * (y - vy);
+    const int stripKey = strip + 20;  // non-negative for the modulo patterns below
+    const double cut1 = 183 + 5 * (stripKey * 5 % 3), cut2 = 204 + 6 * (stripKey * 7 % 3);
+    const int band = y < cut1 ? 0 : (y < cut2 ? 1 : 2);
+    const double hedge = 1.1 + (y - 170) * 0.025;
+    if (toBoundary < hedge || std::fabs(y - cut1) < 0.6 + (y - 170) * 0.01 || std::fabs(y - cut2) < 0.6 + (y - 170) * 0.015)
+        return Rainsky::Woods.at(0.3 + 0.2 * ridgeNoise(0x4ED6u, x + y * 3, 3));
+    const double depth = (y - fieldsTop) / (240 - fieldsTop);
+    const double furrows = std::sin(fan * (110 + 40 * band)) * detail;
+    switch ((stripKey * 7 + band * 5) % 5) {
+    case 0: return Rainsky::Meadow.at(0.5 + 0.3 * depth);
+    case 1: return Rainsky::Earth.at(0.35 + 0.25 * depth + 0.18 * furrows);
+    case 2: return Rainsky::Rye.at(0.35 + 0.35 * depth + 0.12 * furrows);
+    case 3: return Rainsky::Meadow.at(0.7 + 0.25 * depth);
+    default: return Rainsky::Meadow.at(0.25 + 0.3 * depth + 0.08 * furrows);
+    }
+}
+
+// Returns the landscape index at (x, y), or -1 for sky.
+int landscapeIndex(int x, int y, double detail)
+{
+    const double fx = x;
+    const int oak = oakIndex(fx, y, detail);
+    if (oak >= 0)
+        return oak;
+    // Hills: two ridges in the haze, then a nearer one topped by woods.
+    const double distantRidge = 112 + 14 * ridgeNoise(0xFA1u, fx, 110) + 3 * ridgeNoise(0xFA0u, fx, 17);
+    const double farRidge = 126 + 12 * ridgeNoise(0xFA2u, fx, 80) + 4 * ridgeNoise(0xFA3u, fx, 23);
+    const double midRidge = 148 + 9 * ridgeNoise(0x3D2u, fx, 70);
+    const double woodsTop = midRidge - 6 - 5 * ridgeNoise(0x3D3u, fx, 9) - 3 * ridgeNoise(0x3D4u, fx, 3.5);
+    const double fieldsTop = 170 + 5 * ridgeNoise(0xF1Du, fx, 60);
+    if (y < std::min(distantRidge, farRidge))
+        return -1;
+    // Farmhouse on the near hill: walls, a red roof, two dark windows.
+    if (x >= 226 && x <= 252 && y >= 145 && y < 162) {
+        const bool window = (x == 232 || x == 233 || x == 245 || x == 246) && (y == 151 || y == 152);
+        return window ? Rainsky::Woods.first : Rainsky::Wall.at(x < 239 ? 0.7 : 0.5);
+    }
+    if (y >= 133 && y < 145 && std::fabs(x - 239.0) <= 17 - (145 - y) * 0.9)
+        return Rainsky::Roof.at(0.3 + 0.5 * (y - 133) / 12.0);
+    if (y < farRidge)
+        return Rainsky::Hills.at(0.92 - 0.2 * (y - distantRidge) / 20.0);
+    if (y < woodsTop)
+        return Rainsky::Hills.at(0.6 - 0.45 * (y - farRidge) / 24.0);
+    if (y < midRidge)
+        return Rainsky::Woods.at(0.3 + 0.2 * ridgeNoise(0x3D5u, fx, 4) - 0.15 * (y - woodsTop) / 8.0);
+    if (y < fieldsTop)
+        return Rainsky::Meadow.at(0.3 + 0.3 * (y - midRidge) / 22.0);
+    // Pond on the right, mirroring the grey sky with ripple lines.
+    const double pondX = (fx - 262) / 46.0, pondY = (y - 206) / 12.0;
+    if (pondX * pondX + pondY * pondY < 1) {
+        const bool ripple = (y + int(fx / 9)) % 5 == 0;
+        return Rainsky::Pond.at(0.8 - 0.35 * (y - 194) / 24.0 + (ripple ? 0.12 : 0.0));
+    }
+    return fieldIndex(fx, y, fieldsTop, detail);
+}
+
+Pixels paintLandscape(double detail)
+{
+    Pixels pixels(size_t(ScreenWidth * ScreenHeight));
+    for (int y = 0; y < ScreenHeight; ++y) {
+        for (int x = 0; x < ScreenWidth; ++x) {
+            const int index = landscapeIndex(x, y, detail);
+            pixels[size_t(y * ScreenWidth + x)] = uint8_t(index < 0 ? Rainsky::SkyKey : index);
+        }
+    }
+    return pixels;
+}
+
+// ---------------------------------------------------------------------------
+// tausta: the attractor's backdrop under green.pal: a clearing at night,
+// values 0..120 only so the glow stays the brightest thing. Soft moonlight,
+// out-of-focus light discs, and ferns and grass black against it.
+
+// Strokes of a fern frond: a curved stem from (x, y) with paired leaflets
+// that shorten towards the tip.
+void addFern(std::vector<Segment>& strokes, std::vector<double>& widths, double x, double y, double angle,
+             double length, double bend)
+{
+    const int steps = 22;
+    double px = x, py = y, a = angle;
+    const double step = length / steps;
+    for (int i = 0; i < steps; ++i) {
+        const double nx = px + std::cos(a) * step, ny = py + std::sin(a) * step;
+        const double taper = 1 - double(i) / steps;
+        strokes.push_back({px, py, nx, ny});
+        widths.push_back(1.0 + 1.4 * taper);
+        const double leaflet = length * 0.22 * std::sin(Pi * (0.15 + 0.85 * taper)) * (0.4 + 0.6 * taper);
+        for (int side : {-1, 1}) {
+            const double la = a + side * 1.05;
+            strokes.push_back({nx, ny, nx + std::cos(la) * leaflet, ny + std::sin(la) * leaflet + leaflet * 0.25});
+            widths.push_back(0.8 + 1.2 * taper);
+        }
+        px = nx, py = ny;
+        a += bend;
+    }
+}
+
+Pixels paintBackdrop(double detail)
+{
+    Canvas light = makeCanvas(ScreenWidth, ScreenHeight);
+    for (int y = 0; y < ScreenHeight; ++y) {
+        for (int x = 0; x < ScreenWidth; ++x) {
+            const double moon = std::exp(-std::pow(std::hypot(x - 96.0, (y - 64.0) * 1.2) / 110.0, 2));
+            const double mist = std::exp(-std::pow((y - 170.0) / 40.0, 2));
+            canvasAt(light, x, y) = 8 + 62 * moon + 28 * mist + 8 * fbm(0x7A05u, x / 320.0, y / 320.0, 3, 3) * detail;
+        }
+    }
+    // Out-of-focus lights: discs with a slightly brighter rim.
+    ForgeRandom random{0xB0C3u};
+    for (int i = 0; i < 34; ++i) {
+        const double cx = randomUnit(random) * 320, cy = 20 + randomUnit(random) * 170;
+        const double radius = 4 + 12 * randomUnit(random) * randomUnit(random);
+        const double strength = 10 + 26 * randomUnit(random);
+        for (int y = std::max(0, int(cy - radius - 2)); y <= std::min(239, int(cy + radius + 2)); ++y) {
+            for (int x = std::max(0, int(cx - radius - 2)); x <= std::min(319, int(cx + radius + 2)); ++x) {
+                const double cover = discCoverage(x, y, cx, cy, radius);
+                const double rim = smoothstep(radius - 2.5, radius - 0.5, std::hypot(x - cx, y - cy));
+                canvasAt(light, x, y) += cover * strength * (0.75 + 0.35 * rim);
+            }
+        }
+    }
+    // Ferns and grass in silhouette, with a thin rim of moonlight.
+    std::vector<Segment> strokes;
+    std::vector<double> widths;
+    addFern(strokes, widths, -6, 250, -1.0, 150, 0.035);
+    addFern(strokes, widths, 10, 248, -1.35, 110, 0.05);
+    addFern(strokes, widths, 330, 250, -2.1, 160, -0.03);
+    addFern(strokes, widths, 300, 252, -1.75, 120, -0.045);
+    addFern(strokes, widths, 160, 256, -1.62, 70, 0.04);
+    for (int i = 0; i < 40; ++i) {
+        const double gx = randomUnit(random) * 330 - 5;
+        const double h = 20 + 45 * randomUnit(random);
+        const double lean = (randomUnit(random) - 0.5) * 0.8;
+        double px = gx, py = 241;
+        for (int k = 0; k < 6; ++k) {
+            const double nx = px + lean * h / 6 * (1 + k * 0.3), ny = py - h / 6;
+            strokes.push_back({px, py, nx, ny});
+            widths.push_back(1.6 * (1 - k / 6.0) + 0.3);
+            px = nx, py = ny;
+        }
+    }
+    Pixels pixels(size_t(ScreenWidth * ScreenHeight));
+    for (int y = 0; y < ScreenHeight; ++y) {
+        for (int x = 0; x < ScreenWidth; ++x) {
+            double inside = -1e9;  // how deep inside the nearest silhouette
+            for (size_t i = 0; i < strokes.size(); ++i) {
+                const Segment& st = strokes[i];
+                if (x < std::min(st.ax, st.bx) - 4 || x > std::max(st.ax, st.bx) + 4 ||
+                    y < std::min(st.ay, st.by) - 4 || y > std::max(st.ay, st.by) + 4)
+                    continue;
+                inside = std::max(inside, widths[i] - segmentDistance(x, y, st.ax, st.ay, st.bx, st.by));
+            }
+            const double cover = clamp01(inside + 0.5);
+            const double rim = cover * (1 - clamp01(inside - 0.7)) * 0.6;
+            const double value = lerp(canvasAt(light, x, y), 2, cover) + rim * 18;
+            pixels[size_t(y * ScreenWidth + x)] = toByte(clampRange(value, 0, 120));
+        }
+    }
+    return pixels;
+}
+
+}  // namespace
+
+void forgePictures(const std::string& dir)
+{
+    writeGrayPicture(dir, "flare", 32, 32, 494, paintFlare);
+    writeGrayPicture(dir, "cloud1", 256, 256, 27248, [](double detail) {
+        return paintCloud({0xC10D0001u, 4, 0.12, 0.42, 0.26}, detail);
+    });
+    writeGrayPicture(dir, "cloud2", 256, 256, 24607, [](double detail) {
+        return paintCloud({0xC10D0002u, 5, 0.14, 0.46, 0.24}, detail);
+    });
+    writeGrayPicture(dir, "cloud3", 256, 256, 23988, [](double detail) {
+        return paintCloud({0xC10D0003u, 6, 0.16, 0.5, 0.22}, detail);
+    });
+    writeGrayPicture(dir, "credits", 320, 512, 22384, paintCredits);
+    writeGrayPicture(dir, "roto", 256, 256, 41675, paintRoto);
+    writeGrayPicture(dir, "bird", 192, 32, 666, paintBird);
+    writeConvertedPicture(dir, "maasto", ScreenWidth, ScreenHeight, 13913, readPalette(dir + "/rainsky.pal"),
+                          paintLandscape);
+    const Palette logo = readPalette(dir + "/logo.pal");
+    const Canvas heights = logoHeights();
+    writeGrayPicture(dir, "heightmap", ScreenWidth, ScreenHeight, 12926,
+                     [&](double) { return canvasBytes(heights); });
+    writeConvertedPicture(dir, "hiekkalogo", ScreenWidth, ScreenHeight, 14334, logo,
+                          [&](double detail) { return paintSandLogo(heights, detail); });
+    writeConvertedPicture(dir, "sand", ScreenWidth, ScreenHeight, 61479,
+                          logoWithSand(logo, readPalette(dir + "/sand.pal")), paintSand);
+    writeGrayPicture(dir, "tausta", ScreenWidth, ScreenHeight, 29000, paintBackdrop);
+    writeGrayPicture(dir, "lightning", 256, 192, 2170, paintLightning);
+}

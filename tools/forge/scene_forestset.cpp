@@ -1,0 +1,125 @@
+// Textures of the forest with the spinning calendar, all under junkka.pal:
+// the calendar page, the bark of the trunks and the leaf clusters.
+#include "scene_art.h"
+
+#include <cmath>
+#include <numbers>
+#include <string>
+
+using namespace paint;
+using namespace JunkkaPal;
+
+namespace {
+
+constexpr int Size = 256;
+constexpr uint32_t CalendarBytes = 13461;
+constexpr uint32_t BarkBytes = 17122;
+constexpr uint32_t LeafClusterBytes = 11409;
+
+// Ink where the stroke lettering passes, on whatever lies beneath.
+void letter(IndexCanvas& c, const std::string& text, double x, double y, double unit, double thickness, uint8_t colour)
+{
+    const Canvas distance = strokeDistance(Size, Size, layoutText(text, x, y, unit), thickness + 1);
+    for (int py = 0; py < Size; ++py)
+        for (int px = 0; px < Size; ++px)
+            if (canvasAt(distance, px, py) < thickness)
+                pixelAt(c, px, py) = colour;
+}
+
+// A month page: binder rings at the top, a red header with the month, and a
+// grid of days with the Sundays in red. The pre-rendered views treat index 0
+// as see-through, so every colour here comes from the paper, ink, red and
+// metal ramps, none of which touches 0.
+IndexCanvas paintCalendar()
+{
+    IndexCanvas c = makeIndexCanvas(Size, Size, rampIndex(Paper, 0.8));
+    paintBox(c, 0, 0, Size - 1, Size - 1, [](int x, int y) {
+        // Paper lit from the top left, a soft shadow under the header.
+        return static_cast<int>(rampIndex(Paper, 0.88 - (x + y) * 0.0006 - (y > 70 && y < 76 ? 0.12 : 0)));
+    });
+    paintBox(c, 0, 22, Size - 1, 70,
+             [](int, int y) { return static_cast<int>(rampIndex(Red, 0.62 - (y - 22) * 0.004)); });
+    letter(c, "MAY 2027", 128 - textWidth("MAY 2027", 4.2) / 2, 33, 4.2, 1.7, rampIndex(Paper, 1));
+    // Binder strip and rings.
+    paintBox(c, 0, 0, Size - 1, 14, [](int, int y) { return static_cast<int>(rampIndex(Ink, 0.25 + y * 0.02)); });
+    for (int ring = 0; ring < 7; ++ring) {
+        const double cx = 22 + ring * 35.3;
+        paintBox(c, static_cast<int>(cx) - 8, 0, static_cast<int>(cx) + 8, 26, [cx](int x, int y) {
+            const double d = std::hypot((x - cx) / 6.0, (y - 8) / 14.0);
+            if (d > 1 || d < 0.62)
+                return -1;
+            return static_cast<int>(rampIndex(Metal, 0.95 - std::abs(x - cx + 2) * 0.12));
+        });
+    }
+    // Day grid: 7 columns of 34 pixels, 6 rows of 29, the month starting on Saturday.
+    constexpr int Left = 9, Top = 80, CellW = 34, CellH = 29;
+    for (int i = 0; i <= 7; ++i)
+        paintBox(c, Left + i * CellW, Top, Left + i * CellW, Top + 6 * CellH,
+                 [](int, int) { return static_cast<int>(rampIndex(Ink, 0.85)); });
+    for (int j = 0; j <= 6; ++j)
+        paintBox(c, Left, Top + j * CellH, Left + 7 * CellW, Top + j * CellH,
+                 [](int, int) { return static_cast<int>(rampIndex(Ink, 0.85)); });
+    const char* weekdays = "MTWTFSS";
+    for (int i = 0; i < 7; ++i)
+        letter(c, std::string(1, weekdays[i]), Left + i * CellW + 14, Top - 8, 1.0, 0.6,
+               i == 6 ? rampIndex(Red, 0.5) : rampIndex(Ink, 0.2));
+    for (int day = 1; day <= 31; ++day) {
+        const int slot = day + 4;
+        const int column = slot % 7, row = slot / 7;
+        const std::string text = std::to_string(day);
+        const double unit = 2.6;
+        const double x = Left + column * CellW + CellW - 5 - textWidth(text, unit);
+        const double y = Top + row * CellH + 5;
+        letter(c, text, x, y, unit, 1.0, column == 6 ? rampIndex(Red, 0.55) : rampIndex(Ink, 0.1));
+    }
+    return c;
+}
+
+// Bark: deep vertical furrows between ridged plates, in a dozen shades.
+IndexCanvas paintBark()
+{
+    IndexCanvas c = makeIndexCanvas(Size, Size, 0);
+    paintBox(c, 0, 0, Size - 1, Size - 1, [](int x, int y) {
+        const double plates = fbm(7, x / 256.0, y / 256.0 * 0.25, 16, 3);
+        const double furrow = std::abs(std::sin(x / 256.0 * 2 * std::numbers::pi * 9 + plates * 9));
+        const double t = 0.15 + 0.75 * std::pow(furrow, 0.6) * (0.5 + plates);
+        const int shade = static_cast<int>(std::lround(clamp01(t) * 11));  // few shades keep the file small
+        return Bark.first + shade * (Bark.count - 1) / 11;
+    });
+    return c;
+}
+
+// Two sprays of leaves on thin twigs over the see-through colour.
+IndexCanvas paintLeafClusters()
+{
+    IndexCanvas c = makeIndexCanvas(Size, Size, SeeThrough);
+    ForgeRandom random{0x6c656864};
+    struct Twig {
+        double x0, y0, x1, y1;
+    };
+    const Twig twigs[] = {{20, 236, 200, 40}, {240, 220, 90, 120}, {60, 40, 150, 150}};
+    for (const Twig& twig : twigs) {
+        drawLimb(c, twig.x0, twig.y0, twig.x1, twig.y1, 2.2, 1.2, Bark, 0.4);
+        const double along = std::atan2(twig.y1 - twig.y0, twig.x1 - twig.x0);
+        for (double s = 0.12; s < 1.0; s += 0.11) {
+            const double x = twig.x0 + (twig.x1 - twig.x0) * s, y = twig.y0 + (twig.y1 - twig.y0) * s;
+            const bool autumn = randomBelow(random, 6) == 0;
+            for (int side : {-1, 1}) {
+                const double angle = along + side * (0.7 + 0.3 * randomUnit(random));
+                drawLeaf(c, x, y, angle, 34 + randomBelow(random, 14), 10, autumn ? Autumn : Leaves,
+                         0.45 + 0.3 * randomUnit(random));
+            }
+        }
+        drawLeaf(c, twig.x1, twig.y1, along, 36, 10, Leaves, 0.7);
+    }
+    return c;
+}
+
+}  // namespace
+
+void forgeForestSetPictures(const std::string& dir)
+{
+    writeConverted(dir, "calendar", paintCalendar(), "junkka.pal", CalendarBytes);
+    writeConverted(dir, "puut", paintBark(), "junkka.pal", BarkBytes);
+    writeConverted(dir, "lehdet", paintLeafClusters(), "junkka.pal", LeafClusterBytes);
+}

@@ -1,0 +1,141 @@
+// Palettes of the jungle, the forest with the calendar, the spinning leaves,
+// the spider web, the mask and the portrait. Each is laid out as ramps (see
+// scene_art.h) so that the pictures can paint brightness straight into
+// indices; entry 0 is black everywhere so the display stays dark while a
+// palette is installed during loading.
+#include "scene_art.h"
+
+#include <cmath>
+#include <numbers>
+
+using namespace paint;
+
+namespace {
+
+// Entries no picture uses still need unique colours: a dim grey-violet
+// staircase that stays out of the way.
+Palette blankPalette()
+{
+    Palette palette{};
+    for (int i = 1; i < 256; ++i)
+        palette[i] = {static_cast<uint8_t>(i / 3), static_cast<uint8_t>(i / 4), static_cast<uint8_t>(i / 2)};
+    return palette;
+}
+
+Palette junglePalette()
+{
+    using namespace JunglePal;
+    Palette p = blankPalette();
+    fillRamp(p, Haze, {{0, {18, 48, 44}}, {0.55, {120, 165, 120}}, {1, {240, 244, 200}}});
+    fillRamp(p, FarLeaves, {{0, {14, 40, 38}}, {1, {104, 150, 120}}});
+    fillRamp(p, Leaves, {{0, {4, 16, 6}}, {0.35, {26, 76, 20}}, {0.75, {110, 170, 40}}, {1, {214, 238, 128}}});
+    fillRamp(p, Bark, {{0, {18, 11, 6}}, {0.6, {86, 60, 34}}, {1, {170, 140, 96}}});
+    fillRamp(p, Scarlet, {{0, {60, 4, 6}}, {0.6, {210, 24, 16}}, {1, {255, 140, 96}}});
+    fillRamp(p, Gold, {{0, {120, 76, 0}}, {0.6, {255, 200, 36}}, {1, {255, 246, 170}}});
+    fillRamp(p, Azure, {{0, {8, 26, 88}}, {0.6, {30, 96, 210}}, {1, {130, 200, 255}}});
+    fillRamp(p, Bone, {{0, {40, 36, 30}}, {0.6, {200, 196, 180}}, {1, {255, 255, 250}}});
+    fillRamp(p, Bloom, {{0, {80, 8, 48}}, {0.6, {230, 70, 160}}, {1, {255, 200, 240}}});
+    return p;
+}
+
+Palette junkkaPalette()
+{
+    using namespace JunkkaPal;
+    Palette p = blankPalette();
+    p[Trunk] = {38, 28, 22};
+    p[Ground] = {52, 66, 34};
+    p[Sky] = {176, 204, 226};
+    p[SeeThrough] = {255, 0, 255};
+    fillRamp(p, Leaves, {{0, {8, 30, 10}}, {0.4, {40, 100, 30}}, {0.8, {140, 190, 60}}, {1, {225, 240, 150}}});
+    fillRamp(p, Autumn, {{0, {60, 28, 6}}, {0.6, {204, 112, 22}}, {1, {255, 212, 96}}});
+    fillRamp(p, Paper, {{0, {120, 114, 100}}, {0.7, {236, 230, 214}}, {1, {255, 253, 246}}});
+    fillRamp(p, Red, {{0, {80, 10, 10}}, {0.6, {210, 30, 30}}, {1, {255, 132, 112}}});
+    fillRamp(p, Ink, {{0, {10, 12, 26}}, {0.6, {70, 76, 96}}, {1, {150, 156, 172}}});
+    fillRamp(p, Metal, {{0, {40, 40, 46}}, {0.6, {160, 166, 176}}, {1, {250, 250, 255}}});
+    fillRamp(p, Bark, {{0, {26, 15, 8}}, {0.6, {92, 62, 36}}, {1, {172, 142, 102}}});
+    return p;
+}
+
+// Rings: cool and pale near the centre, deep indigo at the edge, each ring
+// brightest along its middle so it reads as a raised band.
+Palette lehtiPalette()
+{
+    using namespace LehtiPal;
+    Palette p{};
+    for (int d = 1; d <= RingLast; ++d) {
+        const double fall = d / 200.0;
+        const Rgb base = mixRgb({150, 205, 232}, {22, 24, 72}, std::pow(fall, 0.8));
+        const double band = 0.55 + 0.45 * std::sin(std::numbers::pi * (d % 10) / 10.0);
+        p[d] = {static_cast<uint8_t>(base.r * band), static_cast<uint8_t>(base.g * band),
+                static_cast<uint8_t>(base.b * band)};
+    }
+    fillRamp(p, Amber, {{0, {70, 18, 4}}, {0.4, {200, 76, 14}}, {0.8, {255, 186, 60}}, {1, {255, 240, 170}}});
+    fillRamp(p, Green, {{0, {14, 40, 10}}, {0.4, {90, 140, 30}}, {0.8, {200, 220, 80}}, {1, {250, 255, 190}}});
+    return p;
+}
+
+// Dawn in the forest: index is brightness, green carries it one step per
+// entry (so the entries are distinct by construction), red and blue lag
+// behind to give the teal hue, 255 is white for the web.
+Palette forestPalette()
+{
+    Palette p{};
+    for (int i = 0; i < 256; ++i) {
+        const double t = i / 255.0;
+        p[i] = {static_cast<uint8_t>(std::lround(255 * std::pow(t, 1.8))), static_cast<uint8_t>(i),
+                static_cast<uint8_t>(std::lround(255 * std::pow(t, 1.3)))};
+    }
+    p[ForestPal::White] = {255, 255, 255};
+    return p;
+}
+
+Palette maskPalette()
+{
+    using namespace MaskPal;
+    Palette p = blankPalette();
+    fillRamp(p, Gold, {{0, {30, 14, 0}}, {0.4, {140, 88, 10}}, {0.8, {232, 180, 50}}, {1, {255, 246, 180}}});
+    fillRamp(p, Wood, {{0, {14, 5, 3}}, {0.6, {72, 30, 15}}, {1, {142, 80, 44}}});
+    fillRamp(p, Jade, {{0, {0, 26, 20}}, {0.6, {20, 132, 110}}, {1, {150, 242, 210}}});
+    fillRamp(p, Bone, {{0, {40, 34, 30}}, {0.6, {182, 170, 150}}, {1, {255, 250, 240}}});
+    fillRamp(p, Ruby, {{0, {40, 0, 6}}, {0.6, {192, 12, 40}}, {1, {255, 142, 160}}});
+    fillRamp(p, Ember, {{0, {20, 5, 0}}, {0.6, {150, 40, 0}}, {1, {255, 140, 20}}});
+    return p;
+}
+
+Palette girlPalette()
+{
+    using namespace GirlPal;
+    Palette p = blankPalette();
+    fillRamp(p, Sky, {{0, {22, 26, 62}}, {0.4, {72, 82, 142}}, {0.8, {200, 150, 172}}, {1, {250, 222, 192}}});
+    fillRamp(p, Skin,
+             {{0, {42, 20, 16}},
+              {0.3, {132, 70, 50}},
+              {0.65, {212, 150, 120}},
+              {0.9, {250, 214, 190}},
+              {1, {255, 246, 236}}});
+    fillRamp(p, Hair, {{0, {8, 5, 5}}, {0.35, {52, 26, 16}}, {0.75, {122, 66, 30}}, {1, {204, 144, 82}}});
+    fillRamp(p, Dress, {{0, {10, 14, 36}}, {0.55, {30, 62, 124}}, {1, {112, 162, 222}}});
+    fillRamp(p, Lips, {{0, {60, 10, 20}}, {0.6, {172, 50, 70}}, {1, {242, 142, 152}}});
+    fillRamp(p, Iris, {{0, {10, 20, 16}}, {0.6, {40, 112, 90}}, {1, {152, 212, 182}}});
+    fillRamp(p, Star, {{0, {40, 24, 0}}, {0.4, {182, 120, 20}}, {0.8, {255, 222, 90}}, {1, {255, 255, 232}}});
+    return p;
+}
+
+void writeScenePalette(const std::string& dir, const char* name, Palette palette)
+{
+    palette[0] = {0, 0, 0};
+    makeDistinct(palette, 0, 255);
+    writePalette(dir + "/" + name, palette);
+}
+
+}  // namespace
+
+void forgeScenePalettes(const std::string& dir)
+{
+    writeScenePalette(dir, "jungle2.pal", junglePalette());
+    writeScenePalette(dir, "junkka.pal", junkkaPalette());
+    writeScenePalette(dir, "lehti.pal", lehtiPalette());
+    writeScenePalette(dir, "forest.pal", forestPalette());
+    writeScenePalette(dir, "mask1.pal", maskPalette());
+    writeScenePalette(dir, "girl.pal", girlPalette());
+}

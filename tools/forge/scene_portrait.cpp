@@ -1,0 +1,227 @@
+// The portrait (girl.pal): a young woman with long auburn hair in a blue
+// dress, against a dusk sky that is left open at the upper right, where the
+// golden star turns; and the star's own metal texture.
+#include "scene_art.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+using namespace paint;
+using namespace GirlPal;
+
+namespace {
+
+constexpr int Width = 320;  // the scene copies exactly 320 x 240 bytes
+constexpr int Height = 240;
+constexpr int Size = 256;
+
+constexpr double FaceX = 124, FaceY = 104;  // centre of the face oval
+constexpr double FaceHalfHeight = 52;
+constexpr double EyeY = 100, EyeGap = 18;
+constexpr double MouthY = 141;
+
+int shade(Ramp ramp, double t)
+{
+    return static_cast<int>(rampIndex(ramp, t));
+}
+
+// Half width of the face at row y: an egg, narrower towards the chin.
+double faceHalfWidth(double y)
+{
+    const double v = (y - FaceY) / FaceHalfHeight;
+    if (std::abs(v) >= 1)
+        return 0;
+    return 36 * std::sqrt(1 - v * v) * (v > 0 ? 1 - 0.3 * v * v : 1);
+}
+
+bool inHair(double x, double y)
+{
+    const double dx = x - FaceX;
+    if (y < 96)
+        return std::hypot(dx / 60, (y - 96) / 64) < 1;
+    const double half = 60 + (y - 96) * 0.12;
+    return std::abs(dx) < half && y < 206 + 8 * std::cos(dx / 9);
+}
+
+bool inBody(double x, double y)
+{
+    return y > 172 + 0.0035 * (x - FaceX) * (x - FaceX);
+}
+bool inNeck(double x, double y)
+{
+    return y > 136 && std::abs(x - FaceX) < 15 + std::max(0.0, y - 168) * 0.7;
+}
+bool inNeckline(double x, double y)
+{
+    return y > 176 && std::abs(x - FaceX) < 30 - (y - 176) * 0.85;
+}
+
+// Dusk: deep blue at the top left warming to rose and peach at the lower
+// right, with a few soft out-of-focus lights.
+int sky(int x, int y)
+{
+    double t = 0.1 + 0.55 * (y / 240.0) * 0.7 + 0.45 * (x / 320.0) * 0.6;
+    const double bokeh[][3] = {{262, 150, 14}, {290, 200, 18}, {215, 190, 11}, {300, 110, 9}, {250, 28, 7}};
+    for (const auto& b : bokeh)
+        if (std::hypot(x - b[0], y - b[1]) < b[2])
+            t += 0.12;
+    return shade(Sky, t);
+}
+
+// Strands fan out from the parting and fall past the shoulders: streaky
+// noise, stretched along the fall (lattice cells of about 5 pixels across a
+// strand, 60 along it), with waves below the face and a sheen on the crown.
+int hair(int x, int y)
+{
+    const double dx = x - FaceX + 8, dy = y - 4;
+    const double across = std::atan2(dx, dy) + 0.08 * std::sin(y / 13.0) * smoothstep(100, 140, y);
+    const double along = std::hypot(dx, dy);
+    const double strand = fbm(41, across / 2.6 + 0.5, along / 3000, 48, 3, 0.6);
+    const double sheen = std::exp(-std::pow((along - 70) / 9, 2)) * smoothstep(30, -10, dx);
+    // Hair behind the shoulders falls into shadow.
+    const double depth = -0.1 * smoothstep(36, 54, std::abs(x - FaceX)) * smoothstep(90, 115, y);
+    return shade(Hair, 0.12 + 0.75 * strand + 0.3 * sheen + depth - (y - 60) * 0.0012);
+}
+
+int dress(int x, int y)
+{
+    const double dx = x - FaceX;
+    const double fold = std::sin(dx / 8 + y / 26.0) * 0.12;
+    return shade(Dress, 0.6 + fold - std::abs(dx) * 0.0035 - (dx > 0 ? 0.08 : 0));
+}
+
+// Skin lit from the upper left, round like the head beneath it.
+double skinLight(double x, double y)
+{
+    const double half = std::max(faceHalfWidth(y), 1.0);
+    const double u = (x - FaceX) / half, v = (y - FaceY) / FaceHalfHeight;
+    const double nz = std::sqrt(std::max(0.0, 1 - u * u * 0.8 - v * v * 0.3));
+    double t = 0.32 + 0.45 * nz - 0.18 * u - 0.08 * v;
+    for (double side : {-1.0, 1.0}) {
+        const double ex = FaceX + side * EyeGap;
+        t -= 0.1 * std::exp(-std::pow((x - ex) / 11, 2) - std::pow((y - EyeY + 1) / 7, 2));  // eye sockets
+        t += 0.06 * std::exp(-std::pow((x - ex) / 9, 2) - std::pow((y - 120) / 7, 2));       // cheekbones
+    }
+    return t;
+}
+
+int eye(double x, double y, double ex)
+{
+    const double u = (x - ex) / 10.5, v = (y - EyeY) / 4.6;
+    const double almond = std::abs(v) * (v < 0 ? 0.9 : 1.15) + u * u;
+    const double browY = EyeY - 10 - 2.6 * std::cos((x - ex) / 9);
+    if (std::abs(x - ex) < 12.5 && std::abs(y - browY) < 1.6 - std::abs(x - ex) * 0.05)
+        return shade(Hair, 0.22);  // eyebrow
+    if (almond > 1.25)
+        return -1;
+    if (almond > 0.85)
+        return v < 0 ? shade(Hair, 0.02) : -1;  // upper lid and lashes; the lower lid stays soft
+    const double ix = x - ex - 0.5, iy = y - EyeY - 0.2;
+    const double r = std::hypot(ix, iy);
+    if (std::abs(ix + 1.4) < 0.6 && std::abs(iy + 1.6) < 0.6)
+        return shade(Skin, 1.0);  // catch light
+    if (r < 1.9)
+        return shade(Hair, 0.0);  // pupil
+    if (r < 4.4)
+        return shade(Iris, 0.75 - r * 0.1 + iy * 0.06);
+    return shade(Skin, 0.93 - std::abs(u) * 0.12 + (v < -0.3 ? -0.08 : 0));  // white of the eye
+}
+
+int nose(double x, double y)
+{
+    const double dx = x - FaceX;
+    if (std::abs(dx) < 8 && y > 98 && y < 122) {
+        // The bridge catches the light on its left; its right flank is in soft shadow.
+        const double along = smoothstep(98, 108, y);
+        return shade(Skin, skinLight(x, y) + along * (0.05 * std::exp(-dx * dx / 2) -
+                                                      0.1 * std::exp(-std::pow((dx - 3.5) / 2.2, 2))));
+    }
+    if (std::hypot(dx / 7, (y - 124) / 4) < 1)
+        return shade(Skin, skinLight(x, y) + (y < 124 ? 0.05 : -0.1));
+    if (std::hypot((std::abs(dx) - 4) / 2, (y - 128) / 1.2) < 1)
+        return shade(Skin, 0.2);  // nostrils
+    return -1;
+}
+
+int mouth(double x, double y)
+{
+    const double dx = x - FaceX;
+    const double width = 13;
+    if (std::abs(dx) > width)
+        return -1;
+    const double spread = 1 - (dx / width) * (dx / width);
+    const double bow = 0.9 * std::exp(-dx * dx / 6);  // the dip of the upper lip
+    if (y <= MouthY && y > MouthY - 3.8 * spread + bow)
+        return shade(Lips, 0.35 + (y - MouthY) * 0.04);
+    if (y > MouthY && y < MouthY + 5.2 * spread - 0.5)
+        return shade(Lips, 0.62 + (y < MouthY + 2.5 && std::abs(dx) < 5 ? 0.25 : 0) - std::abs(dx) * 0.015);
+    if (std::abs(y - MouthY) < 0.6 && std::abs(dx) < width + 1)
+        return shade(Lips, 0.05);
+    return -1;
+}
+
+int face(int x, int y)
+{
+    for (int part : {eye(x, y, FaceX - EyeGap), eye(x, y, FaceX + EyeGap), nose(x, y), mouth(x, y)})
+        if (part >= 0)
+            return part;
+    // A soft shadow where the fringe meets the forehead.
+    const double hairline = 62 + 0.012 * (x - FaceX) * (x - FaceX);
+    return shade(Skin, skinLight(x, y) - (y < hairline + 5 ? 0.12 : 0));
+}
+
+int portrait(int x, int y)
+{
+    const double dx = x - FaceX;
+    const double hairline = 62 + 0.012 * dx * dx;
+    const bool faceHere = std::abs(dx) < faceHalfWidth(y);
+    if (faceHere && y > hairline)
+        return face(x, y);
+    // Long hair falls over the shoulders in front of the dress.
+    if (inHair(x, y) && (faceHere || std::abs(dx) > 34 || !inBody(x, y)) && !(inNeck(x, y) && std::abs(dx) < 15))
+        return hair(x, y);
+    if (inBody(x, y) && !inNeckline(x, y))
+        return dress(x, y);
+    if (inNeck(x, y) || inNeckline(x, y)) {
+        // A fine gold chain with a drop pendant, in the star's metal.
+        const double chainY = 190 - 0.04 * dx * dx;
+        if (std::abs(y - chainY) < 0.7)
+            return shade(Star, 0.75 - dx * 0.01);
+        const double pendant = std::hypot(dx / 2.6, (y - 194) / 3.6);
+        if (pendant < 1)
+            return shade(Star, 0.95 - pendant * 0.5 - dx * 0.08);
+        const double chinShadow = 0.14 * smoothstep(FaceY + FaceHalfHeight + 16, FaceY + FaceHalfHeight, y);
+        return shade(Skin, 0.5 - dx * 0.012 - chinShadow);
+    }
+    return sky(x, y);
+}
+
+IndexCanvas paintPortrait()
+{
+    IndexCanvas c = makeIndexCanvas(Width, Height, 0);
+    paintBox(c, 0, 0, Width - 1, Height - 1, portrait);
+    return c;
+}
+
+// Polished gold: broad bands of reflection sweeping across, finer ridges
+// and a scatter of bright glints.
+IndexCanvas paintStar()
+{
+    IndexCanvas c = makeIndexCanvas(Size, Size, 0);
+    paintBox(c, 0, 0, Size - 1, Size - 1, [](int x, int y) {
+        const double turn = 2 * std::numbers::pi / Size;
+        const double band = std::sin((x * 2 + y) * turn * 2) * 0.3 + std::sin(y * turn * 6) * 0.12;
+        const double glint = hashUnit(53, x / 3, y / 3) > 0.985 ? 0.35 : 0;
+        return shade(Star, 0.55 + band + glint);
+    });
+    return c;
+}
+
+}  // namespace
+
+void forgePortraitPictures(const std::string& dir)
+{
+    writeConverted(dir, "girl", paintPortrait(), "girl.pal", 0);
+    writeConverted(dir, "stara", paintStar(), "girl.pal", 0);
+}

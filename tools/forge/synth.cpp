@@ -1,0 +1,328 @@
+#include "synth.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr float kPi = std::numbers::pi_v<float>;
+
+// Correction for a unit jump at phase 0, spread over one step either side
+// (the polynomial band-limited step).
+float stepCorrection(float phase, float step)
+{
+    if (phase < step) {
+        const float x = phase / step;
+        return x + x - x * x - 1.0f;
+    }
+    if (phase > 1.0f - step) {
+        const float x = (phase - 1.0f) / step;
+        return x * x + x + x + 1.0f;
+    }
+    return 0.0f;
+}
+
+// Cubic fall from 1 at x = 0 to 0 at x = 1.
+float cubicFall(float x)
+{
+    const float rest = 1.0f - x;
+    return rest * rest * rest;
+}
+
+long samplesOf(float seconds)
+{
+    return std::lround(seconds * kSampleRate);
+}
+
+// A drum hit that decays with time constant `decay` runs for this many of
+// them: e^-7 is -61 dB, so cutting it there does not click.
+constexpr float kDecaySpan = 7.0f;
+
+// Number of samples of a voice `length` samples long that fit in the track.
+long voiceSpan(const std::vector<float>& track, long start, long length)
+{
+    const long size = static_cast<long>(track.size());
+    if (start >= size)
+        return 0;
+    return std::min(length, size - start);
+}
+
+}  // namespace
+
+float sineWave(float phase)
+{
+    return std::sin(2.0f * kPi * phase);
+}
+
+float sawWave(float phase, float step)
+{
+    return 2.0f * phase - 1.0f - stepCorrection(phase, step);
+}
+
+float pulseWave(float phase, float step, float width)
+{
+    float value = phase < width ? 1.0f : -1.0f;
+    value += stepCorrection(phase, step);
+    float fall = phase - width;
+    if (fall < 0.0f)
+        fall += 1.0f;
+    value -= stepCorrection(fall, step);
+    return value;
+}
+
+float triangleWave(float phase)
+{
+    return 4.0f * std::fabs(phase - 0.5f) - 1.0f;
+}
+
+float nextNoise(Noise& noise)
+{
+    uint32_t x = noise.state;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    noise.state = x;
+    // The top 24 bits as a fraction in [0, 1), stretched to [-1, 1).
+    return static_cast<float>(x >> 8) * (2.0f / 16777216.0f) - 1.0f;
+}
+
+float noteFrequency(float note)
+{
+    return 440.0f * std::exp2((note - 69.0f) / 12.0f);
+}
+
+// ---- Envelopes ----------------------------------------------------------
+
+namespace {
+
+float attackDecayLevel(const Adsr& envelope, float time)
+{
+    if (time < envelope.attack)
+        return time / envelope.attack;
+    if (envelope.decay <= 0.0f)
+        return envelope.sustain;
+    const float x = (time - envelope.attack) / envelope.decay;
+    if (x >= 1.0f)
+        return envelope.sustain;
+    return envelope.sustain + (1.0f - envelope.sustain) * cubicFall(x);
+}
+
+}  // namespace
+
+float envelopeLevel(const Adsr& envelope, float time, float gate)
+{
+    if (time < 0.0f)
+        return 0.0f;
+    if (time < gate)
+        return attackDecayLevel(envelope, time);
+    if (envelope.release <= 0.0f)
+        return 0.0f;
+    const float x = (time - gate) / envelope.release;
+    if (x >= 1.0f)
+        return 0.0f;
+    return attackDecayLevel(envelope, gate) * cubicFall(x);
+}
+
+float envelopeEnd(const Adsr& envelope, float gate)
+{
+    return gate + envelope.release;
+}
+
+// ---- Filter --------------------------------------------------------------
+
+void tuneFilter(StateVariableFilter& filter, float cutoff, float resonance)
+{
+    cutoff = std::clamp(cutoff, 10.0f, 0.45f * kSampleRate);
+    resonance = std::clamp(resonance, 0.0f, 0.98f);
+    filter.g = std::tan(kPi * cutoff / kSampleRate);
+    filter.k = std::numbers::sqrt2_v<float> * (1.0f - resonance);
+    filter.a1 = 1.0f / (1.0f + filter.g * (filter.g + filter.k));
+    filter.a2 = filter.g * filter.a1;
+    filter.a3 = filter.g * filter.a2;
+}
+
+// ---- Drums ---------------------------------------------------------------
+
+void addKick(std::vector<float>& track, long start, float velocity)
+{
+    constexpr float kDecay = 0.16f;
+    const long span = voiceSpan(track, start, samplesOf(kDecaySpan * kDecay));
+    float phase = 0.25f;   // starting at the crest gives the beater's click
+    // Gentle saturation rounds the body and keeps the peak at the velocity.
+    const float drive = 1.6f, norm = 1.0f / std::tanh(drive);
+    for (long i = 0; i < span; ++i) {
+        const float t = static_cast<float>(i) / kSampleRate;
+        const float pitch = 44.0f + 120.0f * std::exp(-t / 0.035f);
+        const float level = std::min(1.0f, t / 0.001f) * std::exp(-t / kDecay);
+        track[start + i] += velocity * norm * std::tanh(drive * level * sineWave(phase));
+        phase = advancePhase(phase, pitch / kSampleRate);
+    }
+}
+
+void addSnare(std::vector<float>& track, long start, float velocity, Noise& noise)
+{
+    constexpr float kBodyDecay = 0.05f, kWireDecay = 0.12f;
+    const long span = voiceSpan(track, start, samplesOf(kDecaySpan * kWireDecay));
+    StateVariableFilter rattle;
+    tuneFilter(rattle, 1800.0f, 0.2f);
+    float phase = 0.0f;
+    for (long i = 0; i < span; ++i) {
+        const float t = static_cast<float>(i) / kSampleRate;
+        const float body = sineWave(phase) * std::exp(-t / kBodyDecay);
+        const float wires = runFilter(rattle, nextNoise(noise)).high * std::exp(-t / kWireDecay);
+        const float attack = std::min(1.0f, t / 0.0008f);
+        track[start + i] += velocity * attack * (0.55f * body + 0.75f * wires);
+        phase = advancePhase(phase, (180.0f + 60.0f * std::exp(-t / 0.02f)) / kSampleRate);
+    }
+}
+
+void addHiHat(std::vector<float>& track, long start, float velocity, bool open,
+              Noise& noise)
+{
+    const float decay = open ? 0.22f : 0.035f;
+    const long span = voiceSpan(track, start, samplesOf(kDecaySpan * decay));
+    StateVariableFilter sizzle;
+    tuneFilter(sizzle, 6500.0f, 0.35f);
+    for (long i = 0; i < span; ++i) {
+        const float t = static_cast<float>(i) / kSampleRate;
+        const FilterOutputs out = runFilter(sizzle, nextNoise(noise));
+        const float attack = std::min(1.0f, t / 0.0005f);
+        track[start + i] += velocity * attack * std::exp(-t / decay) * (out.high + 0.5f * out.band);
+    }
+}
+
+void addTom(std::vector<float>& track, long start, float velocity, float pitch)
+{
+    constexpr float kDecay = 0.16f;
+    const long span = voiceSpan(track, start, samplesOf(kDecaySpan * kDecay));
+    float phase = 0.25f;
+    for (long i = 0; i < span; ++i) {
+        const float t = static_cast<float>(i) / kSampleRate;
+        const float level = std::min(1.0f, t / 0.001f) * std::exp(-t / kDecay);
+        track[start + i] += velocity * level * sineWave(phase);
+        phase = advancePhase(phase, pitch * (1.0f + 0.6f * std::exp(-t / 0.03f)) / kSampleRate);
+    }
+}
+
+void addCrash(std::vector<float>& track, long start, float velocity, Noise& noise)
+{
+    constexpr float kDecay = 0.7f;
+    const long span = voiceSpan(track, start, samplesOf(kDecaySpan * kDecay));
+    StateVariableFilter shimmer;
+    tuneFilter(shimmer, 4200.0f, 0.5f);
+    for (long i = 0; i < span; ++i) {
+        const float t = static_cast<float>(i) / kSampleRate;
+        const FilterOutputs out = runFilter(shimmer, nextNoise(noise));
+        const float attack = std::min(1.0f, t / 0.002f);
+        track[start + i] += velocity * attack * std::exp(-t / kDecay) * (out.high + 0.7f * out.band);
+    }
+}
+
+// ---- Effects -------------------------------------------------------------
+
+void pingPongDelay(const std::vector<float>& input, Stereo& output, float seconds,
+                   float feedback)
+{
+    const long length = static_cast<long>(input.size());
+    const long delay = std::max(1L, samplesOf(seconds));
+    std::vector<float> lineLeft(length, 0.0f), lineRight(length, 0.0f);
+    float darkLeft = 0.0f, darkRight = 0.0f;
+    // One-pole low-pass in the loop: each echo loses some top end.
+    constexpr float kDarken = 0.35f;
+    for (long i = 0; i < length; ++i) {
+        const float echoLeft = i >= delay ? lineLeft[i - delay] : 0.0f;
+        const float echoRight = i >= delay ? lineRight[i - delay] : 0.0f;
+        darkLeft += (echoLeft - darkLeft) * (1.0f - kDarken);
+        darkRight += (echoRight - darkRight) * (1.0f - kDarken);
+        lineLeft[i] = input[i] + feedback * darkRight;
+        lineRight[i] = feedback * darkLeft;
+        output.left[i] += echoLeft;
+        output.right[i] += echoRight;
+    }
+}
+
+namespace {
+
+struct Comb {
+    std::vector<float> buffer;
+    long at = 0;
+    float damped = 0.0f;
+};
+
+struct AllPass {
+    std::vector<float> buffer;
+    long at = 0;
+};
+
+float runComb(Comb& comb, float input, float feedback, float damping)
+{
+    const float out = comb.buffer[comb.at];
+    comb.damped = out * (1.0f - damping) + comb.damped * damping;
+    comb.buffer[comb.at] = input + comb.damped * feedback;
+    if (++comb.at == static_cast<long>(comb.buffer.size()))
+        comb.at = 0;
+    return out;
+}
+
+float runAllPass(AllPass& pass, float input)
+{
+    const float delayed = pass.buffer[pass.at];
+    pass.buffer[pass.at] = input + delayed * 0.5f;
+    if (++pass.at == static_cast<long>(pass.buffer.size()))
+        pass.at = 0;
+    return delayed - input;
+}
+
+// One side of the room: lengths in samples at 22050 Hz, mutually prime-ish
+// so the combs' echoes do not line up; `spread` lengthens the right side.
+void reverbSide(const std::vector<float>& input, std::vector<float>& output,
+                float size, long spread)
+{
+    static constexpr std::array<long, 8> kCombLengths = {558, 594, 638, 678, 711, 745, 778, 808};
+    static constexpr std::array<long, 4> kAllPassLengths = {278, 220, 170, 112};
+    std::array<Comb, 8> combs;
+    for (size_t i = 0; i < combs.size(); ++i)
+        combs[i].buffer.assign(kCombLengths[i] + spread, 0.0f);
+    std::array<AllPass, 4> passes;
+    for (size_t i = 0; i < passes.size(); ++i)
+        passes[i].buffer.assign(kAllPassLengths[i] + spread, 0.0f);
+    const float feedback = 0.70f + 0.28f * size;
+    constexpr float kDamping = 0.3f;
+    // The eight combs sum to about eight times their input's energy.
+    constexpr float kInputGain = 0.03f;
+    for (size_t i = 0; i < input.size(); ++i) {
+        const float in = input[i] * kInputGain;
+        float sum = 0.0f;
+        for (Comb& comb : combs)
+            sum += runComb(comb, in, feedback, kDamping);
+        for (AllPass& pass : passes)
+            sum = runAllPass(pass, sum);
+        output[i] += sum;
+    }
+}
+
+}  // namespace
+
+void reverb(const std::vector<float>& input, Stereo& output, float size)
+{
+    reverbSide(input, output.left, size, 0);
+    reverbSide(input, output.right, size, 11);
+}
+
+// ---- Mixer ---------------------------------------------------------------
+
+void mixTrack(const std::vector<float>& track, Stereo& mix, float gain, float pan,
+              float width)
+{
+    const float angle = (std::clamp(pan, -1.0f, 1.0f) + 1.0f) * kPi / 4.0f;
+    const float left = gain * std::cos(angle), right = gain * std::sin(angle);
+    const long offset = samplesOf(width);
+    const long length = static_cast<long>(track.size());
+    for (long i = 0; i < length; ++i) {
+        mix.left[i] += left * track[i];
+        if (i >= offset)
+            mix.right[i] += right * track[i - offset];
+    }
+}
