@@ -1,4 +1,86 @@
 #include "gfx2d/picture.h"
 
-void loadPicture(Picture&, const char*, Screen&, int32_t, bool) {}
-void requirePictureShape(const Picture&, const char*, int, int, int) {}
+#include "platform/fatal.h"
+
+#include <SDL/SDL_image.h>
+
+#include <cstdio>
+#include <cstring>
+
+// True when the file at `path` is exactly `expectedSize` bytes long. Checked
+// before decoding, so a file of the wrong size never reaches the decoder.
+static bool hasExactSize(std::FILE* file, int32_t expectedSize)
+{
+    if (std::fseek(file, 0, SEEK_END) != 0)
+        return false;
+    const long size = std::ftell(file);
+    if (size != expectedSize)
+        return false;
+    return std::fseek(file, 0, SEEK_SET) == 0;
+}
+
+static void openAndCheckSize(const char* path, int32_t expectedSize)
+{
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        failSilently();
+    const bool sizeOk = expectedSize == 0 || hasExactSize(file, expectedSize);
+    std::fclose(file);
+    if (!sizeOk)
+        failSilently();
+}
+
+// Copies the first pixelCount bytes of the surface's memory. Row padding is not
+// skipped: the show's pictures are 8-bit with widths that are multiples of 4,
+// so their rows carry none. The surface holds pitch * h >= pixelCount bytes.
+static void copySurfacePixels(Picture& picture, const SDL_Surface* surface)
+{
+    std::memcpy(picture.pixels, surface->pixels, picture.pixelCount);
+}
+
+void loadPicture(Picture& picture, const char* path, Screen& screen, int32_t expectedSize,
+                 bool grayscale)
+{
+    picture.screen = &screen;
+    openAndCheckSize(path, expectedSize);
+
+    SDL_Surface* decoded = IMG_Load(path);
+    if (!decoded)
+        failSilently();
+
+    picture.width = uint16_t(decoded->w);
+    picture.height = uint16_t(decoded->h);
+    picture.pixelCount = uint32_t(picture.width) * picture.height;
+    picture.limit = 255;
+    picture.left = 0;
+    picture.top = 0;
+    picture.right = picture.width;
+    picture.bottom = picture.height;
+    // One spare byte past the image, never written.
+    picture.pixels = new uint8_t[picture.pixelCount + 1]();
+
+    if (grayscale) {
+        const int depth = decoded->format->BitsPerPixel;
+        if (depth != 8)
+            failWithMessage("error: grayscale picture in wrong depth %d\n", depth);
+        copySurfacePixels(picture, decoded);
+    } else {
+        SDL_Surface* converted = SDL_ConvertSurface(decoded, screen.format, 0);
+        // A conversion that fails is a picture that cannot be shown: the same
+        // silent end as one that cannot be decoded.
+        if (!converted)
+            failSilently();
+        copySurfacePixels(picture, converted);
+        SDL_FreeSurface(converted);
+    }
+    SDL_FreeSurface(decoded);
+}
+
+void requirePictureShape(const Picture& picture, const char* path, int width, int minHeight,
+                         int maxHeight)
+{
+    if (picture.width == width && picture.height >= minHeight && picture.height <= maxHeight)
+        return;
+    failWithMessage("bad picture %s: %dx%d, the show needs %dx%d\n", path, int(picture.width),
+                    int(picture.height), width, minHeight);
+}

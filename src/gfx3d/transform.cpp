@@ -1,0 +1,43 @@
+#include "gfx3d/mesh.h"
+
+#include "platform/tables.h"
+
+// Focal length of 200 units, times 256 so that an 8.8 coordinate divided by
+// an 8.8 depth difference comes out as a 24.8 screen offset.
+constexpr int64_t FocalLengthFixed = 200 * 256;
+
+// Offsets each vertex, turns it about the x axis and then about the z axis, and
+// projects it towards the eye. Rotation products are 32-bit (wrapping) and each
+// term is shifted right by 8 on its own, so the table scale of 256 drops out
+// term by term. The projection multiplies and divides in 64 bits, truncating
+// toward zero, and keeps the low 32 bits of the quotient.
+void transformMesh(Mesh& mesh)
+{
+    if (mesh.visible == 0)
+        return;
+    mesh.angleX &= 4095;
+    mesh.angleZ &= 4095;
+    const int32_t sa = SineTable[mesh.angleX];
+    const int32_t ca = CosineTable[mesh.angleX];
+    const int32_t sb = SineTable[mesh.angleZ];
+    const int32_t cb = CosineTable[mesh.angleZ];
+
+    const int32_t* vertex = mesh.vertices;
+    for (int32_t i = 0; i < mesh.vertexCount; ++i, vertex += 3) {
+        const int32_t x = vertex[0] + mesh.offsetX;
+        const int32_t y = vertex[1] + mesh.offsetY;
+        const int32_t z = vertex[2] + mesh.offsetZ;
+        const int32_t y1 = ((y * ca) >> 8) - ((z * sa) >> 8);
+        const int32_t z1 = ((y * sa) >> 8) + ((z * ca) >> 8);
+        const int32_t x2 = ((y1 * sb) >> 8) + ((x * cb) >> 8);
+        int32_t depth = ((y1 * cb) >> 8) - ((x * sb) >> 8);
+        // A vertex exactly at the eye would divide by zero; one unit (1/256)
+        // in front of it is indistinguishable on screen.
+        if (depth == mesh.cameraDepth)
+            depth += 1;
+        const int64_t divisor = int32_t(depth - mesh.cameraDepth);
+        mesh.screenX[i] = mesh.centreX + int32_t(x2 * FocalLengthFixed / divisor);
+        mesh.screenY[i] = mesh.centreY + int32_t(z1 * FocalLengthFixed / divisor);
+        mesh.vertexDepth[i] = depth;
+    }
+}

@@ -1,0 +1,203 @@
+// Loading pictures: the size check, the two modes, and refusing pictures the
+// show cannot address.
+#include "gfx2d/picture.h"
+#include "support.h"
+#include "test_png.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Death tests see standard error; the loaders report on standard output.
+#define EXPECT_EXIT_WITH_OUTPUT(statement, pattern)                                        \
+    EXPECT_EXIT(                                                                           \
+        {                                                                                  \
+            dup2(2, 1);                                                                    \
+            statement;                                                                     \
+        },                                                                                 \
+        testing::ExitedWithCode(1), pattern)
+
+std::vector<uint8_t> ramp(int count, int step = 1)
+{
+    std::vector<uint8_t> values(count);
+    for (int i = 0; i < count; ++i)
+        values[i] = uint8_t(i * step);
+    return values;
+}
+
+// Palette entry i is a colour no other entry has.
+std::vector<RgbColour> distinctColours()
+{
+    std::vector<RgbColour> colours(256);
+    for (int i = 0; i < 256; ++i)
+        colours[i] = {uint8_t(i), uint8_t(255 - i), uint8_t((i * 7) & 255)};
+    return colours;
+}
+
+void installScreenPalette(const std::vector<RgbColour>& colours)
+{
+    SDL_Color sdl[256];
+    for (int i = 0; i < 256; ++i)
+        sdl[i] = {colours[i].r, colours[i].g, colours[i].b, 0};
+    SDL_SetColors(testScreen().surface, sdl, 0, 256);
+}
+
+class PictureFiles : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        testScreen();
+        dir = makeTempDir("picture");
+        gray = (dir / "gray").string();
+        writeGrayPng(gray, 8, 4, ramp(32, 3));
+        rgb = (dir / "rgb").string();
+        writeRgbPng(rgb, 4, 2, ramp(24, 10));
+    }
+
+    fs::path dir;
+    std::string gray;
+    std::string rgb;
+};
+
+TEST_F(PictureFiles, GrayscaleKeepsTheFileValuesAndSetsTheRectangle)
+{
+    Picture picture{};
+    loadPicture(picture, gray.c_str(), testScreen(), int32_t(fileSize(gray)), true);
+    EXPECT_EQ(picture.screen, &testScreen());
+    EXPECT_EQ(picture.width, 8);
+    EXPECT_EQ(picture.height, 4);
+    EXPECT_EQ(picture.pixelCount, 32u);
+    EXPECT_EQ(picture.left, 0);
+    EXPECT_EQ(picture.top, 0);
+    EXPECT_EQ(picture.right, 8);
+    EXPECT_EQ(picture.bottom, 4);
+    EXPECT_EQ(picture.limit, 255);
+    EXPECT_EQ(std::vector<uint8_t>(picture.pixels, picture.pixels + 32), ramp(32, 3));
+}
+
+TEST_F(PictureFiles, SizeZeroAcceptsAnySize)
+{
+    Picture picture{};
+    loadPicture(picture, gray.c_str(), testScreen(), 0, true);
+    EXPECT_EQ(picture.pixelCount, 32u);
+}
+
+TEST_F(PictureFiles, SizeOffByOneEndsSilentlyBeforeDecoding)
+{
+    const auto size = int32_t(fileSize(gray));
+    EXPECT_EXIT_WITH_OUTPUT(
+        {
+            Picture picture{};
+            loadPicture(picture, gray.c_str(), testScreen(), size + 1, true);
+        },
+        "^$");
+    EXPECT_EXIT_WITH_OUTPUT(
+        {
+            Picture picture{};
+            loadPicture(picture, gray.c_str(), testScreen(), size - 1, true);
+        },
+        "^$");
+    // Decoding this file in grayscale mode would print the depth message: the
+    // silence shows that the size check comes first.
+    const auto rgbSize = int32_t(fileSize(rgb));
+    EXPECT_EXIT_WITH_OUTPUT(
+        {
+            Picture picture{};
+            loadPicture(picture, rgb.c_str(), testScreen(), rgbSize + 1, true);
+        },
+        "^$");
+}
+
+TEST_F(PictureFiles, MissingOrUndecodableFileEndsSilently)
+{
+    const std::string missing = (dir / "missing").string();
+    EXPECT_EXIT_WITH_OUTPUT(
+        {
+            Picture picture{};
+            loadPicture(picture, missing.c_str(), testScreen(), 0, true);
+        },
+        "^$");
+    const std::string text = (dir / "text").string();
+    std::FILE* file = std::fopen(text.c_str(), "w");
+    std::fputs("not a picture\n", file);
+    std::fclose(file);
+    EXPECT_EXIT_WITH_OUTPUT(
+        {
+            Picture picture{};
+            loadPicture(picture, text.c_str(), testScreen(), 0, false);
+        },
+        "^$");
+}
+
+TEST_F(PictureFiles, TruecolourInGrayscaleModeNamesItsDepth)
+{
+    EXPECT_EXIT_WITH_OUTPUT(
+        {
+            Picture picture{};
+            loadPicture(picture, rgb.c_str(), testScreen(), 0, true);
+        },
+        "^error: grayscale picture in wrong depth 24\n$");
+}
+
+TEST_F(PictureFiles, TruecolourLoadsInConvertedMode)
+{
+    Picture picture{};
+    loadPicture(picture, rgb.c_str(), testScreen(), int32_t(fileSize(rgb)), false);
+    EXPECT_EQ(picture.width, 4);
+    EXPECT_EQ(picture.height, 2);
+    EXPECT_EQ(picture.right, 4);
+    EXPECT_EQ(picture.bottom, 2);
+}
+
+TEST_F(PictureFiles, ConvertedModeMapsColoursToTheScreenPalette)
+{
+    const std::vector<RgbColour> colours = distinctColours();
+    installScreenPalette(colours);
+    const std::vector<uint8_t> indices = {0, 1, 2, 3, 100, 200, 254, 255};
+
+    // The same palette: indices stay as they are.
+    const std::string same = (dir / "same").string();
+    writeIndexedPng(same, 4, 2, indices, colours);
+    Picture picture{};
+    loadPicture(picture, same.c_str(), testScreen(), 0, false);
+    EXPECT_EQ(std::vector<uint8_t>(picture.pixels, picture.pixels + 8), indices);
+
+    // A reversed palette: file index i has the screen's colour 255 - i.
+    std::vector<RgbColour> reversed(colours.rbegin(), colours.rend());
+    const std::string mapped = (dir / "mapped").string();
+    writeIndexedPng(mapped, 4, 2, indices, reversed);
+    Picture mappedPicture{};
+    loadPicture(mappedPicture, mapped.c_str(), testScreen(), 0, false);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(mappedPicture.pixels[i], 255 - indices[i]) << "pixel " << i;
+}
+
+TEST_F(PictureFiles, ShapeCheckRefusesWhatTheScenesCannotAddress)
+{
+    Picture picture{};
+    picture.width = 320;
+    picture.height = 240;
+    requirePictureShape(picture, "data/girl", 320, 240, 240);
+    requirePictureShape(picture, "data/maasto", 320, 240, 0xFFFF);
+
+    EXPECT_EXIT_WITH_OUTPUT(requirePictureShape(picture, "data/texture", 256, 256, 0xFFFF),
+                            "^bad picture data/texture: 320x240, the show needs 256x256\n$");
+    picture.height = 241;
+    EXPECT_EXIT_WITH_OUTPUT(requirePictureShape(picture, "data/girl", 320, 240, 240),
+                            "^bad picture data/girl: 320x241, the show needs 320x240\n$");
+    picture.width = 684;
+    picture.height = 247;
+    EXPECT_EXIT_WITH_OUTPUT(requirePictureShape(picture, "data/jungle", 684, 248, 0xFFFF),
+                            "^bad picture data/jungle: 684x247, the show needs 684x248\n$");
+    picture.height = 300;
+    requirePictureShape(picture, "data/jungle", 684, 248, 0xFFFF);
+}
+
+}  // namespace

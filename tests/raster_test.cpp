@@ -1,0 +1,562 @@
+// The two rasterisers and the depth buffer: exact pixels and depths of small
+// faces, and the drawn result against the rules followed literally.
+#include "gfx3d/raster.h"
+#include "raster_support.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+namespace {
+
+constexpr int32_t FarDepth = 25600;
+
+uint8_t codedTexel(int i)
+{
+    return uint8_t(40 + i * 7 + (i >> 8) * 3);
+}
+uint8_t texel100(int)
+{
+    return 100;
+}
+uint8_t texel50(int)
+{
+    return 50;
+}
+uint8_t texel101(int)
+{
+    return 101;
+}
+
+using Pixel = std::pair<int, int>;
+
+// Every pixel that differs from the fill colour, as (x, y).
+std::set<Pixel> drawnPixels(const Canvas& canvas, uint8_t background = 0)
+{
+    std::set<Pixel> drawn;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            if (canvas.pixel(x, y) != background)
+                drawn.insert({x, y});
+    return drawn;
+}
+
+std::set<Pixel> pixelsInRow(const Canvas& canvas, int y, uint8_t background = 0)
+{
+    std::set<Pixel> drawn;
+    for (int x = 0; x < 320; ++x)
+        if (canvas.pixel(x, y) != background)
+            drawn.insert({x, y});
+    return drawn;
+}
+
+std::set<Pixel> span(int y, int firstX, int lastX)
+{
+    std::set<Pixel> pixels;
+    for (int x = firstX; x <= lastX; ++x)
+        pixels.insert({x, y});
+    return pixels;
+}
+
+class Textured : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        testScreen();  // the row-offset table
+        canvas.fill(0, FarDepth);
+    }
+
+    // A right-angled face with corners at pixels (10, 10), (15, 10), (10, 15),
+    // running clockwise; u and z grow by 256 per pixel to the right.
+    std::vector<TestCorner> staircase(int32_t z = 1000)
+    {
+        return {at(10, 10, z, 0), at(15, 10, z + 1280, 1280), at(10, 15, z, 0)};
+    }
+
+    Canvas canvas;
+    Texture coded{codedTexel};
+};
+
+TEST_F(Textured, ClockwiseFaceDrawsItsStaircaseWithInterpolatedTexelsAndDepths)
+{
+    TestMesh face(canvas, coded.picture, staircase());
+    drawMesh(face.mesh);
+    EXPECT_EQ(face.faceArea[0], 6400);
+    EXPECT_EQ(face.mesh.lastFace, 0);
+    std::set<Pixel> expected;
+    for (int y = 10; y <= 14; ++y)
+        for (int x = 10; x <= 24 - y; ++x) {
+            expected.insert({x, y});
+            EXPECT_EQ(canvas.pixel(x, y), codedTexel(x - 10)) << x << "," << y;
+            EXPECT_EQ(canvas.depth(x, y), 1000 + 256 * (x - 10)) << x << "," << y;
+        }
+    EXPECT_EQ(drawnPixels(canvas), expected);
+    EXPECT_EQ(canvas.depth(15, 10), FarDepth) << "the right end of a span is exclusive";
+    EXPECT_EQ(canvas.depth(10, 15), FarDepth) << "the bottom row is exclusive";
+}
+
+TEST_F(Textured, ReversedFaceStoresNegativeAreaAndDrawsNothing)
+{
+    const std::vector<TestCorner> c = staircase();
+    TestMesh face(canvas, coded.picture, {c[0], c[2], c[1]});
+    drawMesh(face.mesh);
+    EXPECT_EQ(face.faceArea[0], -6400);
+    EXPECT_EQ(face.mesh.lastFace, -1);
+    EXPECT_TRUE(drawnPixels(canvas).empty());
+
+    // The one-pixel faces: area +256 is set up (and has no sample inside
+    // column 0), -256 is not.
+    TestMesh tiny(canvas, coded.picture,
+                  {at(0, 0), at(1, 0), at(0, 1), at(0, 0), at(0, 1), at(1, 0)});
+    drawMesh(tiny.mesh);
+    EXPECT_EQ(tiny.faceArea[0], 256);
+    EXPECT_EQ(tiny.faceArea[1], -256);
+    EXPECT_EQ(tiny.mesh.lastFace, 0);
+    EXPECT_TRUE(drawnPixels(canvas).empty());
+}
+
+TEST_F(Textured, FlatOrDegenerateFacesDrawNothing)
+{
+    TestMesh face(canvas, coded.picture, {at(10, 10), at(20, 10), at(30, 10)});
+    drawMesh(face.mesh);
+    EXPECT_EQ(face.faceArea[0], 0);
+    EXPECT_EQ(face.mesh.lastFace, -1);
+    EXPECT_TRUE(drawnPixels(canvas).empty());
+}
+
+TEST_F(Textured, InvisibleMeshIsNotSetUp)
+{
+    TestMesh face(canvas, coded.picture, staircase());
+    face.mesh.visible = 0;
+    drawMesh(face.mesh);
+    EXPECT_EQ(face.faceArea[0], 0x5A5A5A5A);
+    EXPECT_TRUE(drawnPixels(canvas).empty());
+}
+
+TEST_F(Textured, TransparentTexelLeavesPixelAndDepthAlone)
+{
+    TestMesh face(canvas, coded.picture, staircase());
+    face.mesh.transparentColour = codedTexel(2);
+    drawMesh(face.mesh);
+    for (int y = 10; y <= 12; ++y) {
+        EXPECT_EQ(canvas.pixel(12, y), 0);
+        EXPECT_EQ(canvas.depth(12, y), FarDepth);
+        EXPECT_EQ(canvas.pixel(11, y), codedTexel(1));
+    }
+}
+
+TEST_F(Textured, DepthTestIsStrictlyNearer)
+{
+    Texture other{texel101};
+    TestMesh first(canvas, coded.picture, staircase());
+    TestMesh same(canvas, other.picture, staircase());
+    drawMesh(first.mesh);
+    drawMesh(same.mesh);
+    EXPECT_EQ(canvas.pixel(10, 10), codedTexel(0)) << "equal depth: the first face keeps it";
+    TestMesh nearer(canvas, other.picture, staircase(999));
+    drawMesh(nearer.mesh);
+    EXPECT_EQ(canvas.pixel(10, 10), 101);
+    EXPECT_EQ(canvas.depth(10, 10), 999);
+}
+
+TEST_F(Textured, ClearDepthHidesEverythingAtOrBeyondIt)
+{
+    clearDepth(*canvas.screen, 100);
+    for (int i = 0; i < 76800; ++i)
+        ASSERT_EQ(canvas.screen->depth[i], 25600);
+    Texture flat{texel100};
+    const auto constantDepth = [](int32_t z) {
+        return std::vector<TestCorner>{at(10, 10, z), at(15, 10, z), at(10, 15, z)};
+    };
+    TestMesh atLimit(canvas, flat.picture, constantDepth(25600));
+    drawMesh(atLimit.mesh);
+    EXPECT_TRUE(drawnPixels(canvas).empty());
+    TestMesh inFront(canvas, flat.picture, constantDepth(25599));
+    drawMesh(inFront.mesh);
+    EXPECT_EQ(drawnPixels(canvas).size(), 15u);
+
+    clearDepth(*canvas.screen, -3);
+    EXPECT_EQ(canvas.screen->depth[76799], -768);
+}
+
+TEST_F(Textured, ColumnZeroIsNeverTheFirstSample)
+{
+    // A span starting exactly at x = 0 skips its first sample ...
+    TestMesh atZero(canvas, coded.picture, {at(0, 10), at(5, 10), at(0, 15)});
+    drawMesh(atZero.mesh);
+    EXPECT_EQ(pixelsInRow(canvas, 10), span(10, 1, 4));
+    // ... while one starting half a pixel in draws column 0.
+    canvas.fill(0, FarDepth);
+    TestMesh halfIn(canvas, coded.picture, {at(0.5, 10), at(5.5, 10), at(0.5, 15)});
+    drawMesh(halfIn.mesh);
+    EXPECT_EQ(pixelsInRow(canvas, 10), span(10, 0, 4));
+}
+
+TEST_F(Textured, RowWhollyRightOfColumn319IsSkipped)
+{
+    // Both edges at 319 + 51/256 or beyond: nothing, though the sample at
+    // 81715 would lie inside the screen.
+    const int32_t y0 = 10 * 256, y1 = 15 * 256;
+    TestMesh beyond(canvas, coded.picture, {{81715, y0, 0}, {81894, y0, 0}, {81715, y1, 0}});
+    drawMesh(beyond.mesh);
+    EXPECT_EQ(beyond.mesh.lastFace, 0);
+    EXPECT_TRUE(drawnPixels(canvas).empty());
+    // An edge exactly at 319 * 256 is not beyond.
+    TestMesh onEdge(canvas, coded.picture, {{81664, y0, 0}, {81894, y0, 0}, {81664, y1, 0}});
+    drawMesh(onEdge.mesh);
+    EXPECT_EQ(pixelsInRow(canvas, 10), span(10, 319, 319));
+}
+
+TEST_F(Textured, FacesNearTheEyeOrWhollyOffSideAreDropped)
+{
+    std::vector<TestCorner> nearEye = staircase();
+    nearEye[2].z = -43520;
+    TestMesh dropped(canvas, coded.picture, nearEye);
+    dropped.mesh.cameraDepth = -60000;  // the limit does not follow the eye
+    drawMesh(dropped.mesh);
+    EXPECT_EQ(dropped.faceArea[0], 6400) << "the area is stored even so";
+    EXPECT_EQ(dropped.mesh.lastFace, -1);
+    EXPECT_TRUE(drawnPixels(canvas).empty());
+    nearEye[2].z = -43519;
+    TestMesh kept(canvas, coded.picture, nearEye);
+    drawMesh(kept.mesh);
+    EXPECT_EQ(kept.mesh.lastFace, 0);
+    EXPECT_FALSE(drawnPixels(canvas).empty());
+
+    // Wholly left (x <= 0) or wholly right (x > 81920) of the screen, with
+    // the boundary corner in each of the three places.
+    const int32_t y0 = 10 * 256, y1 = 15 * 256;
+    const auto setUpInEveryRotation = [&](std::vector<TestCorner> c) {
+        std::vector<int16_t> lastFaces;
+        for (int turn = 0; turn < 3; ++turn) {
+            TestMesh face(canvas, coded.picture, c);
+            drawMesh(face.mesh);
+            lastFaces.push_back(face.mesh.lastFace);
+            std::rotate(c.begin(), c.begin() + 1, c.end());
+        }
+        return lastFaces;
+    };
+    const std::vector<int16_t> dropped3 = {-1, -1, -1}, kept3 = {0, 0, 0};
+    EXPECT_EQ(setUpInEveryRotation({{-1280, y0, 0}, {0, y0, 0}, {-1280, y1, 0}}), dropped3);
+    EXPECT_EQ(setUpInEveryRotation({{-1280, y0, 0}, {1, y0, 0}, {-1280, y1, 0}}), kept3);
+    EXPECT_EQ(setUpInEveryRotation({{81921, y0, 0}, {83000, y0, 0}, {81921, y1, 0}}), dropped3);
+    EXPECT_EQ(setUpInEveryRotation({{81920, y0, 0}, {83000, y0, 0}, {81921, y1, 0}}), kept3);
+}
+
+// Two corners at the same height keep their file order: here the later one
+// is B, so the gentle edge is the long edge T -> B and the steep one (5
+// pixels per row) is not limited.
+TEST_F(Textured, EqualHeightCornersKeepFileOrder)
+{
+    TestMesh face(canvas, coded.picture, {at(60, 20), at(12, 20), at(10, 10)});
+    drawMesh(face.mesh);
+    std::set<Pixel> expected;
+    for (int k = 0; k < 10; ++k)
+        for (int32_t x = 2560 + 51 * k; x < 2560 + 1280 * k; x += 256)
+            expected.insert({x >> 8, 10 + k});
+    EXPECT_EQ(drawnPixels(canvas), expected);
+}
+
+// The long edge T -> B falls 5 pixels per row (gradient 1280). With the limit
+// it is drawn at 100/256 pixels per row; row 10 + k then holds
+// ceil(g k / 256) samples from column 10.
+TEST_F(Textured, SlopeLimitTamesOnlyTheLongEdge)
+{
+    for (const uint8_t limit : {uint8_t(0), uint8_t(1)}) {
+        canvas.fill(0, FarDepth);
+        TestMesh face(canvas, coded.picture, {at(10, 10), at(60, 20), at(10, 19)});
+        face.mesh.edgeSlopeLimit = limit;
+        drawMesh(face.mesh);
+        const int g = limit ? 100 : 1280;
+        std::set<Pixel> expected;
+        for (int k = 0; k <= 9; ++k) {
+            const int count = (g * k + 255) / 256;
+            for (int x = 10; x < 10 + count; ++x)
+                expected.insert({x, 10 + k});
+        }
+        EXPECT_EQ(drawnPixels(canvas), expected) << "edgeSlopeLimit " << int(limit);
+    }
+}
+
+// y of T, M, B: 10, 15.5, 20.25. With the long edge on the left the lower
+// part keeps the phase 10 + n and reaches row 20; mirrored, it restarts at
+// 15.5 and its last row is 19.
+TEST_F(Textured, LowerPartPhaseFollowsTheLongEdgeSide)
+{
+    TestMesh longLeft(canvas, coded.picture, {at(50, 10), at(60, 15.5), at(50, 20.25)});
+    drawMesh(longLeft.mesh);
+    EXPECT_EQ(pixelsInRow(canvas, 20), span(20, 50, 51));
+    EXPECT_TRUE(pixelsInRow(canvas, 21).empty());
+
+    canvas.fill(0, FarDepth);
+    TestMesh longRight(canvas, coded.picture, {at(60, 10), at(60, 20.25), at(50, 15.5)});
+    drawMesh(longRight.mesh);
+    EXPECT_TRUE(pixelsInRow(canvas, 20).empty());
+    EXPECT_FALSE(pixelsInRow(canvas, 19).empty());
+}
+
+TEST_F(Textured, ShadingDarkensSmallFacesAndFloorsAtZero)
+{
+    Texture hundred{texel100};
+    TestMesh small(canvas, hundred.picture, staircase());
+    small.mesh.shaded = 1;
+    drawMesh(small.mesh);
+    EXPECT_EQ(small.mesh.shadeOffset, 110 - 25);
+    EXPECT_EQ(canvas.pixel(10, 10), 15);
+
+    canvas.fill(0, FarDepth);
+    Texture fifty{texel50};
+    TestMesh floored(canvas, fifty.picture, staircase());
+    floored.mesh.shaded = 1;
+    drawMesh(floored.mesh);
+    EXPECT_EQ(canvas.pixel(10, 10), 0);
+    EXPECT_EQ(canvas.depth(10, 10), 1000) << "a texel shaded to 0 is still drawn";
+
+    canvas.fill(0, FarDepth);
+    TestMesh large(canvas, hundred.picture, {at(10, 10), at(21, 10), at(10, 30)});
+    large.mesh.shaded = 1;
+    drawMesh(large.mesh);
+    EXPECT_EQ(large.mesh.shadeOffset, 110 - 220);
+    EXPECT_EQ(canvas.pixel(10, 10), 100);
+
+    canvas.fill(0, FarDepth);
+    TestMesh unshaded(canvas, hundred.picture, staircase());
+    unshaded.mesh.shadeOffset = 50;
+    drawMesh(unshaded.mesh);
+    EXPECT_EQ(unshaded.mesh.shadeOffset, 50) << "set only for shaded meshes";
+    EXPECT_EQ(canvas.pixel(10, 10), 100);
+}
+
+TEST_F(Textured, TexelRowsRunUpwardsAndColumnsCarry)
+{
+    const auto fetch = [&](int32_t u, int32_t v) {
+        canvas.fill(0, FarDepth);
+        TestMesh face(canvas, coded.picture,
+                      {at(10, 10, 0, u, v), at(15, 10, 0, u, v), at(10, 15, 0, u, v)});
+        drawMesh(face.mesh);
+        return canvas.pixel(12, 11);
+    };
+    EXPECT_EQ(fetch(7 << 8, 16384), codedTexel(192 * 256 + 7)) << "v = 0.25 is row 192";
+    EXPECT_EQ(fetch(7 << 8, 0), codedTexel(7));
+    EXPECT_EQ(fetch(-1 << 8, 0), codedTexel(65535)) << "column -1 wraps to the last texel";
+    EXPECT_EQ(fetch(300 << 8, 0), codedTexel(300)) << "column 300 carries into row 1";
+}
+
+TEST_F(Textured, RowsBelowTheScreenAreNotDrawn)
+{
+    TestMesh tall(canvas, coded.picture, {at(10, 230), at(20, 230), at(10, 400)});
+    drawMesh(tall.mesh);
+    EXPECT_FALSE(pixelsInRow(canvas, 239).empty());
+    EXPECT_TRUE(pixelsInRow(canvas, 229).empty());
+}
+
+// A small deterministic generator, so every run draws the same faces.
+struct Lcg {
+    uint32_t state;
+    int32_t next(int32_t low, int32_t high)
+    {
+        state = state * 1664525u + 1013904223u;
+        return low + int32_t((state >> 8) % uint32_t(high - low + 1));
+    }
+};
+
+std::vector<TestCorner> randomFaces(Lcg& rng, int faces, int32_t reach)
+{
+    std::vector<TestCorner> corners;
+    for (int i = 0; i < 3 * faces; ++i) {
+        TestCorner c{rng.next(-reach, 81920 + reach), rng.next(-reach, 61440 + reach),
+                     rng.next(-46000, 30000), rng.next(-150000, 150000),
+                     rng.next(-150000, 150000)};
+        // Shared rows and whole pixels are where ties live.
+        if (rng.next(0, 3) == 0)
+            c.y = (c.y >> 8) << 8;
+        if (rng.next(0, 3) == 0)
+            c.y = 2560 * rng.next(1, 3);
+        corners.push_back(c);
+    }
+    return corners;
+}
+
+void randomiseFlags(Lcg& rng, Mesh& mesh)
+{
+    mesh.shaded = uint8_t(rng.next(0, 1));
+    mesh.edgeSlopeLimit = uint8_t(rng.next(0, 1));
+    mesh.transparentColour = rng.next(0, 1) ? -1 : codedTexel(rng.next(0, 65535));
+}
+
+TEST_F(Textured, AgreesWithThePlainRulesOverRandomFaces)
+{
+    Canvas plain;
+    Lcg rng{12345};
+    for (int round = 0; round < 400; ++round) {
+        const int32_t reach = round % 10 == 0 ? 600000 : 20000;
+        const std::vector<TestCorner> corners = randomFaces(rng, 6, reach);
+        TestMesh fast(canvas, coded.picture, corners);
+        TestMesh slow(plain, coded.picture, corners);
+        randomiseFlags(rng, fast.mesh);
+        slow.mesh.shaded = fast.mesh.shaded;
+        slow.mesh.edgeSlopeLimit = fast.mesh.edgeSlopeLimit;
+        slow.mesh.transparentColour = fast.mesh.transparentColour;
+        const int32_t cleared = rng.next(-20000, 30000);
+        canvas.fill(uint8_t(round), cleared);
+        plain.fill(uint8_t(round), cleared);
+        drawMesh(fast.mesh);
+        plainDrawMesh(slow.mesh);
+        ASSERT_EQ(canvas.pixels, plain.pixels) << "round " << round;
+        ASSERT_TRUE(std::equal(canvas.screen->depth, canvas.screen->depth + 76800,
+                               plain.screen->depth))
+            << "round " << round;
+        ASSERT_EQ(fast.faceArea, slow.faceArea) << "round " << round;
+        ASSERT_EQ(fast.mesh.lastFace, slow.mesh.lastFace) << "round " << round;
+        ASSERT_EQ(fast.mesh.shadeOffset, slow.mesh.shadeOffset) << "round " << round;
+    }
+}
+
+TEST_F(Textured, FaceReachingThousandsOfPixelsOffScreenDrawsWhatThePlainWalkDraws)
+{
+    // Corners 3000 to 4000 pixels away; the 32-bit area wraps and still comes
+    // out positive. The bounded walk must give the plain walk's pixels.
+    Canvas plain;
+    plain.fill(0, FarDepth);
+    const std::vector<TestCorner> corners = {{40960, -1000033, 500, 0, 0},
+                                             {777777, 1000033, 900, 65536, 0},
+                                             {-777777, 1000033, 100, 0, 65536}};
+    TestMesh fast(canvas, coded.picture, corners);
+    TestMesh slow(plain, coded.picture, corners);
+    drawMesh(fast.mesh);
+    plainDrawMesh(slow.mesh);
+    EXPECT_EQ(fast.mesh.lastFace, 0);
+    const auto covered = std::count_if(canvas.screen->depth, canvas.screen->depth + 76800,
+                                       [](int32_t z) { return z != FarDepth; });
+    EXPECT_GT(covered, 76800 - 240) << "the face covers the screen";
+    EXPECT_EQ(canvas.pixels, plain.pixels);
+    EXPECT_TRUE(
+        std::equal(canvas.screen->depth, canvas.screen->depth + 76800, plain.screen->depth));
+}
+
+class Flat : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        testScreen();
+        canvas.fill(0, FarDepth);
+    }
+
+    Canvas canvas;
+    Texture unused{texel100};
+};
+
+TEST_F(Flat, FillsBothEndsOfEveryRowFromTopToBottomCorner)
+{
+    TestMesh face(canvas, unused.picture, {at(10, 10), at(20, 10), at(10, 20)});
+    drawMeshFlat(face.mesh, 77);
+    std::set<Pixel> expected;
+    for (int y = 10; y <= 20; ++y)
+        for (int x = 10; x <= 30 - y; ++x)
+            expected.insert({x, y});
+    EXPECT_EQ(drawnPixels(canvas), expected);
+    EXPECT_EQ(canvas.pixel(10, 10), 77);
+    EXPECT_EQ(canvas.depth(10, 10), FarDepth) << "no depth buffer";
+    EXPECT_EQ(face.faceArea[0], 25600);
+    EXPECT_EQ(face.mesh.lastFace, 0);
+}
+
+TEST_F(Flat, FaceWithinOnePixelRowFillsItFromBothParts)
+{
+    // T, M, B at y 10, 10.5, 10.9: the upper part fills column 10 at y = 10,
+    // the lower part restarts at M and fills columns 15..30 at y = 10.5.
+    TestMesh face(canvas, unused.picture, {{2560, 2560, 0}, {7680, 2688, 0}, {5120, 2790, 0}});
+    drawMeshFlat(face.mesh, 9);
+    std::set<Pixel> expected = span(10, 15, 30);
+    expected.insert({10, 10});
+    EXPECT_EQ(drawnPixels(canvas), expected);
+}
+
+TEST_F(Flat, ClipsToTheScreenAndTheMeshBounds)
+{
+    TestMesh right(canvas, unused.picture, {at(300, 10), at(400, 10), at(300, 20)});
+    drawMeshFlat(right.mesh, 5);
+    EXPECT_EQ(pixelsInRow(canvas, 10), span(10, 300, 319));
+    EXPECT_EQ(canvas.pixel(0, 11), 0) << "nothing runs on into the next row";
+
+    canvas.fill(0, FarDepth);
+    TestMesh left(canvas, unused.picture, {at(-50, 10), at(10, 10), at(-50, 20)});
+    drawMeshFlat(left.mesh, 5);
+    EXPECT_EQ(pixelsInRow(canvas, 10), span(10, 0, 10));
+    EXPECT_EQ(canvas.pixel(319, 9), 0);
+
+    canvas.fill(0, FarDepth);
+    TestMesh bounded(canvas, unused.picture, {at(10, 10), at(20, 10), at(10, 20)});
+    bounded.mesh.clipLeft = 12;
+    bounded.mesh.clipRight = 15;
+    bounded.mesh.clipTop = 12;
+    bounded.mesh.clipBottom = 13;
+    drawMeshFlat(bounded.mesh, 5);
+    std::set<Pixel> expected = span(12, 12, 14);
+    expected.merge(span(13, 12, 14));
+    EXPECT_EQ(drawnPixels(canvas), expected);
+
+    canvas.fill(0, FarDepth);
+    TestMesh tall(canvas, unused.picture, {at(10, 230), at(20, 230), at(10, 400)});
+    drawMeshFlat(tall.mesh, 5);
+    EXPECT_FALSE(pixelsInRow(canvas, 239).empty());
+}
+
+TEST_F(Flat, FaceReachingThousandsOfPixelsOffScreenDrawsWhatThePlainWalkDraws)
+{
+    Canvas plain;
+    plain.fill(0, FarDepth);
+    const std::vector<TestCorner> corners = {
+        {40960, -1000033, 0}, {777777, 1000033, 0}, {-777777, 1000033, 0}};
+    TestMesh fast(canvas, unused.picture, corners);
+    TestMesh slow(plain, unused.picture, corners);
+    drawMeshFlat(fast.mesh, 3);
+    plainDrawMeshFlat(slow.mesh, 3);
+    EXPECT_EQ(drawnPixels(canvas).size(), 76800u);
+    EXPECT_EQ(canvas.pixels, plain.pixels);
+}
+
+TEST_F(Flat, ShadedColoursStayWithinTheLowerHalf)
+{
+    const auto drawShaded = [&](std::vector<TestCorner> corners, int32_t colour) {
+        canvas.fill(0, FarDepth);
+        TestMesh face(canvas, unused.picture, corners);
+        face.mesh.shaded = 1;
+        drawMeshFlat(face.mesh, colour);
+        return std::make_pair(face.mesh.shadeOffset, canvas.pixel(10, 10));
+    };
+    EXPECT_EQ(drawShaded({at(10, 10), at(20, 10), at(10, 20)}, 250),
+              std::make_pair(10, uint8_t(127)));
+    EXPECT_EQ(drawShaded({at(10, 10), at(20, 10), at(10, 18)}, 20), std::make_pair(30, uint8_t(0)));
+    EXPECT_EQ(drawShaded({at(10, 10), at(21, 10), at(10, 20)}, 250),
+              std::make_pair(0, uint8_t(250)));
+    EXPECT_EQ(drawShaded({at(10, 10), at(21, 10), at(10, 20)}, -5), std::make_pair(0, uint8_t(251)))
+        << "only the colour's low byte counts";
+}
+
+TEST_F(Flat, AgreesWithThePlainRulesOverRandomFaces)
+{
+    Canvas plain;
+    Lcg rng{777};
+    for (int round = 0; round < 400; ++round) {
+        const int32_t reach = round % 10 == 0 ? 600000 : 20000;
+        const std::vector<TestCorner> corners = randomFaces(rng, 6, reach);
+        TestMesh fast(canvas, unused.picture, corners);
+        TestMesh slow(plain, unused.picture, corners);
+        fast.mesh.shaded = slow.mesh.shaded = uint8_t(rng.next(0, 1));
+        const int32_t colour = rng.next(-300, 300);
+        canvas.fill(uint8_t(round), 0);
+        plain.fill(uint8_t(round), 0);
+        drawMeshFlat(fast.mesh, colour);
+        plainDrawMeshFlat(slow.mesh, colour);
+        ASSERT_EQ(canvas.pixels, plain.pixels) << "round " << round;
+        ASSERT_EQ(fast.faceArea, slow.faceArea) << "round " << round;
+        ASSERT_EQ(fast.mesh.lastFace, slow.mesh.lastFace) << "round " << round;
+        ASSERT_EQ(fast.mesh.shadeOffset, slow.mesh.shadeOffset) << "round " << round;
+    }
+}
+
+}  // namespace
