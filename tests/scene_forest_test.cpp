@@ -16,33 +16,6 @@
 
 namespace {
 
-// The engine's loaders allocate arrays that nothing frees, as in the show;
-// objects holding them are kept reachable until the process ends.
-template <class T>
-T& keepForever(T* object)
-{
-    static auto* kept = new std::vector<const T*>;  // never destroyed, so never unreachable
-    kept->push_back(object);
-    return *object;
-}
-
-// A square of +-10 model units in the x-z plane (it faces the eye), both
-// windings, so it shows whichever way the projection turns it. Texture
-// coordinates span the whole texture.
-std::string writeSquareOb()
-{
-    const auto path = makeTempDir("forest") / "square.ob";
-    std::ofstream ob(path);
-    ob << "*MESH_VERTEX 0 -10 0 -10\n*MESH_VERTEX 1 10 0 -10\n"
-          "*MESH_VERTEX 2 -10 0 10\n*MESH_VERTEX 3 10 0 10\n"
-          "*MESH_FACE 0: A: 0 B: 1 C: 2\n*MESH_FACE 1: A: 1 B: 3 C: 2\n"
-          "*MESH_FACE 2: A: 0 B: 2 C: 1\n*MESH_FACE 3: A: 1 B: 2 C: 3\n"
-          "*MESH_TVERT 0 0.0 0.0 0.0\n*MESH_TVERT 1 0.99 0.0 0.0\n"
-          "*MESH_TVERT 2 0.0 0.99 0.0\n*MESH_TVERT 3 0.99 0.99 0.0\n"
-          "*MESH_TFACE 0 0 1 2\n*MESH_TFACE 1 1 3 2\n*MESH_TFACE 2 0 2 1\n*MESH_TFACE 3 1 2 3\n";
-    return path.string();
-}
-
 struct Texture {
     std::vector<uint8_t> pixels = std::vector<uint8_t>(65537, 0);
     Picture picture{};
@@ -64,7 +37,7 @@ struct SmallForest {
     Forest forest{};
     explicit SmallForest()
     {
-        const std::string square = writeSquareOb();
+        const std::string square = writeSquareOb("forest");
         forest.screen = &screen;
         for (Mesh& trunk : forest.trunks)
             loadMesh(trunk, square.c_str(), leafTexture.picture, screen, 4, 4, 4);
@@ -257,7 +230,7 @@ TEST_F(ForestScene, PrerenderKeepsSixtyFourTurnedViewsAndClearsTheScreen)
     Mesh savedCalendar = calendarMesh;
     Texture texture(small.screen);
     std::memset(texture.pixels.data(), 9, 65536);
-    loadMesh(calendarMesh, writeSquareOb().c_str(), texture.picture, small.screen, 4, 4, 4);
+    loadMesh(calendarMesh, writeSquareOb("forest").c_str(), texture.picture, small.screen, 4, 4, 4);
     std::memset(small.screen.pixels, 3, ScreenPixels);
     prerenderCalendarFrames();
     EXPECT_EQ(countColour(small.screen, 0), ScreenPixels);

@@ -21,31 +21,6 @@
 
 namespace {
 
-// The engine's loaders allocate arrays that nothing frees, as in the show;
-// objects holding them are kept reachable until the process ends.
-template <class T>
-T& keepForever(T* object)
-{
-    static auto* kept = new std::vector<const T*>;  // never destroyed, so never unreachable
-    kept->push_back(object);
-    return *object;
-}
-
-// A square of +-10 model units facing the eye, both windings.
-std::string writeSquareOb()
-{
-    const auto path = makeTempDir("greetings") / "square.ob";
-    std::ofstream ob(path);
-    ob << "*MESH_VERTEX 0 -10 0 -10\n*MESH_VERTEX 1 10 0 -10\n"
-          "*MESH_VERTEX 2 -10 0 10\n*MESH_VERTEX 3 10 0 10\n"
-          "*MESH_FACE 0: A: 0 B: 1 C: 2\n*MESH_FACE 1: A: 1 B: 3 C: 2\n"
-          "*MESH_FACE 2: A: 0 B: 2 C: 1\n*MESH_FACE 3: A: 1 B: 2 C: 3\n"
-          "*MESH_TVERT 0 0.0 0.0 0.0\n*MESH_TVERT 1 0.99 0.0 0.0\n"
-          "*MESH_TVERT 2 0.0 0.99 0.0\n*MESH_TVERT 3 0.99 0.99 0.0\n"
-          "*MESH_TFACE 0 0 1 2\n*MESH_TFACE 1 1 3 2\n*MESH_TFACE 2 0 2 1\n*MESH_TFACE 3 1 2 3\n";
-    return path.string();
-}
-
 // A word built by hand: every letter a square with a plain texture of
 // colour 90, standing at the vertical centre of column 50.
 struct SmallWord {
@@ -59,7 +34,7 @@ struct SmallWord {
         texture.pixels = texels.data();
         texture.width = texture.height = 256;
         texture.pixelCount = 65536;
-        const std::string square = writeSquareOb();
+        const std::string square = writeSquareOb("greetings");
         word->screen = &screen;
         word->length = length;
         word->instance = 0;

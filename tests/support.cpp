@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,16 +48,6 @@ CommandResult runCommand(const std::string& command)
     return result;
 }
 
-uint64_t fnv1a64(const uint8_t* bytes, size_t count)
-{
-    uint64_t hash = 0xcbf29ce484222325ull;
-    for (size_t i = 0; i < count; ++i) {
-        hash ^= bytes[i];
-        hash *= 0x100000001b3ull;
-    }
-    return hash;
-}
-
 void makeTestPicture(Picture& picture, std::vector<uint8_t>& storage, uint16_t width,
                      uint16_t height, uint8_t value)
 {
@@ -70,4 +61,18 @@ void makeTestPicture(Picture& picture, std::vector<uint8_t>& storage, uint16_t w
     picture.right = width;
     picture.bottom = height;
     picture.limit = 255;
+}
+
+std::string writeSquareOb(const std::string& name)
+{
+    const auto path = makeTempDir(name) / "square.ob";
+    std::ofstream ob(path);
+    ob << "*MESH_VERTEX 0 -10 0 -10\n*MESH_VERTEX 1 10 0 -10\n"
+          "*MESH_VERTEX 2 -10 0 10\n*MESH_VERTEX 3 10 0 10\n"
+          "*MESH_FACE 0: A: 0 B: 1 C: 2\n*MESH_FACE 1: A: 1 B: 3 C: 2\n"
+          "*MESH_FACE 2: A: 0 B: 2 C: 1\n*MESH_FACE 3: A: 1 B: 2 C: 3\n"
+          "*MESH_TVERT 0 0.0 0.0 0.0\n*MESH_TVERT 1 0.99 0.0 0.0\n"
+          "*MESH_TVERT 2 0.0 0.99 0.0\n*MESH_TVERT 3 0.99 0.99 0.0\n"
+          "*MESH_TFACE 0 0 1 2\n*MESH_TFACE 1 1 3 2\n*MESH_TFACE 2 0 2 1\n*MESH_TFACE 3 1 2 3\n";
+    return path.string();
 }
