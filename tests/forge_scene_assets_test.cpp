@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -41,20 +42,35 @@ struct IndexedPicture {
     std::vector<uint8_t> pixels;
 };
 
+struct MemoryReader {
+    std::vector<uint8_t> bytes;
+    size_t position = 0;
+};
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t count)
+{
+    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+    if (reader->position + count > reader->bytes.size())
+        png_error(png, "truncated file");
+    std::memcpy(out, reader->bytes.data() + reader->position, count);
+    reader->position += count;
+}
+
 IndexedPicture readIndexedPicture(const std::string& path)
 {
     IndexedPicture picture;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
         return picture;
+    MemoryReader reader;
+    reader.bytes.assign(std::istreambuf_iterator<char>(in), {});
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
-        std::fclose(file);
         return IndexedPicture{};
     }
-    png_init_io(png, file);
+    png_set_read_fn(png, &reader, readFromMemory);
     png_read_info(png, info);
     picture.width = static_cast<int>(png_get_image_width(png, info));
     picture.height = static_cast<int>(png_get_image_height(png, info));
@@ -74,7 +90,6 @@ IndexedPicture readIndexedPicture(const std::string& path)
         rows[y] = picture.pixels.data() + y * rowBytes;
     png_read_image(png, rows.data());
     png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(file);
     return picture;
 }
 
