@@ -1,15 +1,22 @@
 // Checks on the forge's synthesiser and on the piece it renders, measured
 // rather than listened to: envelope shapes, filter response, pitches by zero
-// crossings, the notation reader, and the rendered piece's length, headroom,
-// loudness plan and arrangement changes at the show's scene changes. The last
-// group decodes data/music itself when the forge has written it.
+// crossings, the limiter, the notation reader, the score against the show's
+// timeline, and the rendered piece: length, loudness plan, drum hits on the
+// beat grid, arrangement changes at the show's scene changes, determinism.
+// The files are checked as the show and a listener get them: the WAV and the
+// Ogg Vorbis file written from the render (levels, spectrum, decoding through
+// SDL_mixer), and data/music itself when the forge has written it.
 //
-// The synthesiser and the score are compiled into this test; the Vorbis
-// encoder is not (it lives in music.cpp).
+// The synthesiser, the score and the file writers are compiled into this
+// test; the piece is rendered once per test process.
+#include "../tools/forge/music.cpp"
 #include "../tools/forge/music_notation.cpp"
 #include "../tools/forge/music_render.cpp"
 #include "../tools/forge/music_score.cpp"
 #include "../tools/forge/synth.cpp"
+
+#include "platform/schedule.h"
+#include "support.h"
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
@@ -17,11 +24,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <numbers>
 #include <set>
 #include <string>
 #include <vector>
@@ -366,6 +375,50 @@ TEST(SynthMixer, PanningKeepsThePowerAndPlacesTheSound)
     EXPECT_GT(wide.right[300], 0.5f);
 }
 
+TEST(SynthLimiter, HoldsPeaksUnderTheCeilingAndLeavesTheRestAlone)
+{
+    // A steady tone at half scale with a burst at twice full scale in the
+    // middle, the right side at half the left's level throughout.
+    const long length = 2 * kSampleRate, burst = kSampleRate, burstLength = 200;
+    Stereo mix{std::vector<float>(length), std::vector<float>(length)};
+    float phase = 0.0f;
+    for (long i = 0; i < length; ++i) {
+        const float level = i >= burst && i < burst + burstLength ? 2.0f : 0.5f;
+        mix.left[i] = level * sineWave(phase);
+        mix.right[i] = 0.5f * mix.left[i];
+        phase = advancePhase(phase, 220.0f / kSampleRate);
+    }
+    const Stereo original = mix;
+    limitPeaks(mix, 0.8f, 0.004f, 0.02f);
+
+    float peak = 0.0f;
+    for (long i = 0; i < length; ++i)
+        peak = std::max({peak, std::fabs(mix.left[i]), std::fabs(mix.right[i])});
+    EXPECT_LE(peak, 0.8f);
+    EXPECT_GT(peak, 0.79f);   // the burst is brought down to the ceiling, no further
+    // Before the look-ahead reaches the burst and half a second (25 release
+    // times) after it, the samples pass untouched.
+    for (const long i : {0L, burst - 200, burst + burstLength + kSampleRate / 2}) {
+        EXPECT_EQ(mix.left[i], original.left[i]) << i;
+        EXPECT_EQ(mix.right[i], original.right[i]) << i;
+    }
+    // Both sides get the same gain, and it glides: a limiter that switched
+    // its gain at once would move it by 0.6 in one sample. Near the tone's
+    // zero crossings the gain cannot be read, so those samples are skipped.
+    float lastGain = 1.0f;
+    float lowest = 1.0f;
+    for (long i = 0; i < length; ++i) {
+        if (std::fabs(original.left[i]) < 0.05f)
+            continue;
+        const float gain = mix.left[i] / original.left[i];
+        ASSERT_NEAR(mix.right[i] / original.right[i], gain, 1e-5f) << i;
+        ASSERT_LT(std::fabs(gain - lastGain), 0.05f) << i;
+        lastGain = gain;
+        lowest = std::min(lowest, gain);
+    }
+    EXPECT_NEAR(lowest, 0.4f, 0.01f);   // 0.8 / 2: just what the burst needs
+}
+
 // ---- Notation ---------------------------------------------------------------
 
 TEST(MusicNotation, ChordNamesGiveTheirTonesInTheRequestedOctave)
@@ -472,6 +525,54 @@ TEST(MusicScore, EverySceneChangeStartsANewSection)
     EXPECT_TRUE(starts.count(kFadeStart));
 }
 
+// Centiseconds at which a timeline row's scene starts: once DemoTime has
+// passed `after`, one centisecond later.
+long sceneStart(const TimelineRow& row)
+{
+    return static_cast<long>(row.after) + 1;
+}
+
+long centiseconds(double seconds)
+{
+    return std::lround(seconds * 100.0);
+}
+
+constexpr uint32_t kEndOfShow = 0x80000000u;
+
+TEST(MusicScore, SectionsFollowTheShowsTimeline)
+{
+    // The timeline is the show's one record of when its pictures change. Each
+    // of its rows, the first and the bar-long alternation from 230 to 246 s
+    // included, must start a section of the score within 10 ms, and the
+    // score's own list of scene changes must be those rows, so the two
+    // cannot drift apart.
+    std::vector<long> starts;
+    for (const Section& section : pieceSections())
+        starts.push_back(centiseconds(section.start));
+    std::vector<long> changes;
+    long endOfShow = 0;
+    for (const TimelineRow& row : Timeline) {
+        if (row.sceneMask & kEndOfShow) {
+            endOfShow = sceneStart(row);
+            continue;
+        }
+        const long at = sceneStart(row);
+        const bool startsSection = std::any_of(starts.begin(), starts.end(), [&](long start) {
+            return std::abs(start - at) <= 1;
+        });
+        EXPECT_TRUE(startsSection) << "no section starts at " << at << " cs";
+        if (row.after > 0)
+            changes.push_back(at);
+    }
+    ASSERT_EQ(changes.size(), sceneChanges().size());
+    for (size_t i = 0; i < changes.size(); ++i)
+        EXPECT_LE(std::abs(centiseconds(sceneChanges()[i]) - changes[i]), 1) << changes[i] << " cs";
+    // The music outlasts the show by a second, so it never stops before the
+    // last picture does.
+    ASSERT_GT(endOfShow, 0);
+    EXPECT_GE(centiseconds(kPieceSeconds), endOfShow + 100);
+}
+
 // ---- The rendered piece ------------------------------------------------------
 
 double meanRms(const Stereo& mix, Energy energy)
@@ -486,11 +587,26 @@ double meanRms(const Stereo& mix, Energy energy)
     return count ? sum / count : 0.0;
 }
 
+struct RenderedPiece {
+    Stems stems;
+    Stereo mix;
+};
+
 // One render serves every check on the whole piece (it takes seconds).
+const RenderedPiece& renderedPiece()
+{
+    static const RenderedPiece piece = [] {
+        RenderedPiece rendered{renderStems(), {}};
+        rendered.mix = mixStems(rendered.stems);
+        return rendered;
+    }();
+    return piece;
+}
+
 TEST(MusicPiece, RenderedPieceFollowsThePlan)
 {
-    const Stems stems = renderStems();
-    const Stereo mix = mixStems(stems);
+    const Stems& stems = renderedPiece().stems;
+    const Stereo& mix = renderedPiece().mix;
 
     // Length: the show needs 285 s.
     ASSERT_EQ(mix.left.size(), mix.right.size());
@@ -560,9 +676,137 @@ TEST(MusicPiece, RenderedPieceFollowsThePlan)
     }
 }
 
-// ---- The encoded file -------------------------------------------------------------
+bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
 
-std::vector<uint8_t> readBytes(const char* path)
+TEST(MusicPiece, RendersTheSameSamplesEveryTime)
+{
+    // Nothing may depend on memory contents, addresses or state left behind
+    // by an earlier render: a second render matches the first to the bit.
+    const Stereo again = mixStems(renderStems());
+    EXPECT_TRUE(sameBits(again.left, renderedPiece().mix.left));
+    EXPECT_TRUE(sameBits(again.right, renderedPiece().mix.right));
+}
+
+// ---- Drums on the beat grid ---------------------------------------------------
+
+// Adds the steps (sixteenths from the start of the piece) in [from, to) at
+// which a cycling pattern, its first character on step `origin`, holds one
+// of `symbols`.
+void addPatternSteps(std::set<int>& steps, const char* pattern, int from, int to, int origin,
+                     const char* symbols)
+{
+    std::string cells;
+    for (const char* c = pattern; *c; ++c)
+        if (*c != ' ' && *c != '|')
+            cells += *c;
+    if (cells.empty())
+        return;
+    for (int step = from; step < to; ++step)
+        if (std::strchr(symbols, cells[(step - origin) % cells.size()]))
+            steps.insert(step);
+}
+
+// Where the score asks each drum to sound, read from the sections' patterns:
+// patterns count from the bar line at or before the section's start, the fill
+// plays the section's last bar in place of snare and toms, and an impact adds
+// a kick on the section's first step.
+struct ScoredDrums {
+    std::set<int> kick, snare, hat, toms;
+};
+
+ScoredDrums scoredDrums()
+{
+    ScoredDrums drums;
+    for (const Section& s : pieceSections()) {
+        const int from = static_cast<int>(std::lround(s.start * kStepsPerSecond));
+        const int to = static_cast<int>(std::lround(s.end * kStepsPerSecond));
+        const int barLine = from / kStepsPerBar * kStepsPerBar;
+        const int fill = *s.fill ? std::max(from, to - kStepsPerBar) : to;
+        addPatternSteps(drums.kick, s.kick, from, to, barLine, "xXg");
+        addPatternSteps(drums.kick, s.fill, fill, to, fill, "kK");
+        if (s.impact > 0.0f)
+            drums.kick.insert(from);
+        addPatternSteps(drums.snare, s.snare, from, fill, barLine, "xXg");
+        addPatternSteps(drums.snare, s.fill, fill, to, fill, "xXg");
+        addPatternSteps(drums.hat, s.hat, from, to, barLine, "xXgo");
+        addPatternSteps(drums.toms, s.toms, from, fill, barLine, "hmlHML");
+        addPatternSteps(drums.toms, s.fill, fill, to, fill, "hmlHML");
+    }
+    return drums;
+}
+
+// Onset times (seconds) of a stem: the starts of frames of 32 samples (1.5
+// ms) whose energy is four times that of the loudest frame in the 20 ms
+// before. The frame just before does not count there, since a hit that
+// starts within it already fills it partly. A hit rings on after its onset,
+// so onsets closer than 60 ms (half a step) count once.
+std::vector<double> onsetTimes(const std::vector<float>& stem)
+{
+    constexpr long kFrame = 32;
+    constexpr long kLookBack = kSampleRate / 50 / kFrame;
+    constexpr long kRefractory = kSampleRate * 6 / 100 / kFrame;
+    constexpr double kSilence = 1e-6;   // -60 dBFS: tails and rounding never count
+    std::vector<double> energy(stem.size() / kFrame);
+    for (size_t k = 0; k < energy.size(); ++k) {
+        double sum = 0.0;
+        for (long i = 0; i < kFrame; ++i)
+            sum += static_cast<double>(stem[k * kFrame + i]) * stem[k * kFrame + i];
+        energy[k] = sum / kFrame;
+    }
+    std::vector<double> onsets;
+    long last = -kRefractory;
+    for (long k = kLookBack; k < static_cast<long>(energy.size()); ++k) {
+        const double before = *std::max_element(energy.begin() + k - kLookBack, energy.begin() + k - 1);
+        if (energy[k] > kSilence && energy[k] > 4.0 * before && k - last >= kRefractory) {
+            onsets.push_back(static_cast<double>(k * kFrame) / kSampleRate);
+            last = k;
+        }
+    }
+    return onsets;
+}
+
+TEST(MusicPiece, DrumHitsLandOnTheBeatGridWhereThePatternsPutThem)
+{
+    // Every hit heard on a drum's stem lies within 4 ms of a sixteenth step
+    // (the kicks of a four-to-the-floor bar on the half seconds, the backbeat
+    // on the odd ones) at which the score has that drum play. Every kick and
+    // snare of the score is heard. A hat or tom struck while a louder one
+    // still rings hardly raises the energy, so a few of those go unnoticed.
+    const ScoredDrums scored = scoredDrums();
+    const Stems& stems = renderedPiece().stems;
+    struct Drum {
+        const char* name;
+        int track;
+        const std::set<int>& steps;
+        double heardShare;
+    };
+    for (const Drum& drum : {Drum{"kick", kKickTrack, scored.kick, 1.0},
+                             Drum{"snare", kSnareTrack, scored.snare, 1.0},
+                             Drum{"hat", kHatTrack, scored.hat, 0.97},
+                             Drum{"tom", kTomTrack, scored.toms, 0.9}}) {
+        ASSERT_FALSE(drum.steps.empty()) << drum.name;
+        std::set<int> heard;
+        for (const double onset : onsetTimes(stems[drum.track])) {
+            const int step = static_cast<int>(std::lround(onset * kStepsPerSecond));
+            EXPECT_NEAR(onset, static_cast<double>(step) / kStepsPerSecond, 0.004)
+                << drum.name << " off the grid";
+            EXPECT_TRUE(drum.steps.count(step))
+                << drum.name << " at " << onset << " s where the score has none";
+            heard.insert(step);
+        }
+        const long found = std::count_if(drum.steps.begin(), drum.steps.end(),
+                                         [&](int step) { return heard.count(step) > 0; });
+        EXPECT_GE(static_cast<double>(found), drum.heardShare * static_cast<double>(drum.steps.size()))
+            << drum.name << ": " << found << " of " << drum.steps.size() << " hits heard";
+    }
+}
+
+// ---- The files -------------------------------------------------------------------
+
+std::vector<uint8_t> readBytes(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -571,6 +815,11 @@ std::vector<uint8_t> readBytes(const char* path)
 uint32_t littleEndian32(const uint8_t* bytes)
 {
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+uint16_t littleEndian16(const uint8_t* bytes)
+{
+    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
 }
 
 // Granule position (total samples so far) of the last Ogg page.
@@ -584,6 +833,215 @@ int64_t lastGranule(const std::vector<uint8_t>& bytes)
             return granule;
         }
     return -1;
+}
+
+// Interleaved 16-bit stereo samples of a file as the show's mixer decodes
+// it, on a device opened the way the show opens it; empty when it fails.
+std::vector<int16_t> decodeWithMixer(const std::string& path)
+{
+    std::vector<int16_t> pcm;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        ADD_FAILURE() << SDL_GetError();
+        return pcm;
+    }
+    if (Mix_OpenAudio(kSampleRate, AUDIO_S16LSB, 2, 256) == 0) {
+        if (Mix_Chunk* chunk = Mix_LoadWAV(path.c_str())) {
+            const auto* samples = reinterpret_cast<const int16_t*>(chunk->abuf);
+            pcm.assign(samples, samples + chunk->alen / 2);
+            Mix_FreeChunk(chunk);
+        } else {
+            ADD_FAILURE() << path << ": " << SDL_GetError();
+        }
+        Mix_CloseAudio();
+    } else {
+        ADD_FAILURE() << SDL_GetError();
+    }
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return pcm;
+}
+
+// Levels of 16-bit samples against full scale (32768): the loudest sample
+// and the RMS in dBFS, and how many samples sit at the ends of the range,
+// where anything louder was cut off.
+struct Levels {
+    double peakDb, rmsDb;
+    long clipped;
+};
+
+Levels levelsOf(const int16_t* samples, size_t count)
+{
+    int peak = 0;
+    double sum = 0.0;
+    long clipped = 0;
+    for (size_t i = 0; i < count; ++i) {
+        peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+        sum += static_cast<double>(samples[i]) * samples[i];
+        if (samples[i] >= 32767 || samples[i] <= -32767)
+            ++clipped;
+    }
+    return {20.0 * std::log10(std::max(peak, 1) / 32768.0),
+            10.0 * std::log10(std::max(sum, 1.0) / static_cast<double>(count) / (32768.0 * 32768.0)),
+            clipped};
+}
+
+// The levels the piece is mastered to: a loudness a listener need not
+// adjust, peaks a decibel under full scale.
+constexpr double kLoudnessTargetDb = -18.0;
+constexpr double kPeakLimitDb = -1.0;
+
+void expectMasteredLevels(const Levels& levels)
+{
+    EXPECT_EQ(levels.clipped, 0);
+    EXPECT_LE(levels.peakDb, kPeakLimitDb);
+    EXPECT_NEAR(levels.rmsDb, kLoudnessTargetDb, 1.0);
+}
+
+// Left channel of interleaved samples, -1..1.
+std::vector<float> leftOf(const std::vector<int16_t>& pcm)
+{
+    std::vector<float> left(pcm.size() / 2);
+    for (size_t i = 0; i < left.size(); ++i)
+        left[i] = pcm[2 * i] / 32768.0f;
+    return left;
+}
+
+// In-place radix-2 FFT; the size is a power of two.
+void fourierTransform(std::vector<std::complex<double>>& values)
+{
+    const size_t size = values.size();
+    for (size_t i = 1, j = 0; i < size; ++i) {
+        size_t bit = size >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j)
+            std::swap(values[i], values[j]);
+    }
+    for (size_t length = 2; length <= size; length <<= 1) {
+        const double angle = -2.0 * std::numbers::pi / static_cast<double>(length);
+        const std::complex<double> turn(std::cos(angle), std::sin(angle));
+        for (size_t at = 0; at < size; at += length) {
+            std::complex<double> twiddle(1.0);
+            for (size_t k = 0; k < length / 2; ++k) {
+                const std::complex<double> even = values[at + k];
+                const std::complex<double> odd = values[at + k + length / 2] * twiddle;
+                values[at + k] = even + odd;
+                values[at + k + length / 2] = even - odd;
+                twiddle *= turn;
+            }
+        }
+    }
+}
+
+// Power of the mono mix (left + right) / 2 in three bands over [from, to)
+// seconds, each as a share of the power across the whole spectrum: Hann-
+// windowed frames of 4096 samples (5.4 Hz per bin), half overlapping.
+struct BandShares {
+    double bass, mid, high;   // 30..250 Hz, 250..2500 Hz, 2500..10000 Hz
+};
+
+BandShares bandSharesOf(const std::vector<int16_t>& pcm, double from, double to)
+{
+    constexpr size_t kSize = 4096;
+    std::vector<double> window(kSize);
+    for (size_t i = 0; i < kSize; ++i)
+        window[i] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) / kSize);
+    double bass = 0.0, mid = 0.0, high = 0.0, total = 0.0;
+    std::vector<std::complex<double>> frame(kSize);
+    const size_t last = std::min(pcm.size() / 2, static_cast<size_t>(samplesIn(to)));
+    for (size_t at = static_cast<size_t>(samplesIn(from)); at + kSize <= last; at += kSize / 2) {
+        for (size_t i = 0; i < kSize; ++i)
+            frame[i] = window[i] * 0.5 * (pcm[2 * (at + i)] + pcm[2 * (at + i) + 1]);
+        fourierTransform(frame);
+        for (size_t bin = 1; bin < kSize / 2; ++bin) {
+            const double hz = static_cast<double>(bin) * kSampleRate / kSize;
+            const double power = std::norm(frame[bin]);
+            total += power;
+            if (hz >= 30.0 && hz < 250.0)
+                bass += power;
+            else if (hz >= 250.0 && hz < 2500.0)
+                mid += power;
+            else if (hz >= 2500.0 && hz < 10000.0)
+                high += power;
+        }
+    }
+    if (total <= 0.0)
+        return {0.0, 0.0, 0.0};
+    return {bass / total, mid / total, high / total};
+}
+
+TEST(MusicFile, WavHoldsThePieceAtTheMasteredLevelsWithAFullSpectrum)
+{
+    const std::string path = (makeTempDir("music-wav") / "music.wav").string();
+    const Stereo& mix = renderedPiece().mix;
+    writeWav(path, mix.left, mix.right);
+
+    // The canonical 44-byte header of 16-bit PCM stereo at the music's rate,
+    // the data chunk reaching exactly to the end of the file.
+    const std::vector<uint8_t> bytes = readBytes(path);
+    ASSERT_GE(bytes.size(), 44u);
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 4, "RIFF"));
+    EXPECT_EQ(littleEndian32(&bytes[4]), bytes.size() - 8);
+    EXPECT_TRUE(std::equal(bytes.begin() + 8, bytes.begin() + 16, "WAVEfmt "));
+    EXPECT_EQ(littleEndian16(&bytes[20]), 1);   // PCM
+    EXPECT_EQ(littleEndian16(&bytes[22]), 2);
+    EXPECT_EQ(littleEndian32(&bytes[24]), static_cast<uint32_t>(kSampleRate));
+    EXPECT_EQ(littleEndian32(&bytes[28]), static_cast<uint32_t>(4 * kSampleRate));
+    EXPECT_EQ(littleEndian16(&bytes[32]), 4);
+    EXPECT_EQ(littleEndian16(&bytes[34]), 16);
+    EXPECT_TRUE(std::equal(bytes.begin() + 36, bytes.begin() + 40, "data"));
+    EXPECT_EQ(littleEndian32(&bytes[40]), bytes.size() - 44);
+
+    // A standard reader agrees, and its samples are the ones measured.
+    SDL_AudioSpec wavFormat;
+    Uint8* buffer = nullptr;
+    Uint32 length = 0;
+    ASSERT_NE(SDL_LoadWAV(path.c_str(), &wavFormat, &buffer, &length), nullptr) << SDL_GetError();
+    EXPECT_EQ(wavFormat.freq, kSampleRate);
+    EXPECT_EQ(wavFormat.format, AUDIO_S16LSB);
+    EXPECT_EQ(wavFormat.channels, 2);
+    const auto* samples = reinterpret_cast<const int16_t*>(buffer);
+    const std::vector<int16_t> pcm(samples, samples + length / 2);
+    SDL_FreeWAV(buffer);
+    EXPECT_EQ(static_cast<long>(pcm.size() / 2), samplesIn(kPieceSeconds));
+    EXPECT_GE(static_cast<long>(pcm.size() / 2), samplesIn(285.0));
+    expectMasteredLevels(levelsOf(pcm.data(), pcm.size()));
+
+    // Every section after the intro has bass, middle and treble: each band
+    // carries at least 1/200 (-23 dB) of the section's power. The dusk is
+    // measured in its first five seconds, before the fade takes it away.
+    for (const Section& section : pieceSections()) {
+        if (section.start == 0.0)
+            continue;
+        const BandShares shares = bandSharesOf(pcm, section.start, std::min(section.end, kFadeStart + 5.0));
+        EXPECT_GT(shares.bass, 0.005) << section.name << " at " << section.start << " s";
+        EXPECT_GT(shares.mid, 0.005) << section.name << " at " << section.start << " s";
+        EXPECT_GT(shares.high, 0.005) << section.name << " at " << section.start << " s";
+    }
+}
+
+TEST(MusicFile, EncodedPieceDecodesThroughTheMixerAtTheMasteredLevels)
+{
+    const std::string path = (makeTempDir("music-ogg") / "music").string();
+    const Stereo& mix = renderedPiece().mix;
+    writeOggVorbis(path, mix.left, mix.right);
+    const std::vector<int16_t> pcm = decodeWithMixer(path);
+    ASSERT_FALSE(pcm.empty());
+    EXPECT_EQ(static_cast<long>(pcm.size() / 2), samplesIn(kPieceSeconds));
+    EXPECT_GE(static_cast<long>(pcm.size() / 2), samplesIn(285.0));
+    // The encoder's overshoots stay within the decibel of headroom the
+    // master leaves under the peak limit.
+    expectMasteredLevels(levelsOf(pcm.data(), pcm.size()));
+
+    // The same samples encode to the same bytes: a second encoding, of the
+    // opening ten seconds to keep it quick, matches a first.
+    const std::vector<float> left(mix.left.begin(), mix.left.begin() + samplesIn(10.0));
+    const std::vector<float> right(mix.right.begin(), mix.right.begin() + samplesIn(10.0));
+    writeOggVorbis(path + "-a", left, right);
+    writeOggVorbis(path + "-b", left, right);
+    const std::vector<uint8_t> first = readBytes(path + "-a");
+    EXPECT_FALSE(first.empty());
+    EXPECT_EQ(first, readBytes(path + "-b"));
 }
 
 TEST(MusicFile, DataMusicIsStereoVorbisAt22050AndDecodesInFull)
@@ -603,26 +1061,14 @@ TEST(MusicFile, DataMusicIsStereoVorbisAt22050AndDecodesInFull)
     EXPECT_GE(samples, samplesIn(285.0));
 
     // Decoded the way the show's mixer opens the device.
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
-    ASSERT_EQ(Mix_OpenAudio(kSampleRate, AUDIO_S16LSB, 2, 256), 0) << SDL_GetError();
-    Mix_Chunk* chunk = Mix_LoadWAV("data/music");
-    ASSERT_NE(chunk, nullptr) << SDL_GetError();
-    const auto* pcm = reinterpret_cast<const int16_t*>(chunk->abuf);
-    const long frames = static_cast<long>(chunk->alen / 4);
+    const std::vector<int16_t> pcm = decodeWithMixer("data/music");
+    ASSERT_FALSE(pcm.empty());
+    const long frames = static_cast<long>(pcm.size() / 2);
     EXPECT_EQ(frames, samples);
-    std::vector<float> left(frames);
-    long clipped = 0;
-    for (long i = 0; i < frames; ++i) {
-        left[i] = pcm[2 * i] / 32768.0f;
-        if (std::abs(pcm[2 * i]) >= 32767 || std::abs(pcm[2 * i + 1]) >= 32767)
-            ++clipped;
-    }
-    Mix_FreeChunk(chunk);
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    EXPECT_EQ(clipped, 0);
+    EXPECT_EQ(levelsOf(pcm.data(), pcm.size()).clipped, 0);
     // The plan survives the encoder: quiet credits, loud greetings, a dip in
     // the black second, silence at the end.
+    const std::vector<float> left = leftOf(pcm);
     EXPECT_LT(rmsOf(left, 0.0, 24.0), 0.6 * rmsOf(left, 182.0, 216.0));
     EXPECT_LT(rmsOf(left, 123.6, 124.4), 0.4 * rmsOf(left, 119.5, 123.5));
     EXPECT_LT(rmsOf(left, 284.2, 285.0), 0.001);

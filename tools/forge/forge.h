@@ -54,6 +54,8 @@ void forgeScenePictures(const std::string& dir);   // needs the palettes written
 void forgeMeshes(const std::string& dir);
 void forgeFont(const std::string& dir);
 void forgeMusic(const std::string& dir);
+// The same piece as a 16-bit PCM stereo WAV file at the music's rate.
+void forgeMusicWav(const std::string& path);
 
 // Draws every forged picture under its scene's palette and every mesh
 // projected, labelled, into one RGB PNG.

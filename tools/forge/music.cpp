@@ -1,11 +1,14 @@
 // The show's music: the score rendered by the synthesiser, encoded as Ogg
-// Vorbis at the mixer's rate so nothing is resampled.
+// Vorbis at the mixer's rate so nothing is resampled; on request also as a
+// plain WAV, the exact samples before the encoder, to measure or listen to.
 #include "forge.h"
 #include "music_score.h"
 
 #include <vorbis/vorbisenc.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -100,10 +103,65 @@ void writeOggVorbis(const std::string& path, const std::vector<float>& left,
     }
 }
 
+// A sample in -1..1 as 16-bit PCM, rounded to nearest; the mastered piece
+// never reaches full scale, the clamp only guards the conversion's range.
+int16_t pcmSample(float sample)
+{
+    return static_cast<int16_t>(std::lround(std::clamp(sample, -1.0f, 1.0f) * 32767.0f));
+}
+
+void putLittleEndian(std::vector<uint8_t>& bytes, uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// A canonical RIFF WAVE file: the 44-byte header ("fmt " chunk of PCM,
+// two channels at kSampleRate, 16 bits) and the interleaved samples. Stops
+// the forge with a message when the file cannot be written.
+void writeWav(const std::string& path, const std::vector<float>& left,
+              const std::vector<float>& right)
+{
+    constexpr uint32_t kChannels = 2, kBytesPerSample = 2;
+    const uint32_t dataSize = static_cast<uint32_t>(left.size()) * kChannels * kBytesPerSample;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(44 + dataSize);
+    const auto putTag = [&](const char* tag) { bytes.insert(bytes.end(), tag, tag + 4); };
+    putTag("RIFF");
+    putLittleEndian(bytes, 36 + dataSize, 4);
+    putTag("WAVE");
+    putTag("fmt ");
+    putLittleEndian(bytes, 16, 4);                    // size of the format chunk
+    putLittleEndian(bytes, 1, 2);                     // PCM
+    putLittleEndian(bytes, kChannels, 2);
+    putLittleEndian(bytes, kSampleRate, 4);
+    putLittleEndian(bytes, kSampleRate * kChannels * kBytesPerSample, 4);
+    putLittleEndian(bytes, kChannels * kBytesPerSample, 2);
+    putLittleEndian(bytes, 8 * kBytesPerSample, 2);
+    putTag("data");
+    putLittleEndian(bytes, dataSize, 4);
+    for (size_t i = 0; i < left.size(); ++i) {
+        putLittleEndian(bytes, static_cast<uint16_t>(pcmSample(left[i])), 2);
+        putLittleEndian(bytes, static_cast<uint16_t>(pcmSample(right[i])), 2);
+    }
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    const bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (!file || std::fclose(file) != 0 || !written) {
+        std::fprintf(stderr, "forge: cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+}
+
 }  // namespace
 
 void forgeMusic(const std::string& dir)
 {
     const Stereo piece = mixStems(renderStems());
     writeOggVorbis(dir + "/music", piece.left, piece.right);
+}
+
+void forgeMusicWav(const std::string& path)
+{
+    const Stereo piece = mixStems(renderStems());
+    writeWav(path, piece.left, piece.right);
 }

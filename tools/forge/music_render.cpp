@@ -434,9 +434,43 @@ const std::array<Channel, kTrackCount> kChannels = {{
 constexpr float kDelaySeconds = 0.375f;
 constexpr float kDelayFeedback = 0.42f;
 constexpr float kRoomSize = 0.7f;
-// Sets the loudest moments (kick, bass and a crash together) just under full
-// scale, leaving room for the encoder's small overshoots.
-constexpr float kMasterGain = 0.72f;
+// The master sets the whole piece's RMS (both sides, fade and all) to a
+// level a listener need not adjust, then limits the few peaks that would
+// pass the ceiling; the ceiling sits 1.5 dB under -1 dBFS so that the
+// encoder's overshoots on sharp hits (measured up to 1 dB) stay under it too.
+constexpr double kLoudnessDb = -18.0;
+constexpr double kCeilingDb = -2.5;
+constexpr float kLimiterLookahead = 0.004f;   // seconds: a ramp too slow to click
+constexpr float kLimiterRelease = 0.12f;      // seconds: recovers within a beat, no pumping
+
+double fromDecibels(double decibels)
+{
+    return std::pow(10.0, decibels / 20.0);
+}
+
+double rmsOfMix(const Stereo& mix)
+{
+    double sum = 0.0;
+    for (size_t i = 0; i < mix.left.size(); ++i)
+        sum += static_cast<double>(mix.left[i]) * mix.left[i] +
+               static_cast<double>(mix.right[i]) * mix.right[i];
+    return std::sqrt(sum / static_cast<double>(2 * std::max<size_t>(1, mix.left.size())));
+}
+
+// Scales the mix to the piece's loudness, then limits it to the ceiling.
+void master(Stereo& mix)
+{
+    const double rms = rmsOfMix(mix);
+    if (rms <= 0.0)
+        return;
+    const float gain = static_cast<float>(fromDecibels(kLoudnessDb) / rms);
+    for (size_t i = 0; i < mix.left.size(); ++i) {
+        mix.left[i] *= gain;
+        mix.right[i] *= gain;
+    }
+    limitPeaks(mix, static_cast<float>(fromDecibels(kCeilingDb)), kLimiterLookahead,
+               kLimiterRelease);
+}
 
 float fadeGain(double seconds)
 {
@@ -499,9 +533,10 @@ Stereo mixStems(const Stems& stems)
     pingPongDelay(delaySend, returns, kDelaySeconds, kDelayFeedback);
     reverb(reverbSend, returns, kRoomSize);
     for (long i = 0; i < length; ++i) {
-        const float gain = kMasterGain * fadeGain(static_cast<double>(i) / kSampleRate);
+        const float gain = fadeGain(static_cast<double>(i) / kSampleRate);
         mix.left[i] = gain * (mix.left[i] + returns.left[i]);
         mix.right[i] = gain * (mix.right[i] + returns.right[i]);
     }
+    master(mix);
     return mix;
 }

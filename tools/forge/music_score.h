@@ -107,6 +107,7 @@ using Stems = std::array<std::vector<float>, kTrackCount>;
 
 // Every track of the whole piece as a mono stem of kPieceSeconds.
 Stems renderStems();
-// The stems placed, sent through the delay and the room, summed and faded
-// out at the end: the finished stereo piece.
+// The stems placed, sent through the delay and the room, summed, faded out
+// at the end and mastered to -18 dBFS RMS with peaks limited to -2.5 dBFS:
+// the finished stereo piece.
 Stereo mixStems(const Stems& stems);

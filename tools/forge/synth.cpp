@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <deque>
 #include <numbers>
 
 namespace {
@@ -309,6 +310,81 @@ void reverb(const std::vector<float>& input, Stereo& output, float size)
 {
     reverbSide(input, output.left, size, 0);
     reverbSide(input, output.right, size, 11);
+}
+
+// ---- Limiter -------------------------------------------------------------
+
+namespace {
+
+// The gain each frame needs to keep both sides within the ceiling, 1 where
+// they already are.
+std::vector<float> neededGain(const Stereo& mix, float ceiling)
+{
+    std::vector<float> gain(mix.left.size(), 1.0f);
+    for (size_t i = 0; i < gain.size(); ++i) {
+        const float level = std::max(std::fabs(mix.left[i]), std::fabs(mix.right[i]));
+        if (level > ceiling)
+            gain[i] = ceiling / level;
+    }
+    return gain;
+}
+
+// The smallest value of every window [i, i + span] (shorter at the end), in
+// one backward pass. The queue holds the indices that can still be a
+// window's minimum: indices falling and values rising from front to back, so
+// the front is the minimum and the first to leave the window.
+std::vector<float> lookAheadMinimum(const std::vector<float>& values, long span)
+{
+    const long length = static_cast<long>(values.size());
+    std::vector<float> minimum(values.size());
+    std::deque<long> candidates;
+    for (long i = length - 1; i >= 0; --i) {
+        while (!candidates.empty() && values[candidates.back()] >= values[i])
+            candidates.pop_back();
+        candidates.push_back(i);
+        if (candidates.front() > i + span)
+            candidates.pop_front();
+        minimum[i] = values[candidates.front()];
+    }
+    return minimum;
+}
+
+}  // namespace
+
+// The gain curve is built in three passes. The look-ahead minimum holds each
+// needed gain over the `span` frames before its peak; the release lets the
+// gain rise again no faster than its time constant but never above what is
+// held; the moving average over the last span + 1 frames turns every drop into
+// a ramp. A peak's own frame averages only values held for it, so it gets at
+// most the gain it needs.
+void limitPeaks(Stereo& mix, float ceiling, float lookahead, float release)
+{
+    const long span = std::max(1L, samplesOf(lookahead));
+    const std::vector<float> held = lookAheadMinimum(neededGain(mix, ceiling), span);
+    // The release shrinks the gain reduction rather than raising the gain:
+    // a gain creeping up towards 1 would stall a few float steps short of it
+    // once each step rounded away, while the reduction keeps shrinking until
+    // 1 - reduction is exactly 1 and the samples pass untouched again.
+    const float keep = std::exp(-1.0f / (release * kSampleRate));
+    std::vector<float> released(held.size());
+    float reduction = 0.0f;
+    for (size_t i = 0; i < held.size(); ++i) {
+        reduction = std::max(1.0f - held[i], reduction * keep);
+        released[i] = 1.0f - reduction;
+    }
+    // The window starts out full of unit gains: the mix is quiet before it
+    // begins. Gains are floats and the sum a double, so adding and removing
+    // them is exact (for any gain above 2^-20, a peak a million times over
+    // the ceiling) and the sum is back at span + 1 once the window is all 1.
+    double sum = static_cast<double>(span + 1);
+    for (long i = 0; i < static_cast<long>(released.size()); ++i) {
+        sum += static_cast<double>(released[i]) - (i > span ? released[i - span - 1] : 1.0);
+        const float smooth = static_cast<float>(sum / static_cast<double>(span + 1));
+        // The clamp only catches the last bit of rounding in the running sum
+        // and in ceiling / level, which could leave a peak a hair over.
+        mix.left[i] = std::clamp(mix.left[i] * smooth, -ceiling, ceiling);
+        mix.right[i] = std::clamp(mix.right[i] * smooth, -ceiling, ceiling);
+    }
 }
 
 // ---- Mixer ---------------------------------------------------------------

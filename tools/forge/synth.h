@@ -102,6 +102,15 @@ void pingPongDelay(const std::vector<float>& input, Stereo& output, float second
 // different lengths, so the two sides decorrelate. `size` 0..1 sets the decay.
 void reverb(const std::vector<float>& input, Stereo& output, float size);
 
+// A look-ahead peak limiter for the finished mix: wherever a sample of
+// either side would pass `ceiling`, both sides are turned down together
+// (so the stereo image stays put) along a ramp of `lookahead` seconds that
+// has come down to what the loudest sample needs when it arrives, and the
+// gain recovers towards 1 with time constant `release` seconds. Away from
+// such peaks the samples pass unchanged. Afterwards no sample's magnitude
+// exceeds `ceiling`.
+void limitPeaks(Stereo& mix, float ceiling, float lookahead, float release);
+
 // ---- Mixer ---------------------------------------------------------------
 // Adds a mono track into a stereo pair at `gain`, placed by constant-power
 // panning (-1 left .. 1 right). `width` > 0 delays the right side by that
