@@ -10,6 +10,10 @@
 #include "../tools/forge/pictures.cpp"
 #include "../tools/forge/png.cpp"
 
+#include "platform/tables.h"
+#include "scenes/sand_reveal.h"
+#include "scenes/scenes.h"
+
 #include <gtest/gtest.h>
 #include <png.h>
 #include <zlib.h>
@@ -379,7 +383,13 @@ TEST_F(ForgedData, RampsRunDarkToBrightWhereEffectsComputeWithIndices)
     expectAscending(palette("blue"), 0, 255, "blue");
     expectAscending(palette("logo.pal"), 1, 127, "logo sand");
     expectAscending(palette("sand.pal"), 0, 127, "sand");
-    expectAscending(palette("water.pal"), 0, 127, "water");
+    // The flood's water deepens from shallow turquoise to deep blue, so its
+    // ramp runs bright to dark: read backwards it must ascend.
+    const Palette water = palette("water.pal");
+    Palette shallowing{};
+    for (int i = 0; i < 128; ++i)
+        shallowing[size_t(i)] = water[size_t(127 - i)];
+    expectAscending(shallowing, 0, 127, "water, deep to shallow");
     expectAscending(palette("cube.pal"), 0, 127, "stone");
     expectAscending(palette("hedelmae.pal"), 2, 127, "credits");
     expectAscending(palette("hedelmae.pal"), 128, 255, "roto");
@@ -453,6 +463,9 @@ TEST_F(ForgedData, ConvertedPicturesCarryThePaletteInForceAndStayInTheirIndices)
         for (int x = 0; x < 320; ++x)
             if (landscape.pixels[size_t(y * 320 + x)] == 255) {
                 EXPECT_LT(y, 175) << "sky key below the horizon at " << x << "," << y;
+                // Above the rain the clouds hide the sky, or it would show
+                // as a plain strip over the falling rain.
+                EXPECT_GE(y, 64) << "sky key above the rain at " << x << "," << y;
                 skyInRainBand += y >= 64 && y <= 167;
             }
     EXPECT_GT(skyInRainBand, 320u * 40u);  // the rain has room to show
@@ -486,6 +499,42 @@ TEST_F(ForgedData, HeightsSeparateTheLogoFromTheGround)
     }
     EXPECT_GT(high, 76800u / 10);
     EXPECT_LT(bank, 76800u / 5);
+}
+
+// The sand reveal run on the forged height map. Ahead of the band that eats
+// the sand, the smoothing lets the level sink a little (most at the right
+// edge), so letters standing too high there would show through before the
+// band reaches them; behind the band the letters must come through nearly
+// whole. The bites follow rand(), so a few sequences are tried.
+TEST_F(ForgedData, SandRevealKeepsTheLogoHiddenUntilTheBandArrives)
+{
+    buildPlainTables();  // the row offsets the scene reads
+    const Decoded heights = decode(path("heightmap"));
+    ASSERT_EQ(heights.pixels.size(), 76800u);
+    for (unsigned seed : {1u, 2u, 3u}) {
+        std::memset(WhiteBufferA, 255, sizeof WhiteBufferA);
+        std::memset(WhiteBufferB, 255, sizeof WhiteBufferB);
+        sandSteps = 0;
+        biteCount = 250;
+        std::srand(seed);
+        size_t early = 0;
+        for (int n = 1; n <= 200; ++n) {
+            updateSandReveal();
+            // The bites of step n reach column 3n + 23; a few columns more
+            // are the band's own soft edge.
+            for (int i = 0; i < 76800; ++i)
+                early += i % 320 > 3 * n + 30 && heights.pixels[size_t(i)] > WhiteBufferA[i];
+        }
+        EXPECT_EQ(early, 0u) << "seed " << seed;
+        size_t letters = 0, shown = 0;
+        for (int i = 0; i < 76800; ++i) {
+            if (heights.pixels[size_t(i)] >= 180) {
+                ++letters;
+                shown += heights.pixels[size_t(i)] > WhiteBufferA[i];
+            }
+        }
+        EXPECT_GT(shown, letters * 95 / 100) << "seed " << seed;
+    }
 }
 
 // Differences across the wrap compared with those inside the picture.

@@ -24,10 +24,12 @@ Palette hedelmaePalette()
 {
     Palette p{};
     p[Hedelmae::Black] = {0, 0, 0};
-    p[Hedelmae::Band] = rgbHex(0x2c0b26);
     fillSpan(p, Hedelmae::Credits, {{0.0, rgbHex(0x14040f)}, {0.28, rgbHex(0x5c1238)},
                                     {0.55, rgbHex(0xc03a52)}, {0.78, rgbHex(0xf88c4c)},
                                     {0.92, rgbHex(0xffd27a)}, {1.0, rgbHex(0xfff6dc)}});
+    // The band outside the panels is the panels' own ground (nudged apart by
+    // makeDistinct), so a panel has no edge where it meets the band.
+    p[Hedelmae::Band] = p[size_t(Hedelmae::Credits.at(Hedelmae::PanelGround))];
     fillSpan(p, Hedelmae::Roto, {{0.0, rgbHex(0x1e0a36)}, {0.25, rgbHex(0x6a1c78)},
                                  {0.5, rgbHex(0xd0306a)}, {0.75, rgbHex(0xff8a2a)},
                                  {1.0, rgbHex(0xfff27a)}});
@@ -36,22 +38,27 @@ Palette hedelmaePalette()
 }
 
 // Black through ember red and gold to white: the flares add up and their
-// trails fade down this ramp.
+// trails fade down this ramp. Wide trails settle in the orange; only the
+// flares' cores reach white, so they stay apart from the glow around them.
 Palette flaresPalette()
 {
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.3, rgbHex(0x2c0604)}, {0.55, rgbHex(0x8a240a)},
-                         {0.78, rgbHex(0xe87e1c)}, {0.92, rgbHex(0xffdc6c)}, {1.0, rgbHex(0xffffff)}});
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.25, rgbHex(0x280604)}, {0.5, rgbHex(0x781c08)},
+                         {0.72, rgbHex(0xcc5614)}, {0.88, rgbHex(0xf89c30)}, {0.96, rgbHex(0xffd46c)},
+                         {1.0, rgbHex(0xfffcf0)}});
     makeDistinct(p, 0, 255);
     return p;
 }
 
-// Black through forest green to pale lime, for the glow and the knot.
+// Black through forest green to pale lime, for the glow and the knot. The
+// attractor's backdrop keeps to the dark quarter; above it the ramp climbs
+// quickly, so even a thin trail of glow shows green.
 Palette greenPalette()
 {
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.22, rgbHex(0x03240e)}, {0.5, rgbHex(0x137a28)},
-                         {0.75, rgbHex(0x5cc038)}, {0.9, rgbHex(0xb4ec70)}, {1.0, rgbHex(0xf4ffd8)}});
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.22, rgbHex(0x03240e)}, {0.4, rgbHex(0x12802a)},
+                         {0.6, rgbHex(0x48b83a)}, {0.78, rgbHex(0x94e25a)}, {0.9, rgbHex(0xc8f488)},
+                         {1.0, rgbHex(0xf4ffd8)}});
     makeDistinct(p, 0, 255);
     return p;
 }
@@ -84,11 +91,14 @@ Palette sandPalette(const Palette& logo)
     return p;
 }
 
-// Water shades for slots 128..255 of the flood, distinct from the logo.
+// Water shades for slots 128..255 of the flood, distinct from the logo. The
+// flood's indices climb as the water rises, so the ramp runs from shallow
+// turquoise over sand (the first water, on the low ground) to deep blue.
 Palette waterPalette(const Palette& logo)
 {
     Palette p{};
-    fillRamp(p, 0, 127, WaterStops);
+    fillRamp(p, 0, 127, {{0.0, rgbHex(0x8cd8c4)}, {0.35, rgbHex(0x50b8be)}, {0.6, rgbHex(0x2a8cb4)},
+                         {0.8, rgbHex(0x16609e)}, {1.0, rgbHex(0x0c2c6c)}});
     fillRamp(p, 128, 255, {{0.0, rgbHex(0x102030)}, {1.0, rgbHex(0x90b8c8)}});
     makeDistinct(p, 0, 255, paletteRange(logo, 0, 127));
     return p;
@@ -96,7 +106,8 @@ Palette waterPalette(const Palette& logo)
 
 // A grey day in the country. The rain ramp runs from the pale streak at 50
 // to the flat sky at 90 and a little darker to 99; the sky key 255 is the
-// flat sky's tone, so the rain band's edges do not show.
+// flat sky's tone, so the rain band's edges do not show. The cloud ceiling
+// above the rain runs from its dark billows to the grey of the rain.
 Palette rainskyPalette()
 {
     Palette p{};
@@ -108,6 +119,8 @@ Palette rainskyPalette()
     fillSpan(p, Rainsky::Earth, {{0.0, rgbHex(0x241a12)}, {0.5, rgbHex(0x5a4632)}, {1.0, rgbHex(0x9a846a)}});
     fillSpan(p, Rainsky::Rye, {{0.0, rgbHex(0x5a5030)}, {0.5, rgbHex(0x9a8c56)}, {1.0, rgbHex(0xcabf8c)}});
     fillSpan(p, Rainsky::Hills, {{0.0, rgbHex(0x3a4650)}, {0.5, rgbHex(0x5c6a72)}, {1.0, rgbHex(0x76838c)}});
+    fillSpan(p, Rainsky::Cloud, {{0.0, rgbHex(0x1c2128)}, {0.35, rgbHex(0x3a424c)}, {0.7, rgbHex(0x687480)},
+                                 {1.0, rgbHex(0x9ea7b1)}});
     fillSpan(p, Rainsky::Pond, {{0.0, rgbHex(0x2a343e)}, {1.0, rgbHex(0x8e9aa6)}});
     fillSpan(p, Rainsky::Roof, {{0.0, rgbHex(0x3c1410)}, {1.0, rgbHex(0x9a4030)}});
     fillSpan(p, Rainsky::Wall, {{0.0, rgbHex(0x5a5650)}, {1.0, rgbHex(0xd4cec2)}});
@@ -138,11 +151,13 @@ Palette cubePalette()
 
 // Greetings sky: a storm ramp over 100 entries (the three layers sum to
 // 0..93, flicker adds 12) whose last entries the sparks file continues.
+// Where the layers thin out the sky is near black and only the thickest
+// clouds catch a silver light, so the stone cubes stand out in front.
 Palette cloudsPalette(const Palette& cube)
 {
     Palette p{};
-    fillRamp(p, 0, 105, {{0.0, rgbHex(0x0a0e1c)}, {0.3, rgbHex(0x262f4e)}, {0.6, rgbHex(0x58648a)},
-                         {0.85, rgbHex(0x98a2c0)}, {1.0, rgbHex(0xc6cce0)}});
+    fillRamp(p, 0, 105, {{0.0, rgbHex(0x04050e)}, {0.25, rgbHex(0x121830)}, {0.5, rgbHex(0x2e3460)},
+                         {0.7, rgbHex(0x58628e)}, {0.85, rgbHex(0x949cc2)}, {1.0, rgbHex(0xd0d4e8)}});
     fillRamp(p, 106, 255, {{0.0, rgbHex(0x101010)}, {1.0, rgbHex(0x707070)}});
     makeDistinct(p, 0, 255, paletteRange(cube, 0, 127));
     return p;
@@ -167,13 +182,14 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
     return p;
 }
 
-// Night to sun white through deep and sky blues.
+// Night to sun white through deep and sky blues. The cloud flight adds its
+// layers up to only about 100, so the ramp reaches a clear mid blue early.
 Palette bluePalette()
 {
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.1, rgbHex(0x051230)}, {0.25, rgbHex(0x12387a)},
-                         {0.45, rgbHex(0x3274bc)}, {0.65, rgbHex(0x78b2e2)}, {0.85, rgbHex(0xc8e8fa)},
-                         {1.0, rgbHex(0xfffcf0)}});
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.06, rgbHex(0x081a40)}, {0.16, rgbHex(0x1c4a8c)},
+                         {0.3, rgbHex(0x3472b4)}, {0.45, rgbHex(0x5294d0)}, {0.65, rgbHex(0x8cc0e6)},
+                         {0.85, rgbHex(0xcceafa)}, {1.0, rgbHex(0xfffcf0)}});
     makeDistinct(p, 0, 255);
     return p;
 }

@@ -22,6 +22,7 @@ namespace Hedelmae {
 constexpr int Black = 0;            // the closing disc
 constexpr int Band = 1;             // outside the iris
 constexpr Span Credits{2, 127};     // plum -> raspberry -> apricot -> cream
+constexpr double PanelGround = 0.09;  // credits tone of the panels' edges, the band's colour
 constexpr Span Roto{128, 255};      // grape -> berry -> orange -> lemon
 }  // namespace Hedelmae
 
@@ -39,12 +40,13 @@ constexpr int SkyKey = 255;
 constexpr int FlatSky = 90;
 constexpr Span Rain{50, 99};        // bright streak -> sky -> a little darker
 constexpr Span Woods{1, 49};        // trees and hedges
-constexpr Span Meadow{100, 139};    // grass fields
-constexpr Span Earth{140, 169};     // ploughed fields and tracks
-constexpr Span Rye{170, 189};       // ripe fields
-constexpr Span Hills{190, 219};     // distant hills in the haze
-constexpr Span Pond{220, 234};      // still water, rain-grey
-constexpr Span Roof{235, 244};      // red barn
+constexpr Span Meadow{100, 131};    // grass fields
+constexpr Span Earth{132, 151};     // ploughed fields and tracks
+constexpr Span Rye{152, 167};       // ripe fields
+constexpr Span Hills{168, 187};     // distant hills in the haze
+constexpr Span Cloud{188, 227};     // the rain clouds' ceiling, dark base -> lit top
+constexpr Span Pond{228, 237};      // still water, rain-grey
+constexpr Span Roof{238, 244};      // red barn
 constexpr Span Wall{245, 254};      // pale walls and stone
 }  // namespace Rainsky
 

@@ -27,7 +27,7 @@ using Painter = std::function<Pixels(double detail)>;
 
 // Fine texture is scaled by `detail`: 1 is the design, lower values are the
 // fall-back when the encoded picture would not fit its budget.
-constexpr double DetailLevels[] = {1.0, 0.75, 0.5, 0.25, 0.0};
+constexpr double DetailLevels[] = {1.0, 0.8, 0.6, 0.4, 0.2, 0.0};
 
 // The smallest padding chunk is 12 bytes, so a picture that leaves at
 // least that much room can always be padded to its exact size.
@@ -66,65 +66,79 @@ void writeConvertedPicture(const std::string& dir, const std::string& name, int 
 }
 
 // ---------------------------------------------------------------------------
-// flare: the additive glow of the pyramid's vertices. A hot core, a soft
-// halo and a faint four-point sparkle, all reaching 0 before the edges.
+// flare: the additive glow of the pyramid's vertices. A small hot core, a
+// faint halo and a thin four-point sparkle, all reaching 0 well before the
+// edges. Forty flares sit close together on the pyramid and the trails feed
+// back on themselves, so each flare gives little light away from its core:
+// the trails then stream out as separate rays instead of one glowing blob.
 
 Pixels paintFlare(double)
 {
+    constexpr double coreRadius = 1.6;     // pixels, the core's standard deviation
+    constexpr double haloWeight = 0.16;
+    constexpr double haloRadius = 10;      // pixels
+    constexpr double sparkleWeight = 0.45;
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
             const double dx = x - 15.5, dy = y - 15.5;
             const double r = std::hypot(dx, dy);
-            const double fade = clamp01(1 - r / 15);
-            // Many flares overlap on the pyramid, so the halo stays faint
-            // and only the core reaches white.
-            const double core = std::exp(-r * r / 5);
-            const double halo = std::pow(fade, 3.0);
-            const double sparkle = 0.3 * std::exp(-std::pow(std::min(std::fabs(dx), std::fabs(dy)), 2)) * fade * fade * fade;
-            pixels[size_t(y * 32 + x)] = toByte(255 * clamp01(0.4 * halo + 0.9 * core + sparkle));
+            const double core = std::exp(-r * r / (2 * coreRadius * coreRadius));
+            const double halo = std::pow(clamp01(1 - r / haloRadius), 3.0);
+            const double arm = std::exp(-std::pow(std::min(std::fabs(dx), std::fabs(dy)) / 0.7, 2));
+            const double sparkle = sparkleWeight * arm * std::pow(clamp01(1 - r / 14), 2.0);
+            pixels[size_t(y * 32 + x)] = toByte(255 * clamp01(haloWeight * halo + core + sparkle));
         }
     }
     return pixels;
 }
 
 // ---------------------------------------------------------------------------
-// bird: six frames of a gull's wing beat, flying right. The sun-rays scene
-// darkens the sky by a quarter of the value, so every painted pixel lies in
-// 200..255 (a crisp silhouette) and the rest is 0.
+// bird: six frames of a gull's wing beat, flying right, seen a little from
+// below: the wings spread to both sides of a small body, bent at the wrist
+// into the gull's M on the way up and swept down into a wide arch. The
+// sun-rays scene darkens the sky by a quarter of the value, so every
+// painted pixel lies in 200..255 (a crisp silhouette) and the rest is 0.
 
 constexpr int BirdFrames = 6;
 
 void paintBirdFrame(Pixels& pixels, int frame)
 {
-    // Wing beat: elevation +1 (up) .. -1 (down). On the way back up
-    // (frames 4 and 5) the wing is half folded at the wrist.
+    // Wing beat: elevation +1 (up) .. -1 (down); the hand droops below the
+    // wrist. On the way back up (frames 4 and 5) it is half folded and
+    // trails lower still.
     const double phase = 2 * Pi * frame / BirdFrames;
-    const double lift = std::cos(phase);
-    const double fold = std::sin(phase) < -0.1 ? 0.5 : 0.0;
-    const double reach = 14.5 * (1 - 0.35 * fold);
-    const Point wrist{16.5 - 1.5 * fold, 16.0 - 0.55 * reach * lift};
-    const Point tip{9.0 + 3.0 * fold, 16.0 - reach * lift};
-    // The wing as seen from the side: leading edge from the shoulder over
-    // the wrist to the swept-back tip, trailing edge back to the body.
-    const std::vector<Point> wing{{20.0, 15.8}, wrist, tip, {tip.x - 0.5, tip.y + 2.0 * lift},
-                                  {11.0, 16.0 - 0.35 * reach * lift}, {9.5, 16.6}};
-    const std::vector<Point> tail{{9.0, 16.0}, {3.5, 14.6}, {4.2, 17.6}, {9.0, 17.2}};
+    // The wings sweep higher above the body than below it.
+    const double lift = std::cos(phase) > 0 ? std::cos(phase) : 0.55 * std::cos(phase);
+    const bool upstroke = std::sin(phase) < -0.1;
+    const double shoulderY = 16.5, wristY = shoulderY - 2 - 6.5 * lift;
+    const double tipY = shoulderY + 4 - 9 * lift + (upstroke ? 3 : 0);
+    const double reach = upstroke ? 11.5 : 14.5;
+    std::vector<Segment> wings;
+    std::vector<double> halfWidths;
+    for (int side : {-1, 1}) {
+        const double shoulderX = 16 + side * 1.5, wristX = 16 + side * 7.5, tipX = 16 + side * reach;
+        wings.push_back({shoulderX, shoulderY, wristX, wristY});
+        halfWidths.push_back(1.7);
+        wings.push_back({wristX, wristY, tipX, tipY});
+        halfWidths.push_back(1.0);
+    }
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
-            // Body: an ellipse with a round head and a wedge tail.
-            const double bx = (x - 15.0) / 8.5, by = (y - 16.4) / 2.2;
-            const bool body = bx * bx + by * by <= 1 || std::hypot(x - 23.6, y - 15.2) <= 2.3 ||
-                              insidePolygon(tail, x, y);
-            const bool beak = y == 15 && (x == 26 || x == 27);
-            const bool wingPixel = polygonCoverage(wing, x, y) >= 0.5;
-            if (body || beak)
-                pixels[size_t(y * 192 + frame * 32 + x)] = 255;
-            else if (wingPixel) {
-                // A raised wing shows its shaded underside towards the tip.
-                const double underside = lift > 0 ? clamp01((16.4 - y) / 16) : 0.0;
-                pixels[size_t(y * 192 + frame * 32 + x)] = uint8_t(250 - std::lround(40 * underside));
+            // Body: a short spindle with a round head to the right and a
+            // wedge of tail to the left.
+            const double bx = (x - 15.5) / 5.5, by = (y - 17.0) / 1.9;
+            const bool body = bx * bx + by * by <= 1 || std::hypot(x - 21.0, y - 16.2) <= 1.8 ||
+                              (x >= 8 && x <= 11 && std::fabs(y - 17.2) <= 0.6 + (11 - x) * 0.35);
+            bool wing = false;
+            for (size_t i = 0; i < wings.size() && !wing; ++i) {
+                const Segment& s = wings[i];
+                wing = segmentDistance(x, y, s.ax, s.ay, s.bx, s.by) <= halfWidths[i];
             }
+            if (body)
+                pixels[size_t(y * 192 + frame * 32 + x)] = 255;
+            else if (wing)
+                pixels[size_t(y * 192 + frame * 32 + x)] = 235;
         }
     }
 }
@@ -228,7 +242,7 @@ Pixels paintCloud(const CloudStyle& style, double detail)
             const double wv = fbm(style.seed + 2, u, v, 2, 2) - 0.5;
             canvasAt(density, x, y) =
                 fbm(style.seed, u + style.warp * wu, v + style.warp * wv, style.basePeriod, 6, 0.5);
-            canvasAt(texture, x, y) = fbm(style.seed + 3, u, v, style.basePeriod * 8, 2);
+            canvasAt(texture, x, y) = fbm(style.seed + 3, u, v, style.basePeriod * 4, 3);
         }
     }
     const double edge = quantile(density.values, style.clear);
@@ -272,7 +286,7 @@ struct CreditLine {
 using CreditPanel = std::vector<CreditLine>;
 
 const CreditPanel CreditPanels[4] = {
-    {{"TIDEPOOL PRESENTS", Ink::Heading, 20, 2.0}, {"DAYLONG", Ink::Name, 46, 8.0}},
+    {{"TIDEPOOL PRESENTS", Ink::Heading, 20, 2.0}, {"DAYLONG", Ink::Name, 46, 7.2}},
     {{"CODE", Ink::Heading, 26, 2.4}, {"FENWICK", Ink::Name, 52, 6.5}},
     {{"GRAPHICS", Ink::Heading, 26, 2.4}, {"LUMI ORA", Ink::Name, 52, 6.5}},
     {{"MUSIC", Ink::Heading, 16, 2.4}, {"HALCYON", Ink::Name, 38, 6.5},
@@ -293,9 +307,10 @@ Canvas paintCreditPanel(const CreditPanel& panel, double detail)
         if (line.ink == Ink::Name)
             bandCentre = line.top + 3 * line.unit;
     for (int y = 0; y < PanelHeight; ++y) {
-        const double band = std::exp(-std::pow((y - bandCentre) / 34.0, 2));
+        const double band = std::exp(-std::pow((y - bandCentre) / 34.0, 2)) *
+                            smoothstep(0, 20, std::min(y, PanelHeight - 1 - y));
         for (int x = 0; x < PanelWidth; ++x)
-            canvasAt(tone, x, y) = 0.04 + 0.26 * band;
+            canvasAt(tone, x, y) = Hedelmae::PanelGround + 0.24 * band;
     }
     for (const CreditLine& line : panel) {
         const double width = textWidth(line.text, line.unit);
@@ -444,13 +459,34 @@ struct LogoLine {
     double top;
 };
 
-constexpr LogoLine LogoLines[] = {{"TIDE", 28}, {"POOL", 136}};
-constexpr double LogoUnit = 12.5;         // pixels per font unit: 75-pixel capitals
+constexpr LogoLine LogoLines[] = {{"TIDE", 34}, {"POOL", 134}};
+constexpr double LogoUnit = 11.5;         // pixels per font unit: 69-pixel capitals
 constexpr double LogoStroke = 9.5;        // half-width of a letter's ridge
 constexpr double LogoBank = 10;           // width of the slope down to the ground
 
-// Heights 0..255 of the whole picture.
-Canvas logoHeights()
+// The band that eats the sand moves right, and ahead of it the smoothed
+// sand level sinks by about two thirds of a level per column beyond column
+// 250 (the smoothing wraps round from the eaten left edge, and every step
+// rounds down). Letter crests there stand that much lower, with a margin of
+// ten, so nothing shows through before the band arrives; in the flood the
+// water then drowns the logo from the right.
+double crestHeight(double x)
+{
+    return std::min(248.0, 245 - 0.66 * (x - 250));
+}
+
+// Ripples on the logo's ground: crests about 8 pixels apart that run
+// nearly straight down the picture and bend along it. A crest that moves
+// little from one row to the next costs few bytes, and the file has few
+// to spare.
+double groundRipplePhase(int x, int y)
+{
+    return (x + 0.25 * y) / 8.0 + 2.6 * valueNoise(0x5A4D4u, x / 65.0, y / 120.0, 1 << 16) +
+           1.2 * valueNoise(0x5A4D5u, x / 25.0, y / 400.0, 1 << 16);
+}
+
+// Distance of every pixel from the logo's strokes, up to just past the banks.
+Canvas logoDistance()
 {
     std::vector<Segment> strokes;
     for (const LogoLine& line : LogoLines) {
@@ -458,21 +494,27 @@ Canvas logoHeights()
         const std::vector<Segment> part = layoutText(line.text, left, line.top, LogoUnit);
         strokes.insert(strokes.end(), part.begin(), part.end());
     }
-    const Canvas distance = strokeDistance(ScreenWidth, ScreenHeight, strokes, LogoStroke + LogoBank + 2);
+    return strokeDistance(ScreenWidth, ScreenHeight, strokes, LogoStroke + LogoBank + 2);
+}
+
+// Heights 0..255 of the whole picture.
+Canvas logoHeights(const Canvas& distance)
+{
     Canvas heights = makeCanvas(ScreenWidth, ScreenHeight);
     for (int y = 0; y < ScreenHeight; ++y) {
         for (int x = 0; x < ScreenWidth; ++x) {
             const double u = x / double(ScreenWidth), v = y / double(ScreenHeight);
-            // Ground: low dunes (the ripples on them are only painted).
+            // Ground: low dunes (the ripples on them are only painted: in
+            // the heights they would cost more bytes than the file has).
             const double dunes = fbm(0xD00E5u, u, v, 2, 1);
+            const double d = canvasAt(distance, x, y);
             const double ground = 25 + 90 * smoothstep(0.2, 0.8, dunes);
             // Letters: a rounded ridge on every stroke, with a bank down to
             // the ground around it.
-            const double d = canvasAt(distance, x, y);
             double h = ground;
             if (d < LogoStroke) {
                 const double across = d / LogoStroke;
-                h = 172 + 76 * std::sqrt(1 - across * across);
+                h = 172 + (crestHeight(x) - 172) * std::sqrt(1 - across * across);
             } else if (d < LogoStroke + LogoBank) {
                 h = lerp(172, ground, smoothstep(0, 1, (d - LogoStroke) / LogoBank));
             }
@@ -482,8 +524,9 @@ Canvas logoHeights()
     return heights;
 }
 
-// The relief lit from the upper left, with the shadows the letters cast.
-Pixels paintSandLogo(const Canvas& heights, double detail)
+// The relief lit from the upper left, with the shadows the letters cast,
+// and the wind ripples of the ground, which die out on the banks.
+Pixels paintSandLogo(const Canvas& heights, const Canvas& distance, double detail)
 {
     // Heights are 0..255; the relief stands about 14 pixels proud.
     Canvas relief = heights;
@@ -503,8 +546,16 @@ Pixels paintSandLogo(const Canvas& heights, double detail)
                     break;
                 }
             }
-            const double grain = (hashUnit(0x6A1Eu, x, y) - 0.5) * 0.04 * detail;
-            const double light = 0.2 + 0.75 * canvasAt(shade, x, y) * (1 - 0.45 * shadow) + grain;
+            // Ripple faces: the gentle windward one turns to the light,
+            // the steep lee away from it. Crisp faces in patches of ground
+            // swept by the wind: soft ones would not fit the file.
+            const double phase = groundRipplePhase(x, y);
+            const double face = phase - std::floor(phase) < 0.8 ? 0.25 : -0.6;
+            const double swept = fbm(0x5A4D3u, x / 320.0, y / 320.0, 3, 2) > 0.5 ? 1.0 : 0.0;
+            const double rippled = swept * smoothstep(LogoStroke + LogoBank - 2, LogoStroke + LogoBank + 2,
+                                                      canvasAt(distance, x, y));
+            const double ripple = 0.15 * detail * rippled * face;
+            const double light = 0.2 + 0.75 * canvasAt(shade, x, y) * (1 - 0.45 * shadow) + ripple;
             pixels[size_t(y * ScreenWidth + x)] = uint8_t(Logo::Sand.at(light));
         }
     }
@@ -543,10 +594,10 @@ Palette logoWithSand(const Palette& logo, const Palette& sand)
 }
 
 // ---------------------------------------------------------------------------
-// maasto: farmland on a grey day, under rainsky.pal. The sky is the key
+// maasto: farmland under rain clouds, under rainsky.pal. The sky is the key
 // index 255 and nothing else is; the rain is drawn behind the land in rows
-// 64..167, so the horizon lies low (about rows 125..175) and a big tree on
-// the left reaches up into the rain.
+// 64..167, so the clouds close the sky above row 64, the horizon lies low
+// (about rows 125..175) and a big tree on the left reaches up into the rain.
 
 // Smooth 1D noise along x, 0..1.
 double ridgeNoise(uint32_t seed, double x, double wavelength)
@@ -624,6 +675,62 @@ int fieldIndex(double x, int y, double fieldsTop, double detail)
     }
 }
 
+// The rain shows only from row 64 down, so a ceiling of rain clouds fills
+// every row above it and the rain seems to fall out of its base; a few puffs
+// of scud hang a little lower. Nowhere does the see-through sky reach above
+// row 64, where it would show as a plain strip.
+constexpr int RainTop = 64;
+
+// Scud: ragged puffs hanging from the base into the rain.
+struct ScudPuff {
+    double x, halfWidth, drop;  // centre column, half width, rows below the base
+};
+constexpr ScudPuff ScudPuffs[] = {{150, 14, 5}, {198, 12, 7}, {258, 20, 5}, {304, 10, 4}};
+
+// How far inside a puff (x, y) lies: above 0 inside, 1 on its axis. A puff
+// runs up into the ceiling and rounds off below the base.
+double scudDepth(double x, int y)
+{
+    double inside = 0;
+    for (const ScudPuff& puff : ScudPuffs) {
+        const double dx = (x - puff.x) / puff.halfWidth;
+        const double dy = std::max(0.0, (y - (RainTop - 2.0)) / (puff.drop + 2.0));
+        const double edge = 0.8 + 0.2 * valueNoise(0xCE11u, x / 3.0, y / 3.0, 1 << 16);
+        inside = std::max(inside, 1 - std::sqrt(dx * dx + dy * dy) / edge);
+    }
+    return inside;
+}
+
+// Billows of the ceiling seen from below: the cloud plane recedes towards
+// the horizon, so its shapes flatten with each row; overhead the cloud is
+// thickest and darkest, and along its base it thins to the grey of the
+// rain, which already streams from it. Returns -1 where the sky shows.
+int cloudIndex(double x, int y)
+{
+    const double scud = scudDepth(x, y);
+    if (y >= RainTop && scud <= 0)
+        return -1;
+    const double depth = 120.0 / (150 - y);  // 0.8 overhead .. 1.4 at the base
+    const double u = (x - 160) / (60 * depth), v = 3.2 / depth;
+    double billow = 0, weight = 1, total = 0;
+    for (int octave = 0; octave < 3; ++octave) {
+        const double scale = double(1 << octave);
+        billow += weight * valueNoise(0xCE20u + uint32_t(octave), u * scale, v * scale * 2.4, 1 << 16);
+        total += weight;
+        weight *= 0.5;
+    }
+    billow /= total;
+    // Dark cloud masses with paler sky-lit seams between them.
+    const double seam = smoothstep(0.42, 0.62, billow);
+    const double height = y / double(RainTop);
+    double tone = 0.06 + 0.3 * height + 0.45 * seam * (0.5 + 0.5 * height);
+    // Rain streaks in the slant of the falling rain.
+    const double streak = hashUnit(0xCE30u, int(std::lround(x)) - y + 400, 0) > 0.75 ? 0.12 : 0.0;
+    const double thinning = smoothstep(RainTop - 14.0, RainTop, y) * (1 - smoothstep(0.0, 0.5, scud));
+    tone = lerp(tone, 0.9 + streak * smoothstep(RainTop - 12.0, RainTop, y), thinning);
+    return Rainsky::Cloud.at(tone);
+}
+
 // Returns the landscape index at (x, y), or -1 for sky.
 int landscapeIndex(int x, int y, double detail)
 {
@@ -631,9 +738,12 @@ int landscapeIndex(int x, int y, double detail)
     const int oak = oakIndex(fx, y, detail);
     if (oak >= 0)
         return oak;
+    const int cloud = cloudIndex(fx, y);
+    if (cloud >= 0)
+        return cloud;
     // Hills: two ridges in the haze, then a nearer one topped by woods.
-    const double distantRidge = 112 + 14 * ridgeNoise(0xFA1u, fx, 110) + 3 * ridgeNoise(0xFA0u, fx, 17);
-    const double farRidge = 126 + 12 * ridgeNoise(0xFA2u, fx, 80) + 4 * ridgeNoise(0xFA3u, fx, 23);
+    const double distantRidge = 115 + 14 * ridgeNoise(0xFA1u, fx, 110) + 3 * ridgeNoise(0xFA0u, fx, 17);
+    const double farRidge = 128 + 12 * ridgeNoise(0xFA2u, fx, 80) + 4 * ridgeNoise(0xFA3u, fx, 23);
     const double midRidge = 148 + 9 * ridgeNoise(0x3D2u, fx, 70);
     const double woodsTop = midRidge - 6 - 5 * ridgeNoise(0x3D3u, fx, 9) - 3 * ridgeNoise(0x3D4u, fx, 3.5);
     const double fieldsTop = 170 + 5 * ridgeNoise(0xF1Du, fx, 60);
@@ -711,7 +821,7 @@ Pixels paintBackdrop(double detail)
         for (int x = 0; x < ScreenWidth; ++x) {
             const double moon = std::exp(-std::pow(std::hypot(x - 96.0, (y - 64.0) * 1.2) / 110.0, 2));
             const double mist = std::exp(-std::pow((y - 170.0) / 40.0, 2));
-            canvasAt(light, x, y) = 8 + 62 * moon + 28 * mist + 8 * fbm(0x7A05u, x / 320.0, y / 320.0, 3, 3) * detail;
+            canvasAt(light, x, y) = 5 + 40 * moon + 16 * mist + 6 * fbm(0x7A05u, x / 320.0, y / 320.0, 3, 3) * detail;
         }
     }
     // Out-of-focus lights: discs with a slightly brighter rim.
@@ -719,7 +829,7 @@ Pixels paintBackdrop(double detail)
     for (int i = 0; i < 34; ++i) {
         const double cx = randomUnit(random) * 320, cy = 20 + randomUnit(random) * 170;
         const double radius = 4 + 12 * randomUnit(random) * randomUnit(random);
-        const double strength = 10 + 26 * randomUnit(random);
+        const double strength = 6 + 16 * randomUnit(random);
         for (int y = std::max(0, int(cy - radius - 2)); y <= std::min(239, int(cy + radius + 2)); ++y) {
             for (int x = std::max(0, int(cx - radius - 2)); x <= std::min(319, int(cx + radius + 2)); ++x) {
                 const double cover = discCoverage(x, y, cx, cy, radius);
@@ -774,7 +884,7 @@ void forgePictures(const std::string& dir)
 {
     writeGrayPicture(dir, "flare", 32, 32, 494, paintFlare);
     writeGrayPicture(dir, "cloud1", 256, 256, 27248, [](double detail) {
-        return paintCloud({0xC10D0001u, 4, 0.12, 0.42, 0.26}, detail);
+        return paintCloud({0xC10D0001u, 4, 0.12, 0.34, 0.26}, detail);
     });
     writeGrayPicture(dir, "cloud2", 256, 256, 24607, [](double detail) {
         return paintCloud({0xC10D0002u, 5, 0.14, 0.46, 0.24}, detail);
@@ -788,11 +898,12 @@ void forgePictures(const std::string& dir)
     writeConvertedPicture(dir, "maasto", ScreenWidth, ScreenHeight, 13913, readPalette(dir + "/rainsky.pal"),
                           paintLandscape);
     const Palette logo = readPalette(dir + "/logo.pal");
-    const Canvas heights = logoHeights();
+    const Canvas distance = logoDistance();
+    const Canvas heights = logoHeights(distance);
     writeGrayPicture(dir, "heightmap", ScreenWidth, ScreenHeight, 12926,
                      [&](double) { return canvasBytes(heights); });
     writeConvertedPicture(dir, "hiekkalogo", ScreenWidth, ScreenHeight, 14334, logo,
-                          [&](double detail) { return paintSandLogo(heights, detail); });
+                          [&](double detail) { return paintSandLogo(heights, distance, detail); });
     writeConvertedPicture(dir, "sand", ScreenWidth, ScreenHeight, 61479,
                           logoWithSand(logo, readPalette(dir + "/sand.pal")), paintSand);
     writeGrayPicture(dir, "tausta", ScreenWidth, ScreenHeight, 29000, paintBackdrop);

@@ -49,6 +49,7 @@ struct EncoderSettings {
     Filter filter;
     int emptyFixedBlocks; // empty fixed-Huffman blocks ahead of the data, 10 bits each
     bool emptyStoredBlock;// then an empty stored block, which pads to a byte and adds 4 bytes
+    int trailingFixedBlocks; // then more empty fixed blocks, 10 bits each
 };
 
 uint8_t paethPredictor(int a, int b, int c)
@@ -149,6 +150,8 @@ std::vector<uint8_t> zlibStream(const std::vector<uint8_t>& rows, const EncoderS
         primeBits(stream, header, 0);
         primeBits(stream, 32, 0xFFFF0000u);
     }
+    for (int i = 0; i < settings.trailingFixedBlocks; ++i)
+        primeBits(stream, 10, 2);
     // CMF 0x78: deflate with a 32 KiB window; FLG makes the pair a multiple
     // of 31 and carries the level class, as zlib itself writes it.
     const uint8_t levelClass = settings.level <= 1 ? 0 : settings.level <= 5 ? 1 : settings.level == 6 ? 2 : 3;
@@ -205,8 +208,8 @@ struct Encoding {
     Filter filter;
 };
 
-// The picture's natural encoding: zlib level 6 with the filter choice that
-// compresses best. The last result is kept, because the pictures ask for
+// The picture's natural encoding: zlib level 9 with the filter and
+// strategy that compress best. The last result is kept, because the pictures ask for
 // their size before they are written.
 Encoding naturalEncoding(const PngImage& image)
 {
@@ -220,11 +223,14 @@ Encoding naturalEncoding(const PngImage& image)
         (!indexed || std::memcmp(&lastPalette, image.palette, sizeof(Palette)) == 0))
         return last;
 
-    Encoding best;
+    Encoding best{{}, FilterAdaptive};
     for (Filter filter : FilterChoices) {
-        std::vector<uint8_t> candidate = encodePng(image, filteredRows(image, filter), {6, Z_DEFAULT_STRATEGY, filter, 0, false});
-        if (best.file.empty() || candidate.size() < best.file.size())
-            best = {std::move(candidate), filter};
+        const std::vector<uint8_t> rows = filteredRows(image, filter);
+        for (int strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE}) {
+            std::vector<uint8_t> candidate = encodePng(image, rows, {9, strategy, filter, 0, false, 0});
+            if (best.file.empty() || candidate.size() < best.file.size())
+                best = {std::move(candidate), filter};
+        }
     }
     lastPixels = *image.pixels;
     lastPalette = indexed ? *image.palette : Palette{};
@@ -253,8 +259,9 @@ void padToSize(std::vector<uint8_t>& file, uint32_t target)
 
 // Finds an encoding whose gap to target can be padded. A gap of 1..11 bytes
 // is closed by lengthening the stream: k empty fixed blocks add 10k bits and
-// an empty stored block pads to a byte and adds 4 bytes more. Which byte
-// counts they reach depends on how full the stream's last byte is; the
+// an empty stored block pads to a byte and adds 4 bytes more, and one or two
+// fixed blocks after it shift the data off the byte boundary again. Which
+// byte counts they reach depends on how full the stream's last byte is; the
 // lengths they miss come from another zlib strategy, level or filter,
 // whose stream ends elsewhere in its last byte.
 std::vector<uint8_t> encodeForSize(const PngImage& image, uint32_t target, const std::string& path)
@@ -262,34 +269,27 @@ std::vector<uint8_t> encodeForSize(const PngImage& image, uint32_t target, const
     const Encoding natural = naturalEncoding(image);
     if (target == 0 || gapIsPaddable(natural.file.size(), target))
         return natural.file;
+    // The natural encoding is already the smallest the forge can make.
+    if (natural.file.size() > target)
+        stopForge(path + ": encodes to " + std::to_string(natural.file.size()) +
+                  " bytes at the least, over its budget of " + std::to_string(target) + "; simplify the picture");
     // The natural filter first, then the others.
     std::vector<std::pair<Filter, std::vector<uint8_t>>> filtered;
     filtered.emplace_back(natural.filter, filteredRows(image, natural.filter));
     for (Filter f : FilterChoices)
         if (f != natural.filter)
             filtered.emplace_back(f, filteredRows(image, f));
-    if (natural.file.size() > target) {
-        // Only the strongest level might still fit.
-        size_t smallest = natural.file.size();
-        for (const auto& [filter, rows] : filtered) {
-            std::vector<uint8_t> candidate = encodePng(image, rows, {9, Z_DEFAULT_STRATEGY, filter, 0, false});
-            if (gapIsPaddable(candidate.size(), target))
-                return candidate;
-            smallest = std::min(smallest, candidate.size());
-        }
-        if (smallest > target)
-            stopForge(path + ": encodes to " + std::to_string(smallest) + " bytes at the least, over its budget of " +
-                      std::to_string(target) + "; simplify the picture");
-    }
     for (int strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE, Z_HUFFMAN_ONLY}) {
         for (int level : {6, 9, 7, 8, 5, 4, 3, 2, 1}) {
             for (const auto& [filter, rows] : filtered) {
                 for (bool stored : {false, true}) {
                     for (int blocks = 0; blocks <= 8; ++blocks) {
-                        std::vector<uint8_t> candidate =
-                            encodePng(image, rows, {level, strategy, filter, blocks, stored});
-                        if (gapIsPaddable(candidate.size(), target))
-                            return candidate;
+                        for (int trailing = 0; trailing <= (stored ? 2 : 0); ++trailing) {
+                            std::vector<uint8_t> candidate =
+                                encodePng(image, rows, {level, strategy, filter, blocks, stored, trailing});
+                            if (gapIsPaddable(candidate.size(), target))
+                                return candidate;
+                        }
                     }
                 }
             }
