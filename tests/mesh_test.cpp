@@ -13,14 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#define EXPECT_EXIT_WITH_OUTPUT(statement, pattern)                                        \
-    EXPECT_EXIT(                                                                           \
-        {                                                                                  \
-            dup2(2, 1);                                                                    \
-            statement;                                                                     \
-        },                                                                                 \
-        testing::ExitedWithCode(1), pattern)
-
 // One triangle in the layout the forge writes, with the extra tokens an
 // exporter puts around the entries.
 const char* const OneTriangle = R"(*3DSMAX_ASCIIEXPORT 200

@@ -15,15 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Death tests see standard error; the loaders report on standard output.
-#define EXPECT_EXIT_WITH_OUTPUT(statement, pattern)                                        \
-    EXPECT_EXIT(                                                                           \
-        {                                                                                  \
-            dup2(2, 1);                                                                    \
-            statement;                                                                     \
-        },                                                                                 \
-        testing::ExitedWithCode(1), pattern)
-
 std::vector<uint8_t> ramp(int count, int step = 1)
 {
     std::vector<uint8_t> values(count);

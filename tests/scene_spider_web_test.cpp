@@ -20,21 +20,6 @@ namespace {
 
 constexpr int Centre = 103;  // the last of the 104 points
 
-Picture flatPicture(std::vector<uint8_t>& pixels, int width, int height, uint8_t value)
-{
-    pixels.assign(size_t(width * height + 1), value);
-    Picture picture{};
-    picture.screen = &MainScreen;
-    picture.pixels = pixels.data();
-    picture.pixelCount = uint32_t(width * height);
-    picture.width = uint16_t(width);
-    picture.height = uint16_t(height);
-    picture.right = uint16_t(width);
-    picture.bottom = uint16_t(height);
-    picture.limit = 255;
-    return picture;
-}
-
 // The web at rest as built at start-up, an empty forest, a flare of value 9
 // and an invisible spider; everything the scene touches and the tick count
 // come back afterwards.
@@ -52,8 +37,8 @@ struct WebScene {
     {
         std::copy(webBaseX, webBaseX + WebCapacity, webX);
         std::copy(webBaseY, webBaseY + WebCapacity, webY);
-        forestPicture = flatPicture(forestPixels, 320, 240, 0);
-        flarePicture = flatPicture(flarePixels, 32, 32, 9);
+        makeTestPicture(forestPicture, forestPixels, 320, 240, 0);
+        makeTestPicture(flarePicture, flarePixels, 32, 32, 9);
         spiderMesh = Mesh{};
         spiderMesh.screen = &MainScreen;
         webTarget = 104;

@@ -5,6 +5,8 @@
 #include "platform/screen.h"
 #include "platform/tables.h"
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -47,3 +49,13 @@ T& keepForever(T* object)
 // projection turns it, with texture coordinates spanning the texture; returns
 // its path in a fresh temporary directory named after `name`.
 std::string writeSquareOb(const std::string& name);
+
+// Death tests match standard error; the program's one-line messages go to
+// standard output, so the child sends both to the same place.
+#define EXPECT_EXIT_WITH_OUTPUT(statement, pattern)                                        \
+    EXPECT_EXIT(                                                                           \
+        {                                                                                  \
+            dup2(2, 1);                                                                    \
+            statement;                                                                     \
+        },                                                                                 \
+        testing::ExitedWithCode(1), pattern)
