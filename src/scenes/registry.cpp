@@ -2,7 +2,10 @@
 
 #include "scenes/scenes.h"
 
-static const SceneBlocks Scenes[] = {
+#include <array>
+#include <bit>
+
+static constexpr SceneBlocks Scenes[] = {
     {0x2000000, "credits iris", updateCreditsIris, drawCreditsIris},
     {0x2, "flare pyramid", updateFlarePyramid, drawFlarePyramid},
     {0x100000, "zoom trails", nullptr, drawZoomTrails},
@@ -25,10 +28,23 @@ static const SceneBlocks Scenes[] = {
     {0x10000, "sun rays over water", updateSunRays, drawSunRays},
 };
 
+// Each scene by its bit number, so the frame finds a block with one lookup.
+// Built at compile time: a scene without a single bit, or two scenes on one
+// bit, stop the build.
+static constexpr std::array<const SceneBlocks*, 32> indexByBitNumber()
+{
+    std::array<const SceneBlocks*, 32> index{};
+    for (const SceneBlocks& scene : Scenes) {
+        if (!std::has_single_bit(scene.bit) || index[std::countr_zero(scene.bit)])
+            throw "every scene needs a bit of its own";
+        index[std::countr_zero(scene.bit)] = &scene;
+    }
+    return index;
+}
+
+static constexpr std::array<const SceneBlocks*, 32> SceneByBitNumber = indexByBitNumber();
+
 const SceneBlocks* sceneForBit(uint32_t bit)
 {
-    for (const SceneBlocks& scene : Scenes)
-        if (scene.bit == bit)
-            return &scene;
-    return nullptr;
+    return std::has_single_bit(bit) ? SceneByBitNumber[std::countr_zero(bit)] : nullptr;
 }
