@@ -146,17 +146,26 @@ static void readVertex(ObReader& r)
     slot[2] = toModelFixed(r.z);
 }
 
-static void readFace(ObReader& r)
+// Stores the scanned corners a, b, c as the next entry of a face list, after
+// checking there is room and that every corner names an entry that exists.
+static void storeCorners(ObReader& r, int32_t* list, int32_t& written, int32_t capacity,
+                         const char* kind, int32_t cornerCount, const char* cornerKind)
 {
-    std::fscanf(r.file, "%*s %*s %d %*s %d %*s %d", &r.a, &r.b, &r.c);
-    if (r.faceCount == r.mesh.faceCount)
-        refuseExtraEntry(r, r.mesh.faceCount, "faces");
+    if (written == capacity)
+        refuseExtraEntry(r, capacity, kind);
     for (int32_t index : {r.a, r.b, r.c})
-        requireIndex(r, index, r.mesh.vertexCount, "vertex");
-    int32_t* slot = r.mesh.faces + 3 * r.faceCount++;
+        requireIndex(r, index, cornerCount, cornerKind);
+    int32_t* slot = list + 3 * written++;
     slot[0] = r.a;
     slot[1] = r.b;
     slot[2] = r.c;
+}
+
+static void readFace(ObReader& r)
+{
+    std::fscanf(r.file, "%*s %*s %d %*s %d %*s %d", &r.a, &r.b, &r.c);
+    storeCorners(r, r.mesh.faces, r.faceCount, r.mesh.faceCount, "faces", r.mesh.vertexCount,
+                 "vertex");
 }
 
 static void readTexCoord(ObReader& r)
@@ -172,14 +181,8 @@ static void readTexCoord(ObReader& r)
 static void readTexFace(ObReader& r)
 {
     std::fscanf(r.file, "%*s %d %d %d", &r.a, &r.b, &r.c);
-    if (r.texFaceCount == r.mesh.faceCount)
-        refuseExtraEntry(r, r.mesh.faceCount, "texture faces");
-    for (int32_t index : {r.a, r.b, r.c})
-        requireIndex(r, index, r.mesh.texCoordCount, "texture vertex");
-    int32_t* slot = r.mesh.texFaces + 3 * r.texFaceCount++;
-    slot[0] = r.a;
-    slot[1] = r.b;
-    slot[2] = r.c;
+    storeCorners(r, r.mesh.texFaces, r.texFaceCount, r.mesh.faceCount, "texture faces",
+                 r.mesh.texCoordCount, "texture vertex");
 }
 
 // Every token that is exactly a keyword starts an entry; all others are
