@@ -179,19 +179,28 @@ void addSnare(std::vector<float>& track, long start, float velocity, Noise& nois
     }
 }
 
+// A burst of filtered noise: a short attack, an exponential decay, the
+// filter's high output with some of its band output. Hats and crash differ
+// only in these settings.
+static void addNoiseHit(std::vector<float>& track, long start, float velocity, Noise& noise,
+                        float cutoff, float resonance, float attackTime, float decay,
+                        float bandShare)
+{
+    const long span = voiceSpan(track, start, samplesOf(kDecaySpan * decay));
+    StateVariableFilter filter;
+    tuneFilter(filter, cutoff, resonance);
+    for (long i = 0; i < span; ++i) {
+        const float t = static_cast<float>(i) / kSampleRate;
+        const FilterOutputs out = runFilter(filter, nextNoise(noise));
+        const float attack = std::min(1.0f, t / attackTime);
+        track[start + i] += velocity * attack * std::exp(-t / decay) * (out.high + bandShare * out.band);
+    }
+}
+
 void addHiHat(std::vector<float>& track, long start, float velocity, bool open,
               Noise& noise)
 {
-    const float decay = open ? 0.22f : 0.035f;
-    const long span = voiceSpan(track, start, samplesOf(kDecaySpan * decay));
-    StateVariableFilter sizzle;
-    tuneFilter(sizzle, 6500.0f, 0.35f);
-    for (long i = 0; i < span; ++i) {
-        const float t = static_cast<float>(i) / kSampleRate;
-        const FilterOutputs out = runFilter(sizzle, nextNoise(noise));
-        const float attack = std::min(1.0f, t / 0.0005f);
-        track[start + i] += velocity * attack * std::exp(-t / decay) * (out.high + 0.5f * out.band);
-    }
+    addNoiseHit(track, start, velocity, noise, 6500.0f, 0.35f, 0.0005f, open ? 0.22f : 0.035f, 0.5f);
 }
 
 void addTom(std::vector<float>& track, long start, float velocity, float pitch)
@@ -209,16 +218,7 @@ void addTom(std::vector<float>& track, long start, float velocity, float pitch)
 
 void addCrash(std::vector<float>& track, long start, float velocity, Noise& noise)
 {
-    constexpr float kDecay = 0.7f;
-    const long span = voiceSpan(track, start, samplesOf(kDecaySpan * kDecay));
-    StateVariableFilter shimmer;
-    tuneFilter(shimmer, 4200.0f, 0.5f);
-    for (long i = 0; i < span; ++i) {
-        const float t = static_cast<float>(i) / kSampleRate;
-        const FilterOutputs out = runFilter(shimmer, nextNoise(noise));
-        const float attack = std::min(1.0f, t / 0.002f);
-        track[start + i] += velocity * attack * std::exp(-t / kDecay) * (out.high + 0.7f * out.band);
-    }
+    addNoiseHit(track, start, velocity, noise, 4200.0f, 0.5f, 0.002f, 0.7f, 0.7f);
 }
 
 // ---- Effects -------------------------------------------------------------
