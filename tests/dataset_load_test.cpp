@@ -3,8 +3,9 @@
 // when data/ has not been forged.
 #include "gfx2d/picture.h"
 #include "gfx3d/mesh.h"
-#include "platform/assets.h"
-#include "platform/startup.h"
+#include "assets/assets.h"
+#include "scenes/spinning_leaves.h"
+#include "show/startup.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include "../tools/forge/pictures.cpp"
 #include "../tools/forge/png.cpp"
 
-#include "platform/tables.h"
+#include "core/tables.h"
 #include "scenes/sand_reveal.h"
 #include "scenes/scenes.h"
 

@@ -1,7 +1,8 @@
 // The frame loop: when update steps run, how many, and what a render does.
-#include "platform/clock.h"
-#include "platform/frame.h"
-#include "platform/palette.h"
+#include "core/clock.h"
+#include "show/frame.h"
+#include "core/palette.h"
+#include "show/palette_switch.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

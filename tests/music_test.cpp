@@ -15,7 +15,7 @@
 #include "../tools/forge/music_score.cpp"
 #include "../tools/forge/synth.cpp"
 
-#include "platform/schedule.h"
+#include "show/schedule.h"
 #include "support.h"
 
 #include <SDL/SDL.h>

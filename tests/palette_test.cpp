@@ -1,6 +1,7 @@
 // Palette files into slot ranges, and the switch at scene changes.
-#include "platform/frame.h"
-#include "platform/palette.h"
+#include "core/show_state.h"
+#include "core/palette.h"
+#include "show/palette_switch.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

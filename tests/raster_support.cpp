@@ -1,6 +1,6 @@
 #include "raster_support.h"
 
-#include "platform/tables.h"
+#include "core/tables.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The recorder drives the real start-up, main loop and frame on a virtual
 // clock; these tests run it as a separate process on the forged data set.
-#include "platform/schedule.h"
+#include "show/schedule.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The attractor glow: 64-bit fixed point, the splat, the glow pass and the
 // drifting coefficients.
-#include "platform/assets.h"
-#include "platform/frame.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
 #include "scenes/attractor_glow.h"
 #include "scenes/scenes.h"
 #include "support.h"

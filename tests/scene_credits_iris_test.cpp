@@ -1,7 +1,7 @@
 // The credits iris: stage by time, the easing of the radius, and what the
 // panel band and the closing disc draw.
-#include "platform/assets.h"
-#include "platform/frame.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
 #include "scenes/credits_iris.h"
 #include "scenes/scenes.h"
 #include "support.h"

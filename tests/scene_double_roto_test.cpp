@@ -1,5 +1,5 @@
-#include "platform/assets.h"
-#include "platform/frame.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
 #include "scenes/double_roto.h"
 #include "scenes/scenes.h"
 #include "support.h"

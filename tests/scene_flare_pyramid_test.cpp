@@ -3,8 +3,8 @@
 // constructed pictures; and which vertices get a flare.
 #include "gfx2d/picture.h"
 #include "gfx3d/mesh.h"
-#include "platform/assets.h"
-#include "platform/frame.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
 #include "scenes/flare_pyramid.h"
 #include "scenes/scenes.h"
 #include "support.h"

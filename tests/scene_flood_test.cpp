@@ -1,6 +1,6 @@
 // The flooding sand logo: the rippling water table and the three colour rules.
-#include "platform/assets.h"
-#include "platform/frame.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
 #include "scenes/flooding_logo.h"
 #include "scenes/scenes.h"
 #include "support.h"

@@ -1,8 +1,8 @@
 // The forest object and the forest scene with its spinning calendar.
-#include "gfx3d/forest.h"
+#include "objects/forest.h"
 #include "gfx3d/raster.h"
-#include "platform/assets.h"
-#include "platform/frame.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
 #include "scenes/forest_calendar.h"
 #include "scenes/scenes.h"
 #include "support.h"

@@ -1,9 +1,9 @@
 // The greetings object (words of letter cubes, spark bursts) and the
 // greetings scene over the clouds.
-#include "gfx3d/greetings.h"
+#include "objects/greetings.h"
 #include "gfx3d/raster.h"
-#include "platform/assets.h"
-#include "platform/frame.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
 #include "scenes/greetings_clouds.h"
 #include "scenes/scenes.h"
 #include "support.h"

@@ -1,6 +1,6 @@
 // The jungle pan and zoom: linear addressing of the wide picture, the pan,
 // and the accelerating zoom.
-#include "platform/assets.h"
+#include "assets/assets.h"
 #include "scenes/jungle_zoom.h"
 #include "scenes/scenes.h"
 #include "support.h"

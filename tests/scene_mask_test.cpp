@@ -1,7 +1,7 @@
 // The flashing mask zoom: the first-step clear, the zoom, the flash windows
 // and the sampled source window.
-#include "platform/assets.h"
-#include "platform/frame.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
 #include "scenes/mask_flash.h"
 #include "scenes/scenes.h"
 #include "support.h"

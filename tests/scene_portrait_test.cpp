@@ -1,7 +1,7 @@
 // The portrait with the spinning star: the fast-spin window, the placement
 // and the plain copy under a cleared depth buffer.
-#include "platform/assets.h"
-#include "platform/frame.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
 #include "scenes/portrait.h"
 #include "scenes/scenes.h"
 #include "support.h"

@@ -1,7 +1,7 @@
 // The rain behind the landscape: the reset and the intensity ramp, the drops
 // and their random numbers, the fall, the smoothing and the composite.
-#include "platform/assets.h"
-#include "platform/frame.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
 #include "scenes/rain.h"
 #include "scenes/scenes.h"
 #include "support.h"

@@ -1,4 +1,4 @@
-#include "platform/frame.h"
+#include "core/show_state.h"
 #include "scenes/rising_waves.h"
 #include "scenes/scenes.h"
 #include "support.h"

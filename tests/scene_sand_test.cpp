@@ -1,7 +1,7 @@
 // The sand logo reveal: the bites, the smoothing and the drawing from the
 // sand level.
-#include "platform/assets.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/tables.h"
 #include "scenes/sand_reveal.h"
 #include "scenes/scenes.h"
 #include "support.h"

@@ -3,9 +3,9 @@
 // frame draws.
 #include "gfx2d/picture.h"
 #include "gfx3d/mesh.h"
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 #include "scenes/spider_web.h"
 #include "support.h"

@@ -1,4 +1,4 @@
-#include "platform/assets.h"
+#include "assets/assets.h"
 #include "scenes/scenes.h"
 #include "support.h"
 

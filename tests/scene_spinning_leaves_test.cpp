@@ -1,8 +1,9 @@
 // The spinning leaves: the plain and doubled spin, the once-a-second extra
 // turn, and the backdrop and depth buffer each frame starts from.
 #include "gfx3d/mesh.h"
-#include "platform/assets.h"
-#include "platform/frame.h"
+#include "assets/assets.h"
+#include "scenes/spinning_leaves.h"
+#include "core/show_state.h"
 #include "scenes/scenes.h"
 #include "support.h"
 

@@ -1,6 +1,6 @@
 // The running order: every timeline boundary, the block orders and the
 // palettes of each scene, pinned so that an edited row fails here.
-#include "platform/schedule.h"
+#include "show/schedule.h"
 #include "scenes/registry.h"
 
 #include <gtest/gtest.h>

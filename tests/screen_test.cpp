@@ -1,5 +1,5 @@
 // The Screen: construction, start-up failures and the packed pixel layout.
-#include "platform/screen.h"
+#include "core/screen.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "gfx2d/picture.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "core/screen.h"
+#include "core/tables.h"
 
 #include <unistd.h>
 

@@ -1,5 +1,5 @@
 // The start-up tables: values the scenes' pictures depend on.
-#include "platform/tables.h"
+#include "core/tables.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "gfx2d/blit.h"
 
-#include "platform/tables.h"
+#include "core/tables.h"
 
 #include <algorithm>
 #include <cstring>

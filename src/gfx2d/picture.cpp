@@ -1,6 +1,6 @@
 #include "gfx2d/picture.h"
 
-#include "platform/fatal.h"
+#include "core/fatal.h"
 
 #include <SDL/SDL_image.h>
 

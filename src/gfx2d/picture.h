@@ -1,7 +1,7 @@
 // An 8-bit picture in one packed array of palette indices, loaded once.
 #pragma once
 
-#include "platform/screen.h"
+#include "core/screen.h"
 
 #include <cstdint>
 

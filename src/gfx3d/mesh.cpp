@@ -1,6 +1,6 @@
 #include "gfx3d/mesh.h"
 
-#include "platform/fatal.h"
+#include "core/fatal.h"
 
 #include <cctype>
 #include <cmath>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "gfx2d/picture.h"
-#include "platform/screen.h"
+#include "core/screen.h"
 
 #include <cstdint>
 

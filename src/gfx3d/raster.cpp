@@ -1,7 +1,7 @@
 #include "gfx3d/raster.h"
 
 #include "gfx3d/face.h"
-#include "platform/tables.h"
+#include "core/tables.h"
 
 #include <algorithm>
 

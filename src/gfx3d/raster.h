@@ -2,7 +2,7 @@
 #pragma once
 
 #include "gfx3d/mesh.h"
-#include "platform/screen.h"
+#include "core/screen.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "gfx3d/mesh.h"
 
-#include "platform/tables.h"
+#include "core/tables.h"
 
 // Focal length of 200 units, times 256 so that an 8.8 coordinate divided by
 // an 8.8 depth difference comes out as a 24.8 screen offset.

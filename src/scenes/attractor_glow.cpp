@@ -3,10 +3,10 @@
 // over the background picture. The coefficients drift with a cosine.
 #include "scenes/attractor_glow.h"
 
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 #include <algorithm>

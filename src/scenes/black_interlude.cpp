@@ -1,6 +1,6 @@
 // Black interlude: one second of palette index 0 between the web and the
 // portrait.
-#include "platform/screen.h"
+#include "core/screen.h"
 #include "scenes/scenes.h"
 
 #include <cstring>

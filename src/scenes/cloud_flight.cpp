@@ -3,10 +3,10 @@
 // layers are staggered so that one is always close. The view sways sideways.
 // The picture is built in WorkBufferA, every other row per frame, and then
 // copied to the screen. No state of its own: all follows from the clock.
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 #include <cstring>

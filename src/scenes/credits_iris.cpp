@@ -3,10 +3,10 @@
 // again, then a disc of colour 0 that grows over the whole screen.
 #include "scenes/credits_iris.h"
 
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 #include <cstring>

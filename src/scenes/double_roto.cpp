@@ -3,10 +3,10 @@
 // by pixel. Every other row is redrawn per frame.
 #include "scenes/double_roto.h"
 
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 int32_t rotoAngleA = 0;  // 0..4095, follows TickCount (a turn per 128 steps)

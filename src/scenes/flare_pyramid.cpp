@@ -6,10 +6,10 @@
 
 #include "gfx2d/blit.h"
 #include "gfx3d/mesh.h"
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 #include <algorithm>

@@ -4,10 +4,10 @@
 // rises with the surface. Water shades are indices 128..255, logo 0..127.
 #include "scenes/flooding_logo.h"
 
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 #include <algorithm>

@@ -1,11 +1,11 @@
 #include "scenes/forest_calendar.h"
 
-#include "gfx3d/forest.h"
+#include "objects/forest.h"
 #include "gfx3d/raster.h"
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 #include <cstring>

@@ -1,10 +1,10 @@
 #include "scenes/greetings_clouds.h"
 
-#include "gfx3d/greetings.h"
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "objects/greetings.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 #include <cstdlib>

@@ -3,9 +3,9 @@
 // faster and faster until it reaches zero, so the picture rushes at the viewer.
 #include "scenes/jungle_zoom.h"
 
-#include "platform/assets.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 #include <algorithm>

@@ -3,9 +3,9 @@
 #include "scenes/portrait.h"
 
 #include "gfx3d/raster.h"
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/screen.h"
 #include "scenes/scenes.h"
 
 #include <cstring>

@@ -3,9 +3,9 @@
 // the raw pattern from frame to frame; A receives the smoothed copy shown.
 #include "scenes/rain.h"
 
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/screen.h"
 #include "scenes/scenes.h"
 
 #include <cstdlib>

@@ -4,9 +4,9 @@
 // layer lies 30 rows lower and covers the back one.
 #include "scenes/rising_waves.h"
 
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "core/show_state.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 #include <cstring>

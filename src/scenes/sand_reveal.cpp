@@ -4,9 +4,9 @@
 // level.
 #include "scenes/sand_reveal.h"
 
-#include "platform/assets.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 #include <algorithm>

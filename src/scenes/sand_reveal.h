@@ -1,5 +1,5 @@
 // The sand reveal's state, shared with its tests. The sand level lives in
-// WhiteBufferA and the smoothing scratch in WhiteBufferB (platform/tables.h).
+// WhiteBufferA and the smoothing scratch in WhiteBufferB (core/tables.h).
 #pragma once
 
 #include <cstdint>

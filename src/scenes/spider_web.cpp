@@ -9,10 +9,10 @@
 #include "gfx2d/blit.h"
 #include "gfx3d/mesh.h"
 #include "gfx3d/raster.h"
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 int32_t webReach = 0;  // 0 at start, segments (point index of the thread's tip)

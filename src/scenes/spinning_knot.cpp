@@ -1,8 +1,8 @@
 // Spinning knot: a textured knot tumbling about two axes on black. Its angles
 // are its only state and carry over between its two appearances.
 #include "gfx3d/raster.h"
-#include "platform/assets.h"
-#include "platform/screen.h"
+#include "assets/assets.h"
+#include "core/screen.h"
 #include "scenes/scenes.h"
 
 #include <cstring>

@@ -2,19 +2,24 @@
 // Every leaf turns at its own rate, gets a sudden extra turn whenever the
 // whole second changes, and spins twice as fast in the late appearances.
 //
-// The scene's state is the leaves' own: leafMeshes[i].angleX / angleZ (table
-// indices, 4096 to a turn; random 0..3999 at load time) and the per-step
-// rates leafSpinX / leafSpinZ (40..59), all set up with the meshes. Nothing
-// is reset, so each appearance continues from the last one's orientations.
+// Nothing is reset, so each appearance continues from the last one's
+// orientations.
 #include "gfx3d/mesh.h"
 #include "gfx3d/raster.h"
-#include "platform/assets.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "assets/assets.h"
+#include "core/show_state.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
+#include "scenes/spinning_leaves.h"
+
+#include <cstdlib>
 
 #include <cstring>
+
+Mesh leafMeshes[LeafCount];  // angleX / angleZ: table indices, random 0..3999 at load
+int32_t leafSpinX[LeafCount];  // angle steps per update step, random 40..59 at load
+int32_t leafSpinZ[LeafCount];
 
 namespace {
 
@@ -23,6 +28,22 @@ constexpr int32_t SecondKick = 16;         // the once-a-second extra turn, in s
 constexpr int32_t LeafDepthClear = 200;    // far limit of the depth buffer, model units
 
 }  // namespace
+
+// The 24 leaves share one file; each gets its own angles and spin rates, four
+// rand() values per leaf in this order.
+void loadLeaves(Picture& texture)
+{
+    for (int i = 0; i < LeafCount; ++i) {
+        Mesh& leaf = leafMeshes[i];
+        loadMesh(leaf, "data/lehti.ob", texture, MainScreen, 9, 12, 20);
+        leaf.angleX = std::rand() % 4000;
+        leaf.angleZ = std::rand() % 4000;
+        leafSpinX[i] = std::rand() % 20 + 40;
+        leafSpinZ[i] = std::rand() % 20 + 40;
+        leaf.shaded = 0;
+        leaf.edgeSlopeLimit = 0;
+    }
+}
 
 void updateLeaves()
 {

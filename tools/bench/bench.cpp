@@ -7,8 +7,8 @@
 #include "gfx2d/font.h"
 #include "gfx3d/mesh.h"
 #include "gfx3d/raster.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "core/screen.h"
+#include "core/tables.h"
 
 #include <benchmark/benchmark.h>
 

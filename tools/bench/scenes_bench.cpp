@@ -3,10 +3,10 @@
 // The show runs forward on the virtual clock from one scene to the next, so
 // each scene is measured in the state the show gives it. Needs data/ (run
 // from the repository root); skipped without it.
-#include "platform/clock.h"
-#include "platform/frame.h"
-#include "platform/schedule.h"
-#include "platform/startup.h"
+#include "core/clock.h"
+#include "show/frame.h"
+#include "show/schedule.h"
+#include "show/startup.h"
 #include "scenes/registry.h"
 
 #include <benchmark/benchmark.h>

@@ -17,10 +17,10 @@
 // While the show is paused, runFrame neither sleeps nor presents, so nothing
 // would move T and the pause could never end: such a pass of the loop counts
 // as 1 ms, the time the real loop spends polling.
-#include "platform/clock.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/startup.h"
+#include "core/clock.h"
+#include "show/frame.h"
+#include "core/screen.h"
+#include "show/startup.h"
 #include "recording.h"
 
 #include <algorithm>

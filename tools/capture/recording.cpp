@@ -1,6 +1,6 @@
 #include "recording.h"
 
-#include "platform/frame.h"
+#include "core/show_state.h"
 
 #include <png.h>
 

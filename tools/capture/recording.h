@@ -1,7 +1,7 @@
 // What the recorder keeps of a presented frame, and how it writes it out.
 #pragma once
 
-#include "platform/screen.h"
+#include "core/screen.h"
 
 #include <cstdint>
 #include <cstdio>

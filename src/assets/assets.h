@@ -1,12 +1,11 @@
-// Every picture and mesh of the show, loaded once before the music starts.
+// The pictures and meshes the scenes share, loaded once before the music
+// starts (show/load.cpp holds the order).
 #pragma once
 
 #include "gfx2d/picture.h"
 #include "gfx3d/mesh.h"
 
 #include <cstdint>
-
-constexpr int LeafCount = 24;
 
 extern Picture flarePicture;       // 32 x 32 additive glow
 extern Picture cloud1Picture;      // 256 x 256, values 0..31 after darkenClouds
@@ -33,18 +32,7 @@ extern Picture stoneBlockPicture;  // 256 x 256, indices 0..127
 extern Picture backgroundPicture;  // 320 x 240 attractor backdrop
 
 extern Mesh knotMesh;
-extern Mesh leafMeshes[LeafCount];
-extern int32_t leafSpinX[LeafCount];  // angle steps per update step, 40..59
-extern int32_t leafSpinZ[LeafCount];
 extern Mesh starMesh;
 extern Mesh spiderMesh;
 extern Mesh calendarMesh;
 extern Mesh pyramidMesh;
-
-// Loads every data file in its fixed order, with the palettes that converted
-// pictures map to loaded in between. The leaves draw the first 96 rand()
-// values of the program.
-void loadAssets();
-void installStartPalette();
-// Cloud values become 0..31, so three layers and a base fit in a byte.
-void darkenClouds();

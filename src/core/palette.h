@@ -1,7 +1,7 @@
-// Palette files (RIFF PAL) and the switch of palettes at scene changes.
+// Palette files (RIFF PAL).
 #pragma once
 
-#include "platform/screen.h"
+#include "core/screen.h"
 
 #include <cstdint>
 
@@ -12,8 +12,3 @@
 // read as 255.
 void loadPalette(Screen& screen, const char* path, uint16_t firstEntry, uint16_t count,
                  uint16_t firstSlot);
-
-extern uint32_t LastPaletteMask;  // SceneMask at the last palette switch
-
-// Loads the scene's palettes when SceneMask shares no bit with the last one.
-void switchPalette();

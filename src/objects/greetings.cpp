@@ -1,4 +1,4 @@
-#include "gfx3d/greetings.h"
+#include "objects/greetings.h"
 
 #include "gfx3d/raster.h"
 

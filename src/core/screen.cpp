@@ -1,6 +1,6 @@
-#include "platform/screen.h"
+#include "core/screen.h"
 
-#include "platform/fatal.h"
+#include "core/fatal.h"
 
 #include <cstdlib>
 #include <cstring>

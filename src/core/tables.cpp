@@ -1,4 +1,4 @@
-#include "platform/tables.h"
+#include "core/tables.h"
 
 #include <cmath>
 #include <cstring>

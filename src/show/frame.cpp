@@ -1,26 +1,13 @@
-#include "platform/frame.h"
+#include "show/frame.h"
 
-#include "platform/clock.h"
-#include "platform/palette.h"
-#include "platform/schedule.h"
-#include "platform/screen.h"
+#include "core/clock.h"
+#include "core/palette.h"
+#include "show/palette_switch.h"
+#include "show/schedule.h"
+#include "core/screen.h"
 #include "scenes/registry.h"
 
 #include <cstring>
-
-uint32_t DemoTime = 0;
-uint32_t ShowStartTicks = 0;
-uint32_t NextTickTime = 0;
-int32_t TickPeriod = 40;
-uint8_t Paused = 0;
-int32_t TickCount = 0;
-uint32_t LastSecond = 0;
-uint8_t SecondChanged = 0;
-uint32_t SceneMask = 1;
-uint8_t FirstRender = 1;
-
-uint8_t WorkBufferA[76800];
-uint8_t WorkBufferB[76800];
 
 void toggleTickPeriod()
 {

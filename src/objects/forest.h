@@ -4,7 +4,7 @@
 
 #include "gfx2d/picture.h"
 #include "gfx3d/mesh.h"
-#include "platform/screen.h"
+#include "core/screen.h"
 
 #include <cstdint>
 

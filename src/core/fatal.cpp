@@ -1,4 +1,4 @@
-#include "platform/fatal.h"
+#include "core/fatal.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,12 +1,8 @@
-#include "platform/palette.h"
+#include "core/palette.h"
 
-#include "platform/fatal.h"
-#include "platform/frame.h"
-#include "platform/schedule.h"
+#include "core/fatal.h"
 
 #include <cstdio>
-
-uint32_t LastPaletteMask = 0;
 
 void loadPalette(Screen& screen, const char* path, uint16_t firstEntry, uint16_t count,
                  uint16_t firstSlot)
@@ -28,13 +24,4 @@ void loadPalette(Screen& screen, const char* path, uint16_t firstEntry, uint16_t
     }
     SDL_SetPalette(screen.surface, SDL_LOGPAL | SDL_PHYSPAL, screen.colours, firstSlot, count);
     std::fclose(file);
-}
-
-void switchPalette()
-{
-    if (LastPaletteMask & SceneMask)
-        return;
-    for (const PaletteLoad& load : paletteLoadsFor(SceneMask))
-        loadPalette(MainScreen, load.path, load.firstEntry, load.count, load.firstSlot);
-    LastPaletteMask = SceneMask;
 }

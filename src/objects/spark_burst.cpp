@@ -1,6 +1,6 @@
 #include "gfx2d/blit.h"
-#include "gfx3d/greetings.h"
-#include "platform/tables.h"
+#include "objects/greetings.h"
+#include "core/tables.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,5 @@
-// The show clock, the update steps and the one render per due call.
+// The show's running state: the clock readings, the update steps, the scene
+// code and the two work buffers. The frame loop writes it; scenes read it.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +20,3 @@ constexpr uint32_t EndOfShow = 0x80000000u;
 // Two persistent 320 x 240 byte images that scenes use for feedback and blur.
 extern uint8_t WorkBufferA[76800];
 extern uint8_t WorkBufferB[76800];
-
-// One pass of the show: catch up with the clock in update steps, then render
-// and present once. Sleeps 1 ms when no step is due.
-void runFrame();
-
-void toggleTickPeriod();   // the "q" key: 40 ms <-> 10 ms, any other value -> 40

@@ -1,13 +1,13 @@
-#include "platform/startup.h"
+#include "show/startup.h"
 
-#include "gfx3d/forest.h"
-#include "gfx3d/greetings.h"
-#include "platform/assets.h"
-#include "platform/clock.h"
-#include "platform/fatal.h"
-#include "platform/frame.h"
-#include "platform/screen.h"
-#include "platform/tables.h"
+#include "objects/forest.h"
+#include "objects/greetings.h"
+#include "show/load.h"
+#include "core/clock.h"
+#include "core/fatal.h"
+#include "show/frame.h"
+#include "core/screen.h"
+#include "core/tables.h"
 #include "scenes/scenes.h"
 
 Mix_Music* music = nullptr;

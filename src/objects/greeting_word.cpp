@@ -1,7 +1,7 @@
-#include "gfx3d/greetings.h"
+#include "objects/greetings.h"
 #include "gfx3d/raster.h"
-#include "platform/fatal.h"
-#include "platform/tables.h"
+#include "core/fatal.h"
+#include "core/tables.h"
 
 #include <cstdlib>
 #include <cstring>

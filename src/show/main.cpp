@@ -1,6 +1,6 @@
 // The show: start-up, the main loop, and the hand-over to the console's menu.
-#include "platform/frame.h"
-#include "platform/startup.h"
+#include "show/frame.h"
+#include "show/startup.h"
 
 #include <unistd.h>
 

@@ -1,43 +1,13 @@
-#include "platform/assets.h"
+#include "show/load.h"
 
-#include "gfx3d/forest.h"
-#include "platform/palette.h"
-#include "platform/screen.h"
+#include "assets/assets.h"
+#include "scenes/spinning_leaves.h"
+
+#include "objects/forest.h"
+#include "core/palette.h"
+#include "core/screen.h"
 
 #include <cstdlib>
-
-Picture flarePicture;
-Picture cloud1Picture;
-Picture cloud2Picture;
-Picture cloud3Picture;
-Picture creditsPicture;
-Picture rotoPicture;
-Picture birdPicture;
-Picture lightningPicture;
-Picture landscapePicture;
-Picture heightMapPicture;
-Picture sandLogoPicture;
-Picture sandPicture;
-Picture knotTexture;
-Picture leafTexture;
-Picture maskPicture;
-Picture junglePicture;
-Picture portraitPicture;
-Picture starTexture;
-Picture forestPicture;
-Picture spiderTexture;
-Picture calendarTexture;
-Picture stoneBlockPicture;
-Picture backgroundPicture;
-
-Mesh knotMesh;
-Mesh leafMeshes[LeafCount];
-int32_t leafSpinX[LeafCount];
-int32_t leafSpinZ[LeafCount];
-Mesh starMesh;
-Mesh spiderMesh;
-Mesh calendarMesh;
-Mesh pyramidMesh;
 
 constexpr bool Grayscale = true;
 constexpr bool Converted = false;
@@ -60,22 +30,6 @@ static void loadTexture(Picture& picture, const char* path, int32_t expectedSize
 static void palette(const char* path, uint16_t count = 256, uint16_t firstSlot = 0)
 {
     loadPalette(MainScreen, path, 0, count, firstSlot);
-}
-
-// The 24 leaves share one file; each gets its own angles and spin rates, four
-// rand() values per leaf in this order.
-static void loadLeaves()
-{
-    for (int i = 0; i < LeafCount; ++i) {
-        Mesh& leaf = leafMeshes[i];
-        loadMesh(leaf, "data/lehti.ob", leafTexture, MainScreen, 9, 12, 20);
-        leaf.angleX = std::rand() % 4000;
-        leaf.angleZ = std::rand() % 4000;
-        leafSpinX[i] = std::rand() % 20 + 40;
-        leafSpinZ[i] = std::rand() % 20 + 40;
-        leaf.shaded = 0;
-        leaf.edgeSlopeLimit = 0;
-    }
 }
 
 void loadAssets()
@@ -102,7 +56,7 @@ void loadAssets()
     knotMesh.edgeSlopeLimit = 0;
     palette("data/lehti.pal");
     loadTexture(leafTexture, "data/lehti", 18234);
-    loadLeaves();
+    loadLeaves(leafTexture);
     palette("data/mask1.pal");
     loadShaped(maskPicture, "data/mask", 26316, Converted, 320, 240);
     palette("data/jungle2.pal");

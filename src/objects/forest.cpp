@@ -1,7 +1,7 @@
-#include "gfx3d/forest.h"
+#include "objects/forest.h"
 
 #include "gfx3d/raster.h"
-#include "platform/palette.h"
+#include "core/palette.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "platform/schedule.h"
+#include "show/schedule.h"
 
 static const TimelineRow TimelineRows[] = {
     {0, 0x2000000},      // credits iris

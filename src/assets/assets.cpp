@@ -1,0 +1,31 @@
+#include "assets/assets.h"
+
+Picture flarePicture;
+Picture cloud1Picture;
+Picture cloud2Picture;
+Picture cloud3Picture;
+Picture creditsPicture;
+Picture rotoPicture;
+Picture birdPicture;
+Picture lightningPicture;
+Picture landscapePicture;
+Picture heightMapPicture;
+Picture sandLogoPicture;
+Picture sandPicture;
+Picture knotTexture;
+Picture leafTexture;
+Picture maskPicture;
+Picture junglePicture;
+Picture portraitPicture;
+Picture starTexture;
+Picture forestPicture;
+Picture spiderTexture;
+Picture calendarTexture;
+Picture stoneBlockPicture;
+Picture backgroundPicture;
+
+Mesh knotMesh;
+Mesh starMesh;
+Mesh spiderMesh;
+Mesh calendarMesh;
+Mesh pyramidMesh;

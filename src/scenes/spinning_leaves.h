@@ -1,0 +1,15 @@
+// The leaves' meshes and spin rates, set up while the data files load.
+#pragma once
+
+#include "gfx3d/mesh.h"
+
+#include <cstdint>
+
+constexpr int LeafCount = 24;
+
+extern Mesh leafMeshes[LeafCount];
+extern int32_t leafSpinX[LeafCount];  // angle steps per update step, 40..59
+extern int32_t leafSpinZ[LeafCount];
+
+// Loads the 24 leaves from one mesh file, drawing four rand() values a leaf.
+void loadLeaves(Picture& texture);
