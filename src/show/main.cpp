@@ -1,5 +1,5 @@
 // The show: start-up, the main loop, and the hand-over to the console's menu.
-#include "show/frame.h"
+#include "show/loop.h"
 #include "show/startup.h"
 
 #include <unistd.h>
@@ -11,15 +11,8 @@ int main()
 {
     prepareShow();
     startMusic();
-    bool quit = false;
-    while (!quit) {
-        runFrame();
-        if (SceneMask & EndOfShow)
-            quit = true;
-        SDL_Event event;
-        while (SDL_PollEvent(&event))
-            handleEvent(event, quit);
-    }
+    ShowLoop loop;
+    runShowLoop(loop);
     stopMusic();
     if (chdir("/usr/gp2x") == 0)
         execl("/usr/gp2x/gp2xmenu", "/usr/gp2x/gp2xmenu", static_cast<char*>(nullptr));

@@ -1,8 +1,9 @@
 // demo-capture: runs the show headless on a virtual clock and records what
 // it presents. Virtual time T (ms) starts at 0 and stands still during
 // start-up; reading the clock returns T, the show's 1 ms sleep advances it by
-// 1 and every present by --frame-cost. The same start-up, main loop and
-// runFrame as the show, except that it never hands over to the menu program.
+// 1 and every present by --frame-cost. The same start-up and the same main
+// loop as the show (show/loop.h), driven through the loop's seams; it never
+// hands over to the menu program.
 //
 //   --until MS        stop once T reaches MS (default: the end of the show)
 //   --at MS           write the picture on display at T = MS (repeatable)
@@ -18,7 +19,8 @@
 // would move T and the pause could never end: such a pass of the loop counts
 // as 1 ms, the time the real loop spends polling.
 #include "core/clock.h"
-#include "show/frame.h"
+#include "core/show_state.h"
+#include "show/loop.h"
 #include "core/screen.h"
 #include "show/startup.h"
 #include "recording.h"
@@ -136,55 +138,68 @@ static void writeDuePictures(const CaptureOptions& options, size_t& next, uint32
     }
 }
 
+// The recorder's side of the loop's seams: program-wide, as the loop calls
+// plain functions.
+static CaptureOptions Options;
+static FILE* Log = nullptr;
+static DisplayCopy Display{};
+static Gallery RecordedGallery;
+static size_t NextPicture = 0;
+static size_t NextKey = 0;
+
+static bool recordBeforePass(uint32_t now)
+{
+    if (Options.hasUntil && now >= Options.until)
+        return false;
+    writeDuePictures(Options, NextPicture, now, Display, false, RecordedGallery);
+    return true;
+}
+
+static void recordAfterPass(uint32_t passStart, bool presented)
+{
+    if (presented) {
+        takeDisplayCopy(Display, MainScreen);
+        if (Log)
+            writeLogLine(Log, passStart, Display);
+        advanceVirtualClock(Options.frameCost);
+    } else if (clockTicks() == passStart) {
+        advanceVirtualClock(1);
+    }
+}
+
+// Scripted keys due by the clock's reading come before SDL's own queue.
+static bool nextRecordedEvent(SDL_Event& event)
+{
+    if (NextKey < Options.keys.size() && Options.keys[NextKey].time <= clockTicks()) {
+        event = Options.keys[NextKey++].event;
+        return true;
+    }
+    return SDL_PollEvent(&event) != 0;
+}
+
 int main(int argc, char** argv)
 {
-    const CaptureOptions options = parseOptions(argc, argv);
+    Options = parseOptions(argc, argv);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     useVirtualClock(0);
 
-    FILE* log = nullptr;
-    if (!options.logPath.empty() && !(log = std::fopen(options.logPath.c_str(), "w")))
-        usage(("cannot write " + options.logPath).c_str());
+    if (!Options.logPath.empty() && !(Log = std::fopen(Options.logPath.c_str(), "w")))
+        usage(("cannot write " + Options.logPath).c_str());
 
     constructShowObjects();
     prepareShow();
     startMusic();
 
-    DisplayCopy display{};
-    Gallery gallery;
-    takeDisplayCopy(display, MainScreen);
-    size_t nextPicture = 0;
-    size_t nextKey = 0;
-    bool quit = false;
-    while (!quit) {
-        const uint32_t now = clockTicks();
-        if (options.hasUntil && now >= options.until)
-            break;
-        writeDuePictures(options, nextPicture, now, display, false, gallery);
-        const uint32_t presentsBefore = PresentedFrames;
-        runFrame();
-        if (PresentedFrames != presentsBefore) {
-            takeDisplayCopy(display, MainScreen);
-            if (log)
-                writeLogLine(log, now, display);
-            advanceVirtualClock(options.frameCost);
-        } else if (clockTicks() == now) {
-            advanceVirtualClock(1);
-        }
-        if (SceneMask & EndOfShow)
-            quit = true;
-        for (; nextKey < options.keys.size() && options.keys[nextKey].time <= clockTicks(); ++nextKey)
-            handleEvent(options.keys[nextKey].event, quit);
-        SDL_Event event;
-        while (SDL_PollEvent(&event))
-            handleEvent(event, quit);
-    }
-    writeDuePictures(options, nextPicture, clockTicks(), display, true, gallery);
-    if (!options.galleryPath.empty())
-        writeGallery(options.galleryPath, gallery);
+    takeDisplayCopy(Display, MainScreen);
+    ShowLoop loop;
+    loop.seams = {recordBeforePass, recordAfterPass, nextRecordedEvent};
+    runShowLoop(loop);
+    writeDuePictures(Options, NextPicture, clockTicks(), Display, true, RecordedGallery);
+    if (!Options.galleryPath.empty())
+        writeGallery(Options.galleryPath, RecordedGallery);
     stopMusic();
-    if (log)
-        std::fclose(log);
+    if (Log)
+        std::fclose(Log);
     return 0;
 }
