@@ -84,3 +84,9 @@ void requirePictureShape(const Picture& picture, const char* path, int width, in
     failWithMessage("bad picture %s: %dx%d, the show needs %dx%d\n", path, int(picture.width),
                     int(picture.height), width, minHeight);
 }
+
+void loadDataPicture(Picture& picture, const DataFile& file, Screen& screen)
+{
+    loadPicture(picture, file.path, screen, int32_t(file.bytes), file.kind == DataKind::GrayPicture);
+    requirePictureShape(picture, file.path, file.width, file.minHeight, file.maxHeight);
+}

@@ -1,6 +1,7 @@
 // An 8-bit picture in one packed array of palette indices, loaded once.
 #pragma once
 
+#include "core/data_files.h"
 #include "core/screen.h"
 
 #include <cstdint>
@@ -28,3 +29,6 @@ void loadPicture(Picture& picture, const char* path, Screen& screen, int32_t exp
 // pictures with fixed strides and would read past a smaller one.
 void requirePictureShape(const Picture& picture, const char* path, int width, int minHeight,
                          int maxHeight);
+
+// Loads a picture of the data table with its size, mode and shape checks.
+void loadDataPicture(Picture& picture, const DataFile& file, Screen& screen);

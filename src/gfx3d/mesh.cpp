@@ -233,3 +233,8 @@ void loadMesh(Mesh& mesh, const char* path, Picture& texture, Screen& screen,
     mesh.transparentColour = -1;
     mesh.edgeSlopeLimit = 1;
 }
+
+void loadDataMesh(Mesh& mesh, const DataFile& file, Picture& texture, Screen& screen)
+{
+    loadMesh(mesh, file.path, texture, screen, file.vertices, file.faces, file.texCoords);
+}

@@ -54,5 +54,8 @@ struct Mesh {
 void loadMesh(Mesh& mesh, const char* path, Picture& texture, Screen& screen,
               int32_t vertexCount, int32_t faceCount, int32_t texCoordCount);
 
+// Loads a mesh of the data table with its counts.
+void loadDataMesh(Mesh& mesh, const DataFile& file, Picture& texture, Screen& screen);
+
 // Offsets, rotates about x then z, and projects every vertex towards the eye.
 void transformMesh(Mesh& mesh);

@@ -7,26 +7,17 @@
 
 Forest SceneForest;
 
-// Both textures are addressed as 256 x 256 grids by the rasteriser, so a
-// smaller picture is refused at load rather than read past its end.
-static void loadForestTexture(Picture& picture, const char* path, Screen& screen,
-                              int32_t expectedSize)
-{
-    loadPicture(picture, path, screen, expectedSize, false);
-    requirePictureShape(picture, path, 256, 256, 0xFFFF);
-}
-
 void createForest(Forest& forest)
 {
     Screen& screen = *forest.screen;
-    loadPalette(screen, "data/junkka.pal", 0, 256, 0);
-    loadForestTexture(forest.trunkTexture, "data/puut", screen, 17122);
-    loadForestTexture(forest.leafTexture, "data/lehdet", screen, 11409);
+    loadPalette(screen, dataFile("data/junkka.pal").path, 0, 256, 0);
+    loadDataPicture(forest.trunkTexture, dataFile("data/puut"), screen);
+    loadDataPicture(forest.leafTexture, dataFile("data/lehdet"), screen);
     for (Mesh& trunk : forest.trunks)
-        loadMesh(trunk, "data/junkka.ob", forest.trunkTexture, screen, 168, 168, 728);
+        loadDataMesh(trunk, dataFile("data/junkka.ob"), forest.trunkTexture, screen);
     for (int i = 0; i < ForestLeafPairs; ++i) {
-        loadMesh(forest.leavesLeft[i], "data/plane.ob", forest.leafTexture, screen, 9, 8, 15);
-        loadMesh(forest.leavesRight[i], "data/plane.ob", forest.leafTexture, screen, 9, 8, 15);
+        loadDataMesh(forest.leavesLeft[i], dataFile("data/plane.ob"), forest.leafTexture, screen);
+        loadDataMesh(forest.leavesRight[i], dataFile("data/plane.ob"), forest.leafTexture, screen);
     }
     placeForest(forest);
 }

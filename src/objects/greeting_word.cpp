@@ -47,20 +47,18 @@ void createGreetingWord(GreetingWord& word, Screen& screen, const char* text)
         failWithMessage(":(\n");
     word.length = int32_t(length);
     std::memcpy(word.text, text, length + 1);
-    createFont(word.font, "data/font-16x16", screen, 256, 64, 15, 15);
+    createFont(word.font, dataFile("data/font-16x16").path, screen, 256, 64, 15, 15);
     word.instance = GreetingWordsCreated++;
     word.active = 0;
     word.leaving = 0;
 }
 
 // A private copy of the stone block with the letter stamped on all four
-// sides; a blank keeps the plain stone. The rasteriser and the stamps address
-// it as a 256 x 256 grid, so a smaller picture is refused.
+// sides; a blank keeps the plain stone.
 static void stampLetterTexture(GreetingWord& word, int i)
 {
     Picture& texture = word.letterTextures[i];
-    loadPicture(texture, "data/stoneblock", *word.screen, 0, false);
-    requirePictureShape(texture, "data/stoneblock", 256, 256, 0xFFFF);
+    loadDataPicture(texture, dataFile("data/stoneblock"), *word.screen);
     if (word.text[i] == ' ')
         return;
     for (const StampPlace& place : LetterStamps)
@@ -87,8 +85,7 @@ void buildGreetingWord(GreetingWord& word)
     const int32_t tilt = std::rand() % 400 - 200;
     for (int i = 0; i < word.length; ++i) {
         stampLetterTexture(word, i);
-        loadMesh(word.letterCubes[i], "data/cube.ob", word.letterTextures[i], *word.screen, 26,
-                 48, 54);
+        loadDataMesh(word.letterCubes[i], dataFile("data/cube.ob"), word.letterTextures[i], *word.screen);
         placeLetterCube(word, i, tilt);
         word.countdown[i] = i + 1;
         resetSparkBurst(word.bursts[i], *word.screen);

@@ -35,7 +35,7 @@ void loadLeaves(Picture& texture)
 {
     for (int i = 0; i < LeafCount; ++i) {
         Mesh& leaf = leafMeshes[i];
-        loadMesh(leaf, "data/lehti.ob", texture, MainScreen, 9, 12, 20);
+        loadDataMesh(leaf, dataFile("data/lehti.ob"), texture, MainScreen);
         leaf.angleX = std::rand() % 4000;
         leaf.angleZ = std::rand() % 4000;
         leafSpinX[i] = std::rand() % 20 + 40;

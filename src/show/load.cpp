@@ -9,22 +9,11 @@
 
 #include <cstdlib>
 
-constexpr bool Grayscale = true;
-constexpr bool Converted = false;
-constexpr int AnyHeight = 0xFFFF;
-
-// Loads a picture and refuses one whose shape its scene cannot address: every
-// reader uses a fixed row stride and reads at least minHeight rows.
-static void loadShaped(Picture& picture, const char* path, int32_t expectedSize, bool grayscale,
-                       int width, int minHeight, int maxHeight = AnyHeight)
+// Loads a picture of the data table. Every reader addresses pictures with a
+// fixed row stride, so the table's shape is checked along with the size.
+static void picture(Picture& picture, const DataFile& file)
 {
-    loadPicture(picture, path, MainScreen, expectedSize, grayscale);
-    requirePictureShape(picture, path, width, minHeight, maxHeight);
-}
-
-static void loadTexture(Picture& picture, const char* path, int32_t expectedSize)
-{
-    loadShaped(picture, path, expectedSize, Converted, 256, 256);
+    loadDataPicture(picture, file, MainScreen);
 }
 
 static void palette(const char* path, uint16_t count = 256, uint16_t firstSlot = 0)
@@ -34,57 +23,57 @@ static void palette(const char* path, uint16_t count = 256, uint16_t firstSlot =
 
 void loadAssets()
 {
-    loadShaped(flarePicture, "data/flare", 494, Grayscale, 32, 32);
-    loadShaped(cloud1Picture, "data/cloud1", 27248, Grayscale, 256, 256);
-    loadShaped(cloud2Picture, "data/cloud2", 24607, Grayscale, 256, 256);
-    loadShaped(cloud3Picture, "data/cloud3", 23988, Grayscale, 256, 256);
-    loadShaped(creditsPicture, "data/credits", 22384, Grayscale, 320, 512);
-    loadShaped(rotoPicture, "data/roto", 41675, Grayscale, 256, 256);
-    loadShaped(birdPicture, "data/bird", 666, Grayscale, 192, 32);
-    loadShaped(lightningPicture, "data/lightning", 2170, Grayscale, 256, 192);
-    palette("data/rainsky.pal");
-    loadShaped(landscapePicture, "data/maasto", 13913, Converted, 320, 240);
-    palette("data/logo.pal");
-    loadShaped(heightMapPicture, "data/heightmap", 12926, Grayscale, 320, 240);
-    loadShaped(sandLogoPicture, "data/hiekkalogo", 14334, Converted, 320, 240);
-    palette("data/sand.pal", 128, 128);
-    loadShaped(sandPicture, "data/sand", 61479, Converted, 320, 240);
-    palette("data/knot.pal");
-    loadTexture(knotTexture, "data/knot", 10910);
-    loadMesh(knotMesh, "data/knot.ob", knotTexture, MainScreen, 72, 144, 304);
+    picture(flarePicture, dataFile("data/flare"));
+    picture(cloud1Picture, dataFile("data/cloud1"));
+    picture(cloud2Picture, dataFile("data/cloud2"));
+    picture(cloud3Picture, dataFile("data/cloud3"));
+    picture(creditsPicture, dataFile("data/credits"));
+    picture(rotoPicture, dataFile("data/roto"));
+    picture(birdPicture, dataFile("data/bird"));
+    picture(lightningPicture, dataFile("data/lightning"));
+    palette(dataFile("data/rainsky.pal").path);
+    picture(landscapePicture, dataFile("data/maasto"));
+    palette(dataFile("data/logo.pal").path);
+    picture(heightMapPicture, dataFile("data/heightmap"));
+    picture(sandLogoPicture, dataFile("data/hiekkalogo"));
+    palette(dataFile("data/sand.pal").path, 128, 128);
+    picture(sandPicture, dataFile("data/sand"));
+    palette(dataFile("data/knot.pal").path);
+    picture(knotTexture, dataFile("data/knot"));
+    loadDataMesh(knotMesh, dataFile("data/knot.ob"), knotTexture, MainScreen);
     knotMesh.cameraDepth = -30720;
     knotMesh.edgeSlopeLimit = 0;
-    palette("data/lehti.pal");
-    loadTexture(leafTexture, "data/lehti", 18234);
+    palette(dataFile("data/lehti.pal").path);
+    picture(leafTexture, dataFile("data/lehti"));
     loadLeaves(leafTexture);
-    palette("data/mask1.pal");
-    loadShaped(maskPicture, "data/mask", 26316, Converted, 320, 240);
-    palette("data/jungle2.pal");
-    loadShaped(junglePicture, "data/jungle", 47107, Converted, 684, 248);
-    palette("data/girl.pal");
-    loadShaped(portraitPicture, "data/girl", 0, Converted, 320, 240, 240);
-    loadTexture(starTexture, "data/stara", 0);
-    loadMesh(starMesh, "data/stara.ob", starTexture, MainScreen, 160, 320, 386);
-    palette("data/forest.pal");
-    loadShaped(forestPicture, "data/forest", 33883, Converted, 320, 240);
-    loadTexture(spiderTexture, "data/spidey", 5018);
-    loadMesh(spiderMesh, "data/spidey.ob", spiderTexture, MainScreen, 140, 276, 396);
-    palette("data/junkka.pal");
-    loadTexture(calendarTexture, "data/calendar", 13461);
-    palette("data/cube.pal");
-    loadTexture(stoneBlockPicture, "data/stoneblock", 22074);
-    loadMesh(calendarMesh, "data/calendar.ob", calendarTexture, MainScreen, 30, 56, 66);
+    palette(dataFile("data/mask1.pal").path);
+    picture(maskPicture, dataFile("data/mask"));
+    palette(dataFile("data/jungle2.pal").path);
+    picture(junglePicture, dataFile("data/jungle"));
+    palette(dataFile("data/girl.pal").path);
+    picture(portraitPicture, dataFile("data/girl"));
+    picture(starTexture, dataFile("data/stara"));
+    loadDataMesh(starMesh, dataFile("data/stara.ob"), starTexture, MainScreen);
+    palette(dataFile("data/forest.pal").path);
+    picture(forestPicture, dataFile("data/forest"));
+    picture(spiderTexture, dataFile("data/spidey"));
+    loadDataMesh(spiderMesh, dataFile("data/spidey.ob"), spiderTexture, MainScreen);
+    palette(dataFile("data/junkka.pal").path);
+    picture(calendarTexture, dataFile("data/calendar"));
+    palette(dataFile("data/cube.pal").path);
+    picture(stoneBlockPicture, dataFile("data/stoneblock"));
+    loadDataMesh(calendarMesh, dataFile("data/calendar.ob"), calendarTexture, MainScreen);
     // The pyramid shows only its vertices as flares; its texture is never read.
-    loadMesh(pyramidMesh, "data/pyramid.ob", forestPicture, MainScreen, 41, 56, 46);
+    loadDataMesh(pyramidMesh, dataFile("data/pyramid.ob"), forestPicture, MainScreen);
     pyramidMesh.cameraDepth = -12800;
     pyramidMesh.centreX = 130 * 256;
     createForest(SceneForest);
-    loadShaped(backgroundPicture, "data/tausta", 29000, Grayscale, 320, 240);
+    picture(backgroundPicture, dataFile("data/tausta"));
 }
 
 void installStartPalette()
 {
-    palette("data/cube.pal");
+    palette(dataFile("data/cube.pal").path);
 }
 
 void darkenClouds()

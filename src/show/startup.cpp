@@ -1,5 +1,7 @@
 #include "show/startup.h"
 
+#include "core/data_files.h"
+
 #include "objects/forest.h"
 #include "objects/greetings.h"
 #include "show/load.h"
@@ -35,7 +37,7 @@ void startMusic()
 {
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 256) < 0)
         failWithMessage("Error initializing SDL_mixer: %s\n", SDL_GetError());
-    music = Mix_LoadMUS("data/music");
+    music = Mix_LoadMUS(dataFile("data/music").path);
     if (!music)
         failWithMessage("Mix_LoadMUS: %s\n", SDL_GetError());
     if (Mix_PlayMusic(music, 1) == -1)
