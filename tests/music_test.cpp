@@ -2,7 +2,8 @@
 // rather than listened to: envelope shapes, filter response, pitches by zero
 // crossings, the limiter, the notation reader, the score against the show's
 // timeline, and the rendered piece: length, loudness plan, drum hits on the
-// beat grid, arrangement changes at the show's scene changes, determinism.
+// beat grid, arrangement changes at the show's scene changes, the melody's
+// close before the fade, the band above 4 kHz under the drums, determinism.
 // The files are checked as the show and a listener get them: the WAV and the
 // Ogg Vorbis file written from the render (levels, spectrum, decoding through
 // SDL_mixer), and data/music itself when the forge has written it.
@@ -658,6 +659,18 @@ TEST(MusicPiece, RenderedPieceFollowsThePlan)
         ASSERT_EQ(mix.right[i], 0.0f) << i;
     }
 
+    // The jungle drops the trails' full band to drums, bass and the pulse,
+    // and the calendar bursts in with everything: at both cuts the mix's
+    // loudness (both sides) steps by at least 3 dB, down and then up.
+    const auto stereoRms = [&](double from, double to) {
+        return std::hypot(rmsOf(mix.left, from, to), rmsOf(mix.right, from, to)) / std::sqrt(2.0);
+    };
+    const auto stepDb = [&](double cut) {
+        return 20.0 * std::log10(stereoRms(cut, cut + 2.0) / stereoRms(cut - 2.0, cut));
+    };
+    EXPECT_LT(stepDb(40.0), -3.0);
+    EXPECT_GT(stepDb(48.0), 3.0);
+
     // At every scene change some instrument enters, leaves or changes level
     // at least twofold: compare each stem over the moments before and after.
     // The one-off crash, the sweeps and the wind do not count as a change.
@@ -674,6 +687,26 @@ TEST(MusicPiece, RenderedPieceFollowsThePlan)
         }
         EXPECT_GT(strongest, 2.0) << "nothing changes at " << change << " s";
     }
+}
+
+TEST(MusicPiece, MelodyClosesBeforeTheScreenGoesDarkAndTheFadeCarriesItsTail)
+{
+    // The sunset's picture fades to black from 274 s. The last phrase lands
+    // on the key note before then and no phrase starts over the dark screen:
+    // from 276 s the lead and the bells are silent (60 dB under their level
+    // over the sunset), while the mix, their echoes, the pad and the wind,
+    // still sounds and fades out smoothly.
+    const Stems& stems = renderedPiece().stems;
+    const Stereo& mix = renderedPiece().mix;
+    const auto melodyRms = [&](double from, double to) {
+        return std::hypot(rmsOf(stems[kLeadTrack], from, to), rmsOf(stems[kBellTrack], from, to));
+    };
+    const double sunset = melodyRms(246.0, 274.0);
+    ASSERT_GT(sunset, 0.01);
+    EXPECT_LT(melodyRms(276.0, kPieceSeconds), 0.001 * sunset);
+    const double beforeFade = rmsOf(mix.left, 270.0, 274.0);
+    EXPECT_GT(rmsOf(mix.left, 276.0, 278.0), 0.4 * beforeFade);
+    EXPECT_GT(rmsOf(mix.left, 278.0, 280.0), 0.2 * beforeFade);
 }
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
@@ -933,41 +966,62 @@ void fourierTransform(std::vector<std::complex<double>>& values)
     }
 }
 
-// Power of the mono mix (left + right) / 2 in three bands over [from, to)
-// seconds, each as a share of the power across the whole spectrum: Hann-
-// windowed frames of 4096 samples (5.4 Hz per bin), half overlapping.
+// Power of the mono mix (left + right) / 2 per frequency bin over [from, to)
+// seconds: Hann-windowed frames of 4096 samples (5.4 Hz per bin), half
+// overlapping, summed.
+constexpr size_t kSpectrumSize = 4096;
+
+std::vector<double> powerSpectrumOf(const std::vector<int16_t>& pcm, double from, double to)
+{
+    std::vector<double> window(kSpectrumSize);
+    for (size_t i = 0; i < kSpectrumSize; ++i)
+        window[i] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) / kSpectrumSize);
+    std::vector<double> power(kSpectrumSize / 2, 0.0);
+    std::vector<std::complex<double>> frame(kSpectrumSize);
+    const size_t last = std::min(pcm.size() / 2, static_cast<size_t>(samplesIn(to)));
+    for (size_t at = static_cast<size_t>(samplesIn(from)); at + kSpectrumSize <= last; at += kSpectrumSize / 2) {
+        for (size_t i = 0; i < kSpectrumSize; ++i)
+            frame[i] = window[i] * 0.5 * (pcm[2 * (at + i)] + pcm[2 * (at + i) + 1]);
+        fourierTransform(frame);
+        for (size_t bin = 1; bin < kSpectrumSize / 2; ++bin)
+            power[bin] += std::norm(frame[bin]);
+    }
+    return power;
+}
+
+// Share of a spectrum's power (all bins but the constant one) in [low, high) Hz.
+double shareOf(const std::vector<double>& power, double low, double high)
+{
+    double band = 0.0, total = 0.0;
+    for (size_t bin = 1; bin < power.size(); ++bin) {
+        const double hz = static_cast<double>(bin) * kSampleRate / kSpectrumSize;
+        total += power[bin];
+        if (hz >= low && hz < high)
+            band += power[bin];
+    }
+    return total > 0.0 ? band / total : 0.0;
+}
+
+// Shares of three bands: 30..250 Hz, 250..2500 Hz, 2500..10000 Hz.
 struct BandShares {
-    double bass, mid, high;   // 30..250 Hz, 250..2500 Hz, 2500..10000 Hz
+    double bass, mid, high;
 };
 
 BandShares bandSharesOf(const std::vector<int16_t>& pcm, double from, double to)
 {
-    constexpr size_t kSize = 4096;
-    std::vector<double> window(kSize);
-    for (size_t i = 0; i < kSize; ++i)
-        window[i] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) / kSize);
-    double bass = 0.0, mid = 0.0, high = 0.0, total = 0.0;
-    std::vector<std::complex<double>> frame(kSize);
-    const size_t last = std::min(pcm.size() / 2, static_cast<size_t>(samplesIn(to)));
-    for (size_t at = static_cast<size_t>(samplesIn(from)); at + kSize <= last; at += kSize / 2) {
-        for (size_t i = 0; i < kSize; ++i)
-            frame[i] = window[i] * 0.5 * (pcm[2 * (at + i)] + pcm[2 * (at + i) + 1]);
-        fourierTransform(frame);
-        for (size_t bin = 1; bin < kSize / 2; ++bin) {
-            const double hz = static_cast<double>(bin) * kSampleRate / kSize;
-            const double power = std::norm(frame[bin]);
-            total += power;
-            if (hz >= 30.0 && hz < 250.0)
-                bass += power;
-            else if (hz >= 250.0 && hz < 2500.0)
-                mid += power;
-            else if (hz >= 2500.0 && hz < 10000.0)
-                high += power;
-        }
+    const std::vector<double> power = powerSpectrumOf(pcm, from, to);
+    return {shareOf(power, 30.0, 250.0), shareOf(power, 250.0, 2500.0), shareOf(power, 2500.0, 10000.0)};
+}
+
+// Interleaved 16-bit samples of the mix, as the WAV file holds them.
+std::vector<int16_t> pcmOf(const Stereo& mix)
+{
+    std::vector<int16_t> pcm(2 * mix.left.size());
+    for (size_t i = 0; i < mix.left.size(); ++i) {
+        pcm[2 * i] = pcmSample(mix.left[i]);
+        pcm[2 * i + 1] = pcmSample(mix.right[i]);
     }
-    if (total <= 0.0)
-        return {0.0, 0.0, 0.0};
-    return {bass / total, mid / total, high / total};
+    return pcm;
 }
 
 TEST(MusicFile, WavHoldsThePieceAtTheMasteredLevelsWithAFullSpectrum)
@@ -1017,6 +1071,21 @@ TEST(MusicFile, WavHoldsThePieceAtTheMasteredLevelsWithAFullSpectrum)
         EXPECT_GT(shares.bass, 0.005) << section.name << " at " << section.start << " s";
         EXPECT_GT(shares.mid, 0.005) << section.name << " at " << section.start << " s";
         EXPECT_GT(shares.high, 0.005) << section.name << " at " << section.start << " s";
+    }
+}
+
+TEST(MusicFile, DrumsTickWithoutHissing)
+{
+    // Hats, snare wires, crash, sweeps and the bells' upper sidebands all
+    // land between 4 and 11 kHz. Wherever drums play, that band stays at
+    // least 18 dB under the whole mix, so the drums tick over the music
+    // instead of laying a hiss over it.
+    const std::vector<int16_t> pcm = pcmOf(renderedPiece().mix);
+    for (const Section& s : pieceSections()) {
+        if (!*s.kick && !*s.snare && !*s.hat && !*s.toms && !*s.fill)
+            continue;
+        const double share = shareOf(powerSpectrumOf(pcm, s.start, s.end), 4000.0, 11000.0);
+        EXPECT_LT(10.0 * std::log10(share), -18.0) << s.name << " at " << s.start << " s";
     }
 }
 

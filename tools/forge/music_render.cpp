@@ -13,7 +13,8 @@ namespace {
 // ---- Instruments ---------------------------------------------------------
 
 // A subtractive voice: two detuned saws, a pulse and a sine through the
-// resonant low-pass, or (bell > 0) a two-operator FM sine with no filter.
+// resonant low-pass, or (bell > 0) a two-operator FM sine through the same
+// filter, which there only rounds off the highest sidebands.
 struct Patch {
     float saw = 0.0f;          // level of the two detuned saws together
     float detune = 0.0f;       // semitones between the two saws
@@ -50,8 +51,8 @@ const Patch kLeadPatch{.saw = 0.8f, .detune = 0.08f, .pulse = 0.4f, .pulseWidth 
                        .amp = {0.03f, 0.4f, 0.75f, 0.3f}, .filter = {0.02f, 0.5f, 0.5f, 0.3f},
                        .cutoff = 1800.0f, .sweep = 1500.0f, .resonance = 0.25f,
                        .vibrato = 0.18f};
-const Patch kBellPatch{.bell = 1.0f, .bellRatio = 3.5f, .bellIndex = 2.5f,
-                       .amp = {0.002f, 2.5f, 0.0f, 1.2f}};
+const Patch kBellPatch{.bell = 1.0f, .bellRatio = 3.5f, .bellIndex = 2.0f,
+                       .amp = {0.002f, 2.5f, 0.0f, 1.2f}, .cutoff = 2800.0f};
 
 // Octaves the instruments play in: each chord tone is placed in [low, low + 12).
 constexpr int kBassLow = 34;    // B flat 1
@@ -109,16 +110,15 @@ void addNote(std::vector<float>& track, const Patch& patch, float note, long sta
         if (patch.bell > 0.0f) {
             // High notes get less modulation, which keeps the strongest
             // sidebands under the Nyquist frequency instead of folding back.
-            const float index = patch.bellIndex * std::min(1.0f, 1200.0f / f) * std::exp(-t / 0.8f);
+            const float index = patch.bellIndex * std::min(1.0f, 900.0f / f) * std::exp(-t / 0.8f);
             const float modulation = index * sineWave(phaseModulator) / (2.0f * std::numbers::pi_v<float>);
             value += patch.bell * sineWave(advancePhase(phaseMain, modulation));
             phaseModulator = advancePhase(phaseModulator, step * patch.bellRatio);
-        } else {
-            if ((i - start) % kFilterUpdate == 0)
-                tuneFilter(filter, cutoff + patch.sweep * envelopeLevel(patch.filter, t, gate),
-                           patch.resonance);
-            value = runFilter(filter, value).low;
         }
+        if ((i - start) % kFilterUpdate == 0)
+            tuneFilter(filter, cutoff + patch.sweep * envelopeLevel(patch.filter, t, gate),
+                       patch.resonance);
+        value = runFilter(filter, value).low;
         if (patch.drive > 0.0f)
             value = driveNorm * std::tanh(patch.drive * value);
         track[i] += patch.level * velocity * envelopeLevel(patch.amp, t, gate) * value;
@@ -365,8 +365,8 @@ void renderLine(const char* line, int key, const Patch& patch, int transpose,
 }
 
 // A noise sweep over the section's last bars: the low-pass opens from a
-// rumble to a hiss while the level swells, and stops dead at the section's
-// end, where the next section lands.
+// rumble to a rush (about 4 kHz, short of a hiss) while the level swells,
+// and stops dead at the section's end, where the next section lands.
 void renderRiser(const Section& section, const Span& span, Stems& stems)
 {
     if (section.riserBars <= 0)
@@ -378,7 +378,7 @@ void renderRiser(const Section& section, const Span& span, Stems& stems)
     for (long i = from; i < to; ++i) {
         const float x = static_cast<float>(i - from) / static_cast<float>(to - from);
         if ((i - from) % kFilterUpdate == 0)
-            tuneFilter(filter, 200.0f * std::exp2(5.3f * x), 0.6f);
+            tuneFilter(filter, 200.0f * std::exp2(4.3f * x), 0.6f);
         const FilterOutputs out = runFilter(filter, nextNoise(noise));
         stems[kRiserTrack][i] += x * x * (out.low + out.band);
     }
@@ -414,12 +414,14 @@ struct Channel {
     float gain, pan, width, delaySend, reverbSend;
 };
 
+// Hats, crash and sweeps sit low: the band above 4 kHz is nearly theirs
+// alone, and under the drums it stays 18 dB below the whole mix.
 const std::array<Channel, kTrackCount> kChannels = {{
     /* kick   */ {0.55f, 0.00f, 0.000f, 0.00f, 0.05f},
     /* snare  */ {0.38f, 0.05f, 0.000f, 0.00f, 0.35f},
-    /* hat    */ {0.20f, 0.30f, 0.000f, 0.05f, 0.10f},
-    /* toms   */ {0.40f, -0.30f, 0.000f, 0.00f, 0.30f},
-    /* crash  */ {0.20f, -0.25f, 0.000f, 0.00f, 0.30f},
+    /* hat    */ {0.10f, 0.30f, 0.000f, 0.05f, 0.10f},
+    /* toms   */ {0.30f, -0.30f, 0.000f, 0.00f, 0.30f},
+    /* crash  */ {0.12f, -0.25f, 0.000f, 0.00f, 0.30f},
     /* bass   */ {0.24f, 0.00f, 0.000f, 0.00f, 0.00f},
     /* pad    */ {0.30f, 0.00f, 0.012f, 0.00f, 0.50f},
     /* arp    */ {0.20f, 0.35f, 0.000f, 0.45f, 0.25f},
@@ -427,7 +429,7 @@ const std::array<Channel, kTrackCount> kChannels = {{
     /* lead   */ {0.26f, -0.10f, 0.000f, 0.30f, 0.35f},
     /* bells  */ {0.17f, 0.20f, 0.000f, 0.35f, 0.60f},
     /* air    */ {0.30f, 0.00f, 0.020f, 0.00f, 0.30f},
-    /* riser  */ {0.12f, 0.00f, 0.015f, 0.00f, 0.40f},
+    /* riser  */ {0.07f, 0.00f, 0.015f, 0.00f, 0.40f},
 }};
 
 // Dotted eighth: the echoes fall between the sixteenths' grid and the beat.
