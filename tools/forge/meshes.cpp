@@ -611,9 +611,17 @@ ForgeMesh buildTrunks()
 // down, because the scene lights vertices from index 17 downwards: the
 // light creeps up the edges and reaches the apex last. The faces are the
 // four sides (open at the base), each a fan over its edge points.
-constexpr double PyramidBase = 8.0;    // half width of the base
-constexpr double PyramidFloor = -5.0;  // Z of the base
-constexpr double PyramidApex = 9.0;    // Z of the apex
+//
+// The flares are drawn from their top-left corner, so each glow lies 16
+// pixels right of and below its vertex, and the trails stream away from the
+// projection centre, the model's origin. The pyramid therefore stands left
+// of and above its origin as it rests at the end (seen from the side, screen
+// x = X and screen y = -Z at about 4 pixels a unit): the glows then surround
+// the origin and the trails fan out on every side, not into one wedge.
+constexpr double PyramidBase = 7.5;    // half width of the base
+constexpr double PyramidFloor = 0.0;   // Z of the base
+constexpr double PyramidApex = 12.5;   // Z of the apex
+constexpr double PyramidShiftX = -3.9; // X of the axis through the apex
 constexpr int PyramidBaseSteps = 6;    // base points per side, one corner each
 constexpr int PyramidEdgePoints = 4;   // points between base corner and apex
 
@@ -656,10 +664,10 @@ ForgeMesh buildPyramid()
 {
     ForgeMesh mesh;
     mesh.vertices.resize(41);
-    const Vec3 apex{0, 0, PyramidApex};
-    const double b = PyramidBase;
-    const std::array<Vec3, 4> corner = {Vec3{b, b, PyramidFloor}, Vec3{-b, b, PyramidFloor}, Vec3{-b, -b, PyramidFloor},
-                                        Vec3{b, -b, PyramidFloor}};
+    const Vec3 apex{PyramidShiftX, 0, PyramidApex};
+    const double b = PyramidBase, x = PyramidShiftX;
+    const std::array<Vec3, 4> corner = {Vec3{x + b, b, PyramidFloor}, Vec3{x - b, b, PyramidFloor},
+                                        Vec3{x - b, -b, PyramidFloor}, Vec3{x + b, -b, PyramidFloor}};
     mesh.vertices[0] = apex;
     for (int edge = 0; edge < 4; ++edge) {
         for (int level = 1; level <= PyramidEdgePoints; ++level) {

@@ -38,14 +38,15 @@ Palette hedelmaePalette()
 }
 
 // Black through ember red and gold to white: the flares add up and their
-// trails fade down this ramp. Wide trails settle in the orange; only the
-// flares' cores reach white, so they stay apart from the glow around them.
+// trails fade down this ramp. The faint flares light up red early, the
+// trails spend most of the ramp in orange and gold, and only the flares'
+// cores reach white, so they stay apart from the glow around them.
 Palette flaresPalette()
 {
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.25, rgbHex(0x280604)}, {0.5, rgbHex(0x781c08)},
-                         {0.72, rgbHex(0xcc5614)}, {0.88, rgbHex(0xf89c30)}, {0.96, rgbHex(0xffd46c)},
-                         {1.0, rgbHex(0xfffcf0)}});
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.12, rgbHex(0x2a0604)}, {0.3, rgbHex(0x6a1806)},
+                         {0.5, rgbHex(0xb03c0c)}, {0.7, rgbHex(0xe8781c)}, {0.86, rgbHex(0xfcb040)},
+                         {0.95, rgbHex(0xffe08a)}, {1.0, rgbHex(0xfffcf0)}});
     makeDistinct(p, 0, 255);
     return p;
 }

@@ -69,15 +69,17 @@ void writeConvertedPicture(const std::string& dir, const std::string& name, int 
 // flare: the additive glow of the pyramid's vertices. A small hot core, a
 // faint halo and a thin four-point sparkle, all reaching 0 well before the
 // edges. Forty flares sit close together on the pyramid and the trails feed
-// back on themselves, so each flare gives little light away from its core:
-// the trails then stream out as separate rays instead of one glowing blob.
+// back on themselves, fading ever slower until they no longer fade at all,
+// so every ray gathers the light of all the flares behind it: each flare
+// gives away little light beyond its core, and the rays still glow apart
+// from each other at the scene's end instead of merging into a white sheet.
 
 Pixels paintFlare(double)
 {
-    constexpr double coreRadius = 1.6;     // pixels, the core's standard deviation
-    constexpr double haloWeight = 0.16;
-    constexpr double haloRadius = 10;      // pixels
-    constexpr double sparkleWeight = 0.45;
+    constexpr double coreRadius = 1.1;     // pixels, the core's standard deviation
+    constexpr double haloWeight = 0.05;
+    constexpr double haloRadius = 7;       // pixels
+    constexpr double sparkleWeight = 0.12;
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
