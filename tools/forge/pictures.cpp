@@ -76,16 +76,18 @@ void writeConvertedPicture(const std::string& dir, const std::string& name, int 
 
 Pixels paintFlare(double)
 {
-    constexpr double coreRadius = 1.1;     // pixels, the core's standard deviation
+    constexpr double coreRadius = 1.0;     // pixels, the core's standard deviation
     constexpr double haloWeight = 0.05;
     constexpr double haloRadius = 7;       // pixels
-    constexpr double sparkleWeight = 0.12;
+    constexpr double sparkleWeight = 0.1;
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
             const double dx = x - 15.5, dy = y - 15.5;
             const double r = std::hypot(dx, dy);
-            const double core = std::exp(-r * r / (2 * coreRadius * coreRadius));
+            // The four centre pixels sit half a pixel off the centre both
+            // ways; they are the core's white peak.
+            const double core = std::exp(-(r * r - 0.5) / (2 * coreRadius * coreRadius));
             const double halo = std::pow(clamp01(1 - r / haloRadius), 3.0);
             const double arm = std::exp(-std::pow(std::min(std::fabs(dx), std::fabs(dy)) / 0.7, 2));
             const double sparkle = sparkleWeight * arm * std::pow(clamp01(1 - r / 14), 2.0);
