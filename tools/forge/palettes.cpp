@@ -183,14 +183,21 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
     return p;
 }
 
-// Night to sun white through deep and sky blues. The cloud flight adds its
-// layers up to only about 100, so the ramp reaches a clear mid blue early.
+// Night to sun white through deep and sky blues, laid out for the scenes
+// that share it. The rising waves fill each layer from its surface colour
+// (80 in front, 64 behind) down one index every four rows, so 64 and 80
+// are lit crests and the ramp below them deepens through ocean blues. A
+// cloud layer adds up to 62 and overlapping layers reach about 100 in the
+// cloud flight, so the clouds' cores turn pale from 80 on; above that the
+// sun's rays still grade from pale blue to the warm white at the top.
 Palette bluePalette()
 {
+    const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.06, rgbHex(0x081a40)}, {0.16, rgbHex(0x1c4a8c)},
-                         {0.3, rgbHex(0x3472b4)}, {0.45, rgbHex(0x5294d0)}, {0.65, rgbHex(0x8cc0e6)},
-                         {0.85, rgbHex(0xcceafa)}, {1.0, rgbHex(0xfffcf0)}});
+    fillRamp(p, 0, 255, {at(0, 0x000000), at(4, 0x030a1e), at(16, 0x071c44), at(30, 0x0c3670),
+                         at(44, 0x1a5ea8), at(56, 0x307ec8), at(64, 0x3e90d8), at(72, 0x5aa8e2),
+                         at(79, 0x68b2e6), at(80, 0x84c4ee), at(100, 0x8cc8ee), at(150, 0xa8d8f2),
+                         at(200, 0xcce8f6), at(240, 0xf0f6f4), at(255, 0xfffcf0)});
     makeDistinct(p, 0, 255);
     return p;
 }

@@ -234,6 +234,26 @@ double quantile(std::vector<double> samples, double fraction)
     return samples[k];
 }
 
+// Box blur of the given radius on both axes, wrapping round the edges so a
+// tiling canvas still tiles.
+Canvas wrappedBlur(const Canvas& canvas, int radius)
+{
+    Canvas out = canvas;
+    for (int pass = 0; pass < 2; ++pass) {
+        const Canvas in = out;
+        for (int y = 0; y < in.height; ++y) {
+            for (int x = 0; x < in.width; ++x) {
+                double sum = 0;
+                for (int k = -radius; k <= radius; ++k)
+                    sum += pass == 0 ? canvasAt(in, (x + k + in.width) % in.width, y)
+                                     : canvasAt(in, x, (y + k + in.height) % in.height);
+                canvasAt(out, x, y) = sum / (2 * radius + 1);
+            }
+        }
+    }
+    return out;
+}
+
 Pixels paintCloud(const CloudStyle& style, double detail)
 {
     constexpr int Size = 256;
@@ -246,29 +266,29 @@ Pixels paintCloud(const CloudStyle& style, double detail)
             const double wv = fbm(style.seed + 2, u, v, 2, 2) - 0.5;
             canvasAt(density, x, y) =
                 fbm(style.seed, u + style.warp * wu, v + style.warp * wv, style.basePeriod, 6, 0.5);
-            canvasAt(texture, x, y) = fbm(style.seed + 3, u, v, style.basePeriod * 4, 3);
+            canvasAt(texture, x, y) = fbm(style.seed + 3, u, v, style.basePeriod * 2, 2);
         }
     }
     const double edge = quantile(density.values, style.clear);
     const double core = quantile(density.values, style.clear + style.softness);
-    // Billows: each puff is lit from above, so its upper side is brighter
-    // than the shadowed underside.
-    const Canvas body = [&] {
-        Canvas b = density;
-        for (double& d : b.values)
-            d = smoothstep(edge, core, d);
-        return b;
-    }();
+    // Billows: the cloud is heaped up where it is dense, the finer texture
+    // swelling it into puffs, and lit from the upper left, so every puff
+    // has a bright crown and a shaded underside.
+    Canvas thickness = makeCanvas(Size, Size);
+    for (size_t i = 0; i < thickness.values.size(); ++i) {
+        const double s = std::max(0.0, (density.values[i] - edge) / (core - edge));
+        canvasAt(thickness, int(i % Size), int(i / Size)) =
+            std::min(s, 2.0) * (9 + 14 * texture.values[i] * (0.5 + 0.5 * detail));
+    }
+    const Canvas light = shadeHeights(wrappedBlur(thickness, 2), -1, -1.2, 1.1, true);
     Pixels pixels(Size * Size);
-    for (int y = 0; y < Size; ++y) {
-        for (int x = 0; x < Size; ++x) {
-            const double b = canvasAt(body, x, y);
-            const double above = canvasAt(body, x, (y + Size - 4) % Size);
-            const double below = canvasAt(body, x, (y + 4) % Size);
-            const double lit = clamp01(0.55 + 2.0 * (below - above) + (canvasAt(texture, x, y) - 0.5) * 0.8 * detail);
-            const double level = std::sqrt(b) * (22 + 9 * lit);
-            pixels[size_t(y * Size + x)] = uint8_t(8 * int(clampRange(std::floor(level + 0.5), 0, 31)));
-        }
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        // Soft rims, a body that thickens inwards, cores at the top of the
+        // range where they face the light; the clear sky stays exactly 0.
+        const double s = (density.values[i] - edge) / (core - edge);
+        const double cover = smoothstep(0, 0.7, s);
+        const double level = cover * (15 + 9 * clamp01((s - 0.5) / 1.2) + 9 * light.values[i]);
+        pixels[i] = uint8_t(8 * int(clampRange(std::floor(level + 0.5), 0, 31)));
     }
     return pixels;
 }
@@ -888,13 +908,13 @@ void forgePictures(const std::string& dir)
 {
     writeGrayPicture(dir, "flare", 32, 32, 494, paintFlare);
     writeGrayPicture(dir, "cloud1", 256, 256, 27248, [](double detail) {
-        return paintCloud({0xC10D0001u, 4, 0.12, 0.34, 0.26}, detail);
+        return paintCloud({0xC10D0001u, 4, 0.12, 0.27, 0.26}, detail);
     });
     writeGrayPicture(dir, "cloud2", 256, 256, 24607, [](double detail) {
-        return paintCloud({0xC10D0002u, 5, 0.14, 0.46, 0.24}, detail);
+        return paintCloud({0xC10D0002u, 5, 0.14, 0.37, 0.24}, detail);
     });
     writeGrayPicture(dir, "cloud3", 256, 256, 23988, [](double detail) {
-        return paintCloud({0xC10D0003u, 6, 0.16, 0.5, 0.22}, detail);
+        return paintCloud({0xC10D0003u, 6, 0.16, 0.4, 0.22}, detail);
     });
     writeGrayPicture(dir, "credits", 320, 512, 22384, paintCredits);
     writeGrayPicture(dir, "roto", 256, 256, 41675, paintRoto);
