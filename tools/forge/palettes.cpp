@@ -152,13 +152,16 @@ Palette cubePalette()
 
 // Greetings sky: a storm ramp over 100 entries (the three layers sum to
 // 0..93, flicker adds 12) whose last entries the sparks file continues.
-// Where the layers thin out the sky is near black and only the thickest
-// clouds catch a silver light, so the stone cubes stand out in front.
+// Most of the sky sums to 20..60, where the layers merely overlap: that
+// stays a dark storm blue with little contrast, and only where the lit
+// crowns of the billows pile up does the ramp climb to silver, so the
+// clouds read as shapes and the stone cubes stand out in front.
 Palette cloudsPalette(const Palette& cube)
 {
+    const auto at = [](int index, uint32_t hex) { return ColourStop{index / 105.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 105, {{0.0, rgbHex(0x04050e)}, {0.25, rgbHex(0x121830)}, {0.5, rgbHex(0x2e3460)},
-                         {0.7, rgbHex(0x58628e)}, {0.85, rgbHex(0x949cc2)}, {1.0, rgbHex(0xd0d4e8)}});
+    fillRamp(p, 0, 105, {at(0, 0x020308), at(20, 0x090d1e), at(38, 0x151b36), at(52, 0x283056),
+                         at(64, 0x464f7e), at(76, 0x7880ac), at(88, 0xb0b6d4), at(105, 0xe4e6f2)});
     fillRamp(p, 106, 255, {{0.0, rgbHex(0x101010)}, {1.0, rgbHex(0x707070)}});
     makeDistinct(p, 0, 255, paletteRange(cube, 0, 127));
     return p;

@@ -164,21 +164,31 @@ struct Bolt {
     std::vector<double> halfWidths;  // one per stroke, in pixels
 };
 
-// A jagged path from (x, y) downwards: each step drifts sideways at random
-// and leans towards `lean`; forks spawn thinner, shorter branches.
-void growBolt(Bolt& bolt, ForgeRandom& random, double x, double y, double lean, double length,
+// A jagged channel from (x, y) downwards: sharp zigzags of uneven length
+// about a slowly wandering heading (radians from straight down). A few long
+// forks split off at a wide angle and carry on jagged themselves; only the
+// forks grow short twigs, so the bolt branches like lightning, not like a
+// fishbone.
+void growBolt(Bolt& bolt, ForgeRandom& random, double x, double y, double heading, double length,
               double halfWidth, int depth)
 {
-    const double step = 6;
-    for (double travelled = 0; travelled < length && y < 190; travelled += step) {
-        const double nx = x + lean * step + (randomUnit(random) - 0.5) * 9;
-        const double ny = y + step * (0.7 + 0.6 * randomUnit(random));
+    const int maxForks = depth == 0 ? 3 : (depth == 1 ? 1 : 0);
+    int forks = 0;
+    double travelled = 0;
+    while (travelled < length && y < 190) {
+        const double step = (depth == 0 ? 7 : 5) + randomUnit(random) * (depth == 0 ? 11 : 7);
+        const double turn = heading + (randomUnit(random) - 0.5) * 1.5;
+        const double nx = x + std::sin(turn) * step, ny = y + std::cos(turn) * step;
         bolt.strokes.push_back({x, y, nx, ny});
         bolt.halfWidths.push_back(halfWidth);
-        if (depth < 2 && randomBelow(random, depth == 0 ? 4 : 7) == 0) {
+        heading += (randomUnit(random) - 0.5) * 0.25;
+        travelled += step;
+        if (forks < maxForks && travelled > 25 && randomBelow(random, 4) == 0) {
+            ++forks;
             const double side = randomBelow(random, 2) ? 1.0 : -1.0;
-            growBolt(bolt, random, nx, ny, lean + side * (0.5 + randomUnit(random) * 0.6),
-                     (length - travelled) * 0.45, std::max(0.5, halfWidth - 0.5), depth + 1);
+            growBolt(bolt, random, nx, ny, heading + side * (0.45 + 0.35 * randomUnit(random)),
+                     (length - travelled) * (0.45 + 0.25 * randomUnit(random)), std::max(0.5, halfWidth - 0.6),
+                     depth + 1);
         }
         x = nx, y = ny;
     }
@@ -205,8 +215,8 @@ Pixels paintLightning(double)
     Pixels pixels(256 * 192, 0);
     ForgeRandom random{0x5EEDB017u};
     Bolt left, right;
-    growBolt(left, random, 70, 0, 0.15, 185, 1.6, 0);
-    growBolt(right, random, 175, 0, -0.1, 160, 1.6, 0);
+    growBolt(left, random, 70, 0, 0.15, 185, 2.1, 0);
+    growBolt(right, random, 175, 0, -0.1, 160, 2.1, 0);
     stampBolt(pixels, left, 12);
     stampBolt(pixels, right, 48);
     return pixels;
