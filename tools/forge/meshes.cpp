@@ -238,12 +238,15 @@ ForgeMesh buildBox(Vec3 h, std::array<int, 3> n, const std::array<TexRect, 6>& r
 
 // A (2,3) torus knot: twice round the axis while winding three times
 // through the hole, lying across the X-Z plane so that it faces the eye at
-// the start of its scene.
-constexpr double KnotMajor = 21.0;
-constexpr double KnotMinor = 10.5;
+// the start of its scene. Its reach of about 63 units keeps every part
+// nearer than the scene's depth clear (120 units behind the centre) and
+// well away from the eye (120 units before it), and lets it fill about
+// half the screen's height.
+constexpr double KnotMajor = 33.6;
+constexpr double KnotMinor = 16.8;
 // Corner radius of the triangular section: the centre line's strands pass at
-// least 17.4 apart, so the tube never cuts through itself.
-constexpr double KnotTube = 8.0;
+// least 27.8 apart, so the tube never cuts through itself.
+constexpr double KnotTube = 12.8;
 constexpr int KnotSegments = 24;
 constexpr int KnotSides = 3;
 
