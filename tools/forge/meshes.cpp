@@ -569,7 +569,7 @@ ForgeMesh buildCube()
 // (-Y) at the forest's viewing angle, the cluster picture reading normally.
 ForgeMesh buildPlane()
 {
-    constexpr double Half = 10.0;
+    constexpr double Half = 13.0;
     ForgeMesh mesh;
     VertexIndex index;
     addBoxSide(mesh, index, {{-Half, 0, -Half}, {2 * Half, 0, 0}, {0, 0, 2 * Half}, 2, 2, {0, 0, 255, 255}, false});
@@ -586,7 +586,7 @@ struct Trunk {
     double x, y, radius;
 };
 constexpr Trunk Trunks[7] = {
-    {-36, 6, 4.5}, {-58, -14, 5.5}, {-84, 22, 6.5}, {30, 26, 4.0}, {46, -8, 5.0}, {66, 14, 6.0}, {94, -18, 7.0},
+    {-36, 6, 2.5}, {-58, -14, 3.0}, {-84, 22, 3.6}, {30, 26, 2.2}, {46, -8, 2.8}, {66, 14, 3.3}, {94, -18, 3.9},
 };
 constexpr double TrunkHalfHeight = 150.0;
 constexpr double TrunkTaper = 0.8;
