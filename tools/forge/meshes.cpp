@@ -692,18 +692,26 @@ ForgeMesh buildPyramid()
 
 // ---------------------------------------------------------------- leaf
 
-// The spinning leaf: a blade of five corners fanned from a raised midrib
-// point, with a stem that reaches towards the origin, which all 24 leaves
-// turn about. Double-sided: every face has a twin with the opposite
-// winding on the same corners, and both map the same leaf picture (blade
-// tip at the top of the texture, the midrib down column 128).
+// The spinning leaf: a broad blade of six corners fanned from a raised
+// midrib point, tapering to its stalk at the base. All 24 leaves turn about
+// the origin, so the blade sits well out from it (from 17 to 59 units):
+// the leaves then tumble round a hollow instead of bristling from one
+// point, and each shows its whole shape. The blade lies across Y-Z, the
+// plane that angleX turns within, so that only angleZ tilts it away from
+// the eye and it is seen broadly about half the time. Double-sided: every
+// face has a twin with the opposite winding on the same corners, and both
+// map the same leaf picture (blade tip at the top of the texture, the
+// midrib down column 128). The file wants nine vertices; the last two are
+// spares on the midrib that no face uses.
 constexpr Vec3 LeafPoints[9] = {
-    {-1.5, 0, 14}, {-13, 1, 31}, {0, 0, 58}, {13, 1, 31}, {1.5, 0, 14},  // blade outline, base round to base
-    {0, -2.5, 30},                                                       // midrib, raised towards the front
-    {-1.5, 0, 14}, {1.5, 0, 14}, {0, 0.5, 5},                            // stem: base corners and end
+    {0, 0, 17}, {1.5, -16, 31}, {1.5, -12, 48}, {0, 0, 59}, {1.5, 12, 48}, {1.5, 16, 31},  // outline from the base
+    {-3, 0, 36},                                                                           // midrib, raised to the front
+    {0, 0, 25}, {0, 0, 52},                                                                // spares
 };
+constexpr std::array<std::array<int, 3>, 6> LeafFaces = {{{6, 0, 1}, {6, 1, 2}, {6, 2, 3}, {6, 3, 4}, {6, 4, 5},
+                                                          {6, 5, 0}}};
 
-Texel leafTexel(Vec3 p) { return {int(std::lround(128 - 9.5 * p.x)), int(std::lround(2 + (58 - p.z) * 4.7))}; }
+Texel leafTexel(Vec3 p) { return {int(std::lround(128 - 7 * p.y)), int(std::lround(2 + (59 - p.z) * 6))}; }
 
 // Winds the face so that its normal points along `towards`.
 void addFaceFacing(ForgeMesh& mesh, std::array<int, 3> c, std::array<int, 3> t, Vec3 towards)
@@ -721,8 +729,7 @@ ForgeMesh buildLeaf()
     ForgeMesh mesh;
     for (const Vec3& p : LeafPoints)
         addVertex(mesh, p);
-    std::vector<std::array<int, 3>> front = {{5, 0, 1}, {5, 1, 2}, {5, 2, 3}, {5, 3, 4}, {5, 4, 0}, {6, 7, 8}};
-    for (const Vec3 towards : {Vec3{0, -1, 0}, Vec3{0, 1, 0}}) {
+    for (const Vec3 towards : {Vec3{-1, 0, 0}, Vec3{1, 0, 0}}) {
         // Each side takes its own texels so an importer can tell them apart.
         std::array<int, 9> texel;
         for (int i = 0; i < 9; ++i) {
@@ -730,7 +737,7 @@ ForgeMesh buildLeaf()
             mesh.texels.push_back(t);
             texel[i] = static_cast<int>(mesh.texels.size()) - 1;
         }
-        for (const auto& f : front)
+        for (const auto& f : LeafFaces)
             addFaceFacing(mesh, f, {texel[f[0]], texel[f[1]], texel[f[2]]}, towards);
     }
     return mesh;
