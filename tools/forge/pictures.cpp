@@ -123,15 +123,15 @@ void paintBirdFrame(Pixels& pixels, int frame)
     for (int side : {-1, 1}) {
         const double shoulderX = 16 + side * 1.5, wristX = 16 + side * 7.5, tipX = 16 + side * reach;
         wings.push_back({shoulderX, shoulderY, wristX, wristY});
-        halfWidths.push_back(1.7);
+        halfWidths.push_back(2.6);
         wings.push_back({wristX, wristY, tipX, tipY});
-        halfWidths.push_back(1.0);
+        halfWidths.push_back(1.6);
     }
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
             // Body: a short spindle with a round head to the right and a
             // wedge of tail to the left.
-            const double bx = (x - 15.5) / 5.5, by = (y - 17.0) / 1.9;
+            const double bx = (x - 15.5) / 6.0, by = (y - 17.0) / 2.5;
             const bool body = bx * bx + by * by <= 1 || std::hypot(x - 21.0, y - 16.2) <= 1.8 ||
                               (x >= 8 && x <= 11 && std::fabs(y - 17.2) <= 0.6 + (11 - x) * 0.35);
             bool wing = false;
