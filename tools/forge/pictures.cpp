@@ -765,6 +765,8 @@ int cloudIndex(double x, int y)
     return Rainsky::Cloud.at(tone);
 }
 
+constexpr int HorizonDrop = 34;
+
 // Returns the landscape index at (x, y), or -1 for sky.
 int landscapeIndex(int x, int y, double detail)
 {
@@ -775,36 +777,40 @@ int landscapeIndex(int x, int y, double detail)
     const int cloud = cloudIndex(fx, y);
     if (cloud >= 0)
         return cloud;
+    // The land is laid out in its own rows, ly, and lowered so that the
+    // see-through sky reaches down to about row 150: the rain shows through
+    // most of its band instead of a strip under the clouds.
+    const int ly = y - HorizonDrop;
     // Hills: two ridges in the haze, then a nearer one topped by woods.
     const double distantRidge = 115 + 14 * ridgeNoise(0xFA1u, fx, 110) + 3 * ridgeNoise(0xFA0u, fx, 17);
     const double farRidge = 128 + 12 * ridgeNoise(0xFA2u, fx, 80) + 4 * ridgeNoise(0xFA3u, fx, 23);
     const double midRidge = 148 + 9 * ridgeNoise(0x3D2u, fx, 70);
     const double woodsTop = midRidge - 6 - 5 * ridgeNoise(0x3D3u, fx, 9) - 3 * ridgeNoise(0x3D4u, fx, 3.5);
     const double fieldsTop = 170 + 5 * ridgeNoise(0xF1Du, fx, 60);
-    if (y < std::min(distantRidge, farRidge))
+    if (ly < std::min(distantRidge, farRidge))
         return -1;
     // Farmhouse on the near hill: walls, a red roof, two dark windows.
-    if (x >= 226 && x <= 252 && y >= 145 && y < 162) {
-        const bool window = (x == 232 || x == 233 || x == 245 || x == 246) && (y == 151 || y == 152);
+    if (x >= 226 && x <= 252 && ly >= 145 && ly < 162) {
+        const bool window = (x == 232 || x == 233 || x == 245 || x == 246) && (ly == 151 || ly == 152);
         return window ? Rainsky::Woods.first : Rainsky::Wall.at(x < 239 ? 0.7 : 0.5);
     }
-    if (y >= 133 && y < 145 && std::fabs(x - 239.0) <= 17 - (145 - y) * 0.9)
-        return Rainsky::Roof.at(0.3 + 0.5 * (y - 133) / 12.0);
-    if (y < farRidge)
-        return Rainsky::Hills.at(0.92 - 0.2 * (y - distantRidge) / 20.0);
-    if (y < woodsTop)
-        return Rainsky::Hills.at(0.6 - 0.45 * (y - farRidge) / 24.0);
-    if (y < midRidge)
-        return Rainsky::Woods.at(0.3 + 0.2 * ridgeNoise(0x3D5u, fx, 4) - 0.15 * (y - woodsTop) / 8.0);
-    if (y < fieldsTop)
-        return Rainsky::Meadow.at(0.3 + 0.3 * (y - midRidge) / 22.0);
+    if (ly >= 133 && ly < 145 && std::fabs(x - 239.0) <= 17 - (145 - ly) * 0.9)
+        return Rainsky::Roof.at(0.3 + 0.5 * (ly - 133) / 12.0);
+    if (ly < farRidge)
+        return Rainsky::Hills.at(0.92 - 0.2 * (ly - distantRidge) / 20.0);
+    if (ly < woodsTop)
+        return Rainsky::Hills.at(0.6 - 0.45 * (ly - farRidge) / 24.0);
+    if (ly < midRidge)
+        return Rainsky::Woods.at(0.3 + 0.2 * ridgeNoise(0x3D5u, fx, 4) - 0.15 * (ly - woodsTop) / 8.0);
+    if (ly < fieldsTop)
+        return Rainsky::Meadow.at(0.3 + 0.3 * (ly - midRidge) / 22.0);
     // Pond on the right, mirroring the grey sky with ripple lines.
-    const double pondX = (fx - 262) / 46.0, pondY = (y - 206) / 12.0;
+    const double pondX = (fx - 262) / 44.0, pondY = (ly - 190) / 9.0;
     if (pondX * pondX + pondY * pondY < 1) {
-        const bool ripple = (y + int(fx / 9)) % 5 == 0;
-        return Rainsky::Pond.at(0.8 - 0.35 * (y - 194) / 24.0 + (ripple ? 0.12 : 0.0));
+        const bool ripple = (ly + int(fx / 9)) % 5 == 0;
+        return Rainsky::Pond.at(0.8 - 0.35 * (ly - 181) / 18.0 + (ripple ? 0.12 : 0.0));
     }
-    return fieldIndex(fx, y, fieldsTop, detail);
+    return fieldIndex(fx, ly, fieldsTop, detail);
 }
 
 Pixels paintLandscape(double detail)
