@@ -398,12 +398,14 @@ struct Leg {
     double radius[3];    // corner radius of the section at each joint
 };
 
-// Rear to front pair, on the rings 6..9 bands.
+// Rear to front pair, on the rings 6..9 bands. The spider is seen at about
+// one pixel a unit, so the legs stay two to five units thick to the foot:
+// thinner triangles drop rows in the rasteriser and the legs break up.
 constexpr Leg SpiderLegs[4] = {
-    {-58, {7, 2, -6}, {9, 16, 21}, {1.5, 1.0, 0.3}},
-    {-22, {8, 2, -6}, {10, 18, 23}, {1.5, 1.0, 0.3}},
-    {14, {8, 2, -6}, {10, 18, 23}, {1.5, 1.0, 0.3}},
-    {48, {7, 2, -6}, {9, 17, 22}, {1.5, 1.0, 0.3}},
+    {-58, {7, 2, -6}, {9, 16, 21}, {2.4, 1.9, 1.3}},
+    {-22, {8, 2, -6}, {10, 18, 23}, {2.4, 1.9, 1.3}},
+    {14, {8, 2, -6}, {10, 18, 23}, {2.4, 1.9, 1.3}},
+    {48, {7, 2, -6}, {9, 17, 22}, {2.4, 1.9, 1.3}},
 };
 
 void addSpiderBody(ForgeMesh& mesh)
