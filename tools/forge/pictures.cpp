@@ -540,9 +540,14 @@ Canvas logoHeights(const Canvas& distance)
             const double u = x / double(ScreenWidth), v = y / double(ScreenHeight);
             // Ground: low dunes (the ripples on them are only painted: in
             // the heights they would cost more bytes than the file has).
+            // The flood mixes height, logo index and water level into its
+            // shallow colour and clamps what falls short of the water ramp
+            // to one flat entry; ground at 88 and above with the ground's
+            // sand colours keeps the first shallows on the ramp, rippled
+            // like the sand beneath them.
             const double dunes = fbm(0xD00E5u, u, v, 2, 1);
             const double d = canvasAt(distance, x, y);
-            const double ground = 25 + 90 * smoothstep(0.2, 0.8, dunes);
+            const double ground = 88 + 30 * smoothstep(0.2, 0.8, dunes);
             // Letters: a rounded ridge on every stroke, with a bank down to
             // the ground around it.
             double h = ground;
