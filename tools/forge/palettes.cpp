@@ -152,7 +152,7 @@ Palette cubePalette()
 
 // Greetings sky: a storm ramp over 100 entries (the three layers sum to
 // 0..93, flicker adds 12) whose last entries the sparks file continues.
-// Most of the sky sums to 20..60, where the layers merely overlap: that
+// Most of the sky sums to 20..65, where the layers merely overlap: that
 // stays a dark storm blue with little contrast, and only where the lit
 // crowns of the billows pile up does the ramp climb to silver, so the
 // clouds read as shapes and the stone cubes stand out in front.
@@ -160,8 +160,8 @@ Palette cloudsPalette(const Palette& cube)
 {
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 105.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 105, {at(0, 0x020308), at(20, 0x090d1e), at(38, 0x151b36), at(52, 0x283056),
-                         at(64, 0x464f7e), at(76, 0x7880ac), at(88, 0xb0b6d4), at(105, 0xe4e6f2)});
+    fillRamp(p, 0, 105, {at(0, 0x020308), at(30, 0x080c1c), at(50, 0x141a34), at(62, 0x262e52),
+                         at(72, 0x48527e), at(82, 0x7c86b0), at(92, 0xb4bad6), at(105, 0xe4e6f2)});
     fillRamp(p, 106, 255, {{0.0, rgbHex(0x101010)}, {1.0, rgbHex(0x707070)}});
     makeDistinct(p, 0, 255, paletteRange(cube, 0, 127));
     return p;
