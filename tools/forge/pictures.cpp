@@ -636,7 +636,7 @@ Palette logoWithSand(const Palette& logo, const Palette& sand)
 // maasto: farmland under rain clouds, under rainsky.pal. The sky is the key
 // index 255 and nothing else is; the rain is drawn behind the land in rows
 // 64..167, so the clouds close the sky above row 64, the horizon lies low
-// (about rows 125..175) and a big tree on the left reaches up into the rain.
+// (about rows 150..200) and a big tree on the left reaches up into the rain.
 
 // Smooth 1D noise along x, 0..1.
 double ridgeNoise(uint32_t seed, double x, double wavelength)
