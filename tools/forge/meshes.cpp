@@ -238,12 +238,15 @@ ForgeMesh buildBox(Vec3 h, std::array<int, 3> n, const std::array<TexRect, 6>& r
 
 // A (2,3) torus knot: twice round the axis while winding three times
 // through the hole, lying across the X-Z plane so that it faces the eye at
-// the start of its scene.
-constexpr double KnotMajor = 21.0;
-constexpr double KnotMinor = 10.5;
+// the start of its scene. Its reach of about 63 units keeps every part
+// nearer than the scene's depth clear (120 units behind the centre) and
+// well away from the eye (120 units before it), and lets it fill about
+// half the screen's height.
+constexpr double KnotMajor = 33.6;
+constexpr double KnotMinor = 16.8;
 // Corner radius of the triangular section: the centre line's strands pass at
-// least 17.4 apart, so the tube never cuts through itself.
-constexpr double KnotTube = 8.0;
+// least 27.8 apart, so the tube never cuts through itself.
+constexpr double KnotTube = 12.8;
 constexpr int KnotSegments = 24;
 constexpr int KnotSides = 3;
 
@@ -395,12 +398,14 @@ struct Leg {
     double radius[3];    // corner radius of the section at each joint
 };
 
-// Rear to front pair, on the rings 6..9 bands.
+// Rear to front pair, on the rings 6..9 bands. The spider is seen at about
+// one pixel a unit, so the legs stay two to five units thick to the foot:
+// thinner triangles drop rows in the rasteriser and the legs break up.
 constexpr Leg SpiderLegs[4] = {
-    {-58, {7, 2, -6}, {9, 16, 21}, {1.5, 1.0, 0.3}},
-    {-22, {8, 2, -6}, {10, 18, 23}, {1.5, 1.0, 0.3}},
-    {14, {8, 2, -6}, {10, 18, 23}, {1.5, 1.0, 0.3}},
-    {48, {7, 2, -6}, {9, 17, 22}, {1.5, 1.0, 0.3}},
+    {-58, {7, 2, -6}, {9, 16, 21}, {2.4, 1.9, 1.3}},
+    {-22, {8, 2, -6}, {10, 18, 23}, {2.4, 1.9, 1.3}},
+    {14, {8, 2, -6}, {10, 18, 23}, {2.4, 1.9, 1.3}},
+    {48, {7, 2, -6}, {9, 17, 22}, {2.4, 1.9, 1.3}},
 };
 
 void addSpiderBody(ForgeMesh& mesh)
@@ -566,7 +571,7 @@ ForgeMesh buildCube()
 // (-Y) at the forest's viewing angle, the cluster picture reading normally.
 ForgeMesh buildPlane()
 {
-    constexpr double Half = 10.0;
+    constexpr double Half = 13.0;
     ForgeMesh mesh;
     VertexIndex index;
     addBoxSide(mesh, index, {{-Half, 0, -Half}, {2 * Half, 0, 0}, {0, 0, 2 * Half}, 2, 2, {0, 0, 255, 255}, false});
@@ -583,7 +588,7 @@ struct Trunk {
     double x, y, radius;
 };
 constexpr Trunk Trunks[7] = {
-    {-36, 6, 4.5}, {-58, -14, 5.5}, {-84, 22, 6.5}, {30, 26, 4.0}, {46, -8, 5.0}, {66, 14, 6.0}, {94, -18, 7.0},
+    {-36, 6, 2.5}, {-58, -14, 3.0}, {-84, 22, 3.6}, {30, 26, 2.2}, {46, -8, 2.8}, {66, 14, 3.3}, {94, -18, 3.9},
 };
 constexpr double TrunkHalfHeight = 150.0;
 constexpr double TrunkTaper = 0.8;
@@ -611,9 +616,17 @@ ForgeMesh buildTrunks()
 // down, because the scene lights vertices from index 17 downwards: the
 // light creeps up the edges and reaches the apex last. The faces are the
 // four sides (open at the base), each a fan over its edge points.
-constexpr double PyramidBase = 8.0;    // half width of the base
-constexpr double PyramidFloor = -5.0;  // Z of the base
-constexpr double PyramidApex = 9.0;    // Z of the apex
+//
+// The flares are drawn from their top-left corner, so each glow lies 16
+// pixels right of and below its vertex, and the trails stream away from the
+// projection centre, the model's origin. The pyramid therefore stands left
+// of and above its origin as it rests at the end (seen from the side, screen
+// x = X and screen y = -Z at about 4 pixels a unit): the glows then surround
+// the origin and the trails fan out on every side, not into one wedge.
+constexpr double PyramidBase = 7.5;    // half width of the base
+constexpr double PyramidFloor = 0.0;   // Z of the base
+constexpr double PyramidApex = 12.5;   // Z of the apex
+constexpr double PyramidShiftX = -3.9; // X of the axis through the apex
 constexpr int PyramidBaseSteps = 6;    // base points per side, one corner each
 constexpr int PyramidEdgePoints = 4;   // points between base corner and apex
 
@@ -656,10 +669,10 @@ ForgeMesh buildPyramid()
 {
     ForgeMesh mesh;
     mesh.vertices.resize(41);
-    const Vec3 apex{0, 0, PyramidApex};
-    const double b = PyramidBase;
-    const std::array<Vec3, 4> corner = {Vec3{b, b, PyramidFloor}, Vec3{-b, b, PyramidFloor}, Vec3{-b, -b, PyramidFloor},
-                                        Vec3{b, -b, PyramidFloor}};
+    const Vec3 apex{PyramidShiftX, 0, PyramidApex};
+    const double b = PyramidBase, x = PyramidShiftX;
+    const std::array<Vec3, 4> corner = {Vec3{x + b, b, PyramidFloor}, Vec3{x - b, b, PyramidFloor},
+                                        Vec3{x - b, -b, PyramidFloor}, Vec3{x + b, -b, PyramidFloor}};
     mesh.vertices[0] = apex;
     for (int edge = 0; edge < 4; ++edge) {
         for (int level = 1; level <= PyramidEdgePoints; ++level) {
@@ -681,18 +694,26 @@ ForgeMesh buildPyramid()
 
 // ---------------------------------------------------------------- leaf
 
-// The spinning leaf: a blade of five corners fanned from a raised midrib
-// point, with a stem that reaches towards the origin, which all 24 leaves
-// turn about. Double-sided: every face has a twin with the opposite
-// winding on the same corners, and both map the same leaf picture (blade
-// tip at the top of the texture, the midrib down column 128).
+// The spinning leaf: a broad blade of six corners fanned from a raised
+// midrib point, tapering to its stalk at the base. All 24 leaves turn about
+// the origin, so the blade sits well out from it (from 17 to 59 units):
+// the leaves then tumble round a hollow instead of bristling from one
+// point, and each shows its whole shape. The blade lies across Y-Z, the
+// plane that angleX turns within, so that only angleZ tilts it away from
+// the eye and it is seen broadly about half the time. Double-sided: every
+// face has a twin with the opposite winding on the same corners, and both
+// map the same leaf picture (blade tip at the top of the texture, the
+// midrib down column 128). The file wants nine vertices; the last two are
+// spares on the midrib that no face uses.
 constexpr Vec3 LeafPoints[9] = {
-    {-1.5, 0, 14}, {-13, 1, 31}, {0, 0, 58}, {13, 1, 31}, {1.5, 0, 14},  // blade outline, base round to base
-    {0, -2.5, 30},                                                       // midrib, raised towards the front
-    {-1.5, 0, 14}, {1.5, 0, 14}, {0, 0.5, 5},                            // stem: base corners and end
+    {0, 0, 17}, {1.5, -16, 31}, {1.5, -12, 48}, {0, 0, 59}, {1.5, 12, 48}, {1.5, 16, 31},  // outline from the base
+    {-3, 0, 36},                                                                           // midrib, raised to the front
+    {0, 0, 25}, {0, 0, 52},                                                                // spares
 };
+constexpr std::array<std::array<int, 3>, 6> LeafFaces = {{{6, 0, 1}, {6, 1, 2}, {6, 2, 3}, {6, 3, 4}, {6, 4, 5},
+                                                          {6, 5, 0}}};
 
-Texel leafTexel(Vec3 p) { return {int(std::lround(128 - 9.5 * p.x)), int(std::lround(2 + (58 - p.z) * 4.7))}; }
+Texel leafTexel(Vec3 p) { return {int(std::lround(128 - 7 * p.y)), int(std::lround(2 + (59 - p.z) * 6))}; }
 
 // Winds the face so that its normal points along `towards`.
 void addFaceFacing(ForgeMesh& mesh, std::array<int, 3> c, std::array<int, 3> t, Vec3 towards)
@@ -710,8 +731,7 @@ ForgeMesh buildLeaf()
     ForgeMesh mesh;
     for (const Vec3& p : LeafPoints)
         addVertex(mesh, p);
-    std::vector<std::array<int, 3>> front = {{5, 0, 1}, {5, 1, 2}, {5, 2, 3}, {5, 3, 4}, {5, 4, 0}, {6, 7, 8}};
-    for (const Vec3 towards : {Vec3{0, -1, 0}, Vec3{0, 1, 0}}) {
+    for (const Vec3 towards : {Vec3{-1, 0, 0}, Vec3{1, 0, 0}}) {
         // Each side takes its own texels so an importer can tell them apart.
         std::array<int, 9> texel;
         for (int i = 0; i < 9; ++i) {
@@ -719,7 +739,7 @@ ForgeMesh buildLeaf()
             mesh.texels.push_back(t);
             texel[i] = static_cast<int>(mesh.texels.size()) - 1;
         }
-        for (const auto& f : front)
+        for (const auto& f : LeafFaces)
             addFaceFacing(mesh, f, {texel[f[0]], texel[f[1]], texel[f[2]]}, towards);
     }
     return mesh;

@@ -38,14 +38,15 @@ Palette hedelmaePalette()
 }
 
 // Black through ember red and gold to white: the flares add up and their
-// trails fade down this ramp. Wide trails settle in the orange; only the
-// flares' cores reach white, so they stay apart from the glow around them.
+// trails fade down this ramp. The faint flares light up red early, the
+// trails spend most of the ramp in orange and gold, and only the flares'
+// cores reach white, so they stay apart from the glow around them.
 Palette flaresPalette()
 {
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.25, rgbHex(0x280604)}, {0.5, rgbHex(0x781c08)},
-                         {0.72, rgbHex(0xcc5614)}, {0.88, rgbHex(0xf89c30)}, {0.96, rgbHex(0xffd46c)},
-                         {1.0, rgbHex(0xfffcf0)}});
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.12, rgbHex(0x2a0604)}, {0.3, rgbHex(0x6a1806)},
+                         {0.5, rgbHex(0xb03c0c)}, {0.7, rgbHex(0xe8781c)}, {0.86, rgbHex(0xfcb040)},
+                         {0.95, rgbHex(0xffe08a)}, {1.0, rgbHex(0xfffcf0)}});
     makeDistinct(p, 0, 255);
     return p;
 }
@@ -151,13 +152,16 @@ Palette cubePalette()
 
 // Greetings sky: a storm ramp over 100 entries (the three layers sum to
 // 0..93, flicker adds 12) whose last entries the sparks file continues.
-// Where the layers thin out the sky is near black and only the thickest
-// clouds catch a silver light, so the stone cubes stand out in front.
+// Most of the sky sums to 20..65, where the layers merely overlap: that
+// stays a dark storm blue with little contrast, and only where the lit
+// crowns of the billows pile up does the ramp climb to silver, so the
+// clouds read as shapes and the stone cubes stand out in front.
 Palette cloudsPalette(const Palette& cube)
 {
+    const auto at = [](int index, uint32_t hex) { return ColourStop{index / 105.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 105, {{0.0, rgbHex(0x04050e)}, {0.25, rgbHex(0x121830)}, {0.5, rgbHex(0x2e3460)},
-                         {0.7, rgbHex(0x58628e)}, {0.85, rgbHex(0x949cc2)}, {1.0, rgbHex(0xd0d4e8)}});
+    fillRamp(p, 0, 105, {at(0, 0x020308), at(30, 0x080c1c), at(50, 0x141a34), at(62, 0x262e52),
+                         at(72, 0x48527e), at(82, 0x7c86b0), at(92, 0xb4bad6), at(105, 0xe4e6f2)});
     fillRamp(p, 106, 255, {{0.0, rgbHex(0x101010)}, {1.0, rgbHex(0x707070)}});
     makeDistinct(p, 0, 255, paletteRange(cube, 0, 127));
     return p;
@@ -182,14 +186,21 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
     return p;
 }
 
-// Night to sun white through deep and sky blues. The cloud flight adds its
-// layers up to only about 100, so the ramp reaches a clear mid blue early.
+// Night to sun white through deep and sky blues, laid out for the scenes
+// that share it. The rising waves fill each layer from its surface colour
+// (80 in front, 64 behind) down one index every four rows, so 64 and 80
+// are lit crests and the ramp below them deepens through ocean blues. A
+// cloud layer adds up to 62 and overlapping layers reach about 100 in the
+// cloud flight, so the clouds' cores turn pale from 80 on; above that the
+// sun's rays still grade from pale blue to the warm white at the top.
 Palette bluePalette()
 {
+    const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.06, rgbHex(0x081a40)}, {0.16, rgbHex(0x1c4a8c)},
-                         {0.3, rgbHex(0x3472b4)}, {0.45, rgbHex(0x5294d0)}, {0.65, rgbHex(0x8cc0e6)},
-                         {0.85, rgbHex(0xcceafa)}, {1.0, rgbHex(0xfffcf0)}});
+    fillRamp(p, 0, 255, {at(0, 0x000000), at(4, 0x030a1e), at(16, 0x071c44), at(30, 0x0c3670),
+                         at(44, 0x1a5ea8), at(56, 0x307ec8), at(64, 0x3e90d8), at(72, 0x5aa8e2),
+                         at(79, 0x68b2e6), at(80, 0x84c4ee), at(100, 0x8cc8ee), at(150, 0xa8d8f2),
+                         at(200, 0xcce8f6), at(240, 0xf0f6f4), at(255, 0xfffcf0)});
     makeDistinct(p, 0, 255);
     return p;
 }

@@ -69,21 +69,25 @@ void writeConvertedPicture(const std::string& dir, const std::string& name, int 
 // flare: the additive glow of the pyramid's vertices. A small hot core, a
 // faint halo and a thin four-point sparkle, all reaching 0 well before the
 // edges. Forty flares sit close together on the pyramid and the trails feed
-// back on themselves, so each flare gives little light away from its core:
-// the trails then stream out as separate rays instead of one glowing blob.
+// back on themselves, fading ever slower until they no longer fade at all,
+// so every ray gathers the light of all the flares behind it: each flare
+// gives away little light beyond its core, and the rays still glow apart
+// from each other at the scene's end instead of merging into a white sheet.
 
 Pixels paintFlare(double)
 {
-    constexpr double coreRadius = 1.6;     // pixels, the core's standard deviation
-    constexpr double haloWeight = 0.16;
-    constexpr double haloRadius = 10;      // pixels
-    constexpr double sparkleWeight = 0.45;
+    constexpr double coreRadius = 1.0;     // pixels, the core's standard deviation
+    constexpr double haloWeight = 0.05;
+    constexpr double haloRadius = 7;       // pixels
+    constexpr double sparkleWeight = 0.1;
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
             const double dx = x - 15.5, dy = y - 15.5;
             const double r = std::hypot(dx, dy);
-            const double core = std::exp(-r * r / (2 * coreRadius * coreRadius));
+            // The four centre pixels sit half a pixel off the centre both
+            // ways; they are the core's white peak.
+            const double core = std::exp(-(r * r - 0.5) / (2 * coreRadius * coreRadius));
             const double halo = std::pow(clamp01(1 - r / haloRadius), 3.0);
             const double arm = std::exp(-std::pow(std::min(std::fabs(dx), std::fabs(dy)) / 0.7, 2));
             const double sparkle = sparkleWeight * arm * std::pow(clamp01(1 - r / 14), 2.0);
@@ -119,15 +123,15 @@ void paintBirdFrame(Pixels& pixels, int frame)
     for (int side : {-1, 1}) {
         const double shoulderX = 16 + side * 1.5, wristX = 16 + side * 7.5, tipX = 16 + side * reach;
         wings.push_back({shoulderX, shoulderY, wristX, wristY});
-        halfWidths.push_back(1.7);
+        halfWidths.push_back(2.6);
         wings.push_back({wristX, wristY, tipX, tipY});
-        halfWidths.push_back(1.0);
+        halfWidths.push_back(1.6);
     }
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
             // Body: a short spindle with a round head to the right and a
             // wedge of tail to the left.
-            const double bx = (x - 15.5) / 5.5, by = (y - 17.0) / 1.9;
+            const double bx = (x - 15.5) / 6.0, by = (y - 17.0) / 2.5;
             const bool body = bx * bx + by * by <= 1 || std::hypot(x - 21.0, y - 16.2) <= 1.8 ||
                               (x >= 8 && x <= 11 && std::fabs(y - 17.2) <= 0.6 + (11 - x) * 0.35);
             bool wing = false;
@@ -160,21 +164,31 @@ struct Bolt {
     std::vector<double> halfWidths;  // one per stroke, in pixels
 };
 
-// A jagged path from (x, y) downwards: each step drifts sideways at random
-// and leans towards `lean`; forks spawn thinner, shorter branches.
-void growBolt(Bolt& bolt, ForgeRandom& random, double x, double y, double lean, double length,
+// A jagged channel from (x, y) downwards: sharp zigzags of uneven length
+// about a slowly wandering heading (radians from straight down). A few long
+// forks split off at a wide angle and carry on jagged themselves; only the
+// forks grow short twigs, so the bolt branches like lightning, not like a
+// fishbone.
+void growBolt(Bolt& bolt, ForgeRandom& random, double x, double y, double heading, double length,
               double halfWidth, int depth)
 {
-    const double step = 6;
-    for (double travelled = 0; travelled < length && y < 190; travelled += step) {
-        const double nx = x + lean * step + (randomUnit(random) - 0.5) * 9;
-        const double ny = y + step * (0.7 + 0.6 * randomUnit(random));
+    const int maxForks = depth == 0 ? 3 : (depth == 1 ? 1 : 0);
+    int forks = 0;
+    double travelled = 0;
+    while (travelled < length && y < 190) {
+        const double step = (depth == 0 ? 7 : 5) + randomUnit(random) * (depth == 0 ? 11 : 7);
+        const double turn = heading + (randomUnit(random) - 0.5) * 1.5;
+        const double nx = x + std::sin(turn) * step, ny = y + std::cos(turn) * step;
         bolt.strokes.push_back({x, y, nx, ny});
         bolt.halfWidths.push_back(halfWidth);
-        if (depth < 2 && randomBelow(random, depth == 0 ? 4 : 7) == 0) {
+        heading += (randomUnit(random) - 0.5) * 0.25;
+        travelled += step;
+        if (forks < maxForks && travelled > 25 && randomBelow(random, 4) == 0) {
+            ++forks;
             const double side = randomBelow(random, 2) ? 1.0 : -1.0;
-            growBolt(bolt, random, nx, ny, lean + side * (0.5 + randomUnit(random) * 0.6),
-                     (length - travelled) * 0.45, std::max(0.5, halfWidth - 0.5), depth + 1);
+            growBolt(bolt, random, nx, ny, heading + side * (0.45 + 0.35 * randomUnit(random)),
+                     (length - travelled) * (0.45 + 0.25 * randomUnit(random)), std::max(0.5, halfWidth - 0.6),
+                     depth + 1);
         }
         x = nx, y = ny;
     }
@@ -201,8 +215,8 @@ Pixels paintLightning(double)
     Pixels pixels(256 * 192, 0);
     ForgeRandom random{0x5EEDB017u};
     Bolt left, right;
-    growBolt(left, random, 70, 0, 0.15, 185, 1.6, 0);
-    growBolt(right, random, 175, 0, -0.1, 160, 1.6, 0);
+    growBolt(left, random, 70, 0, 0.15, 185, 2.1, 0);
+    growBolt(right, random, 175, 0, -0.1, 160, 2.1, 0);
     stampBolt(pixels, left, 12);
     stampBolt(pixels, right, 48);
     return pixels;
@@ -230,6 +244,26 @@ double quantile(std::vector<double> samples, double fraction)
     return samples[k];
 }
 
+// Box blur of the given radius on both axes, wrapping round the edges so a
+// tiling canvas still tiles.
+Canvas wrappedBlur(const Canvas& canvas, int radius)
+{
+    Canvas out = canvas;
+    for (int pass = 0; pass < 2; ++pass) {
+        const Canvas in = out;
+        for (int y = 0; y < in.height; ++y) {
+            for (int x = 0; x < in.width; ++x) {
+                double sum = 0;
+                for (int k = -radius; k <= radius; ++k)
+                    sum += pass == 0 ? canvasAt(in, (x + k + in.width) % in.width, y)
+                                     : canvasAt(in, x, (y + k + in.height) % in.height);
+                canvasAt(out, x, y) = sum / (2 * radius + 1);
+            }
+        }
+    }
+    return out;
+}
+
 Pixels paintCloud(const CloudStyle& style, double detail)
 {
     constexpr int Size = 256;
@@ -242,29 +276,29 @@ Pixels paintCloud(const CloudStyle& style, double detail)
             const double wv = fbm(style.seed + 2, u, v, 2, 2) - 0.5;
             canvasAt(density, x, y) =
                 fbm(style.seed, u + style.warp * wu, v + style.warp * wv, style.basePeriod, 6, 0.5);
-            canvasAt(texture, x, y) = fbm(style.seed + 3, u, v, style.basePeriod * 4, 3);
+            canvasAt(texture, x, y) = fbm(style.seed + 3, u, v, style.basePeriod * 2, 2);
         }
     }
     const double edge = quantile(density.values, style.clear);
     const double core = quantile(density.values, style.clear + style.softness);
-    // Billows: each puff is lit from above, so its upper side is brighter
-    // than the shadowed underside.
-    const Canvas body = [&] {
-        Canvas b = density;
-        for (double& d : b.values)
-            d = smoothstep(edge, core, d);
-        return b;
-    }();
+    // Billows: the cloud is heaped up where it is dense, the finer texture
+    // swelling it into puffs, and lit from the upper left, so every puff
+    // has a bright crown and a shaded underside.
+    Canvas thickness = makeCanvas(Size, Size);
+    for (size_t i = 0; i < thickness.values.size(); ++i) {
+        const double s = std::max(0.0, (density.values[i] - edge) / (core - edge));
+        canvasAt(thickness, int(i % Size), int(i / Size)) =
+            std::min(s, 2.0) * (9 + 14 * texture.values[i] * (0.5 + 0.5 * detail));
+    }
+    const Canvas light = shadeHeights(wrappedBlur(thickness, 2), -1, -1.2, 1.1, true);
     Pixels pixels(Size * Size);
-    for (int y = 0; y < Size; ++y) {
-        for (int x = 0; x < Size; ++x) {
-            const double b = canvasAt(body, x, y);
-            const double above = canvasAt(body, x, (y + Size - 4) % Size);
-            const double below = canvasAt(body, x, (y + 4) % Size);
-            const double lit = clamp01(0.55 + 2.0 * (below - above) + (canvasAt(texture, x, y) - 0.5) * 0.8 * detail);
-            const double level = std::sqrt(b) * (22 + 9 * lit);
-            pixels[size_t(y * Size + x)] = uint8_t(8 * int(clampRange(std::floor(level + 0.5), 0, 31)));
-        }
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        // Soft rims, a body that thickens inwards, cores at the top of the
+        // range where they face the light; the clear sky stays exactly 0.
+        const double s = (density.values[i] - edge) / (core - edge);
+        const double cover = smoothstep(0, 0.7, s);
+        const double level = cover * (15 + 9 * clamp01((s - 0.5) / 1.2) + 9 * light.values[i]);
+        pixels[i] = uint8_t(8 * int(clampRange(std::floor(level + 0.5), 0, 31)));
     }
     return pixels;
 }
@@ -506,9 +540,14 @@ Canvas logoHeights(const Canvas& distance)
             const double u = x / double(ScreenWidth), v = y / double(ScreenHeight);
             // Ground: low dunes (the ripples on them are only painted: in
             // the heights they would cost more bytes than the file has).
+            // The flood mixes height, logo index and water level into its
+            // shallow colour and clamps what falls short of the water ramp
+            // to one flat entry; ground at 88 and above with the ground's
+            // sand colours keeps the first shallows on the ramp, rippled
+            // like the sand beneath them.
             const double dunes = fbm(0xD00E5u, u, v, 2, 1);
             const double d = canvasAt(distance, x, y);
-            const double ground = 25 + 90 * smoothstep(0.2, 0.8, dunes);
+            const double ground = 88 + 30 * smoothstep(0.2, 0.8, dunes);
             // Letters: a rounded ridge on every stroke, with a bank down to
             // the ground around it.
             double h = ground;
@@ -597,7 +636,7 @@ Palette logoWithSand(const Palette& logo, const Palette& sand)
 // maasto: farmland under rain clouds, under rainsky.pal. The sky is the key
 // index 255 and nothing else is; the rain is drawn behind the land in rows
 // 64..167, so the clouds close the sky above row 64, the horizon lies low
-// (about rows 125..175) and a big tree on the left reaches up into the rain.
+// (about rows 150..200) and a big tree on the left reaches up into the rain.
 
 // Smooth 1D noise along x, 0..1.
 double ridgeNoise(uint32_t seed, double x, double wavelength)
@@ -731,6 +770,8 @@ int cloudIndex(double x, int y)
     return Rainsky::Cloud.at(tone);
 }
 
+constexpr int HorizonDrop = 34;
+
 // Returns the landscape index at (x, y), or -1 for sky.
 int landscapeIndex(int x, int y, double detail)
 {
@@ -741,36 +782,40 @@ int landscapeIndex(int x, int y, double detail)
     const int cloud = cloudIndex(fx, y);
     if (cloud >= 0)
         return cloud;
+    // The land is laid out in its own rows, ly, and lowered so that the
+    // see-through sky reaches down to about row 150: the rain shows through
+    // most of its band instead of a strip under the clouds.
+    const int ly = y - HorizonDrop;
     // Hills: two ridges in the haze, then a nearer one topped by woods.
     const double distantRidge = 115 + 14 * ridgeNoise(0xFA1u, fx, 110) + 3 * ridgeNoise(0xFA0u, fx, 17);
     const double farRidge = 128 + 12 * ridgeNoise(0xFA2u, fx, 80) + 4 * ridgeNoise(0xFA3u, fx, 23);
     const double midRidge = 148 + 9 * ridgeNoise(0x3D2u, fx, 70);
     const double woodsTop = midRidge - 6 - 5 * ridgeNoise(0x3D3u, fx, 9) - 3 * ridgeNoise(0x3D4u, fx, 3.5);
     const double fieldsTop = 170 + 5 * ridgeNoise(0xF1Du, fx, 60);
-    if (y < std::min(distantRidge, farRidge))
+    if (ly < std::min(distantRidge, farRidge))
         return -1;
     // Farmhouse on the near hill: walls, a red roof, two dark windows.
-    if (x >= 226 && x <= 252 && y >= 145 && y < 162) {
-        const bool window = (x == 232 || x == 233 || x == 245 || x == 246) && (y == 151 || y == 152);
+    if (x >= 226 && x <= 252 && ly >= 145 && ly < 162) {
+        const bool window = (x == 232 || x == 233 || x == 245 || x == 246) && (ly == 151 || ly == 152);
         return window ? Rainsky::Woods.first : Rainsky::Wall.at(x < 239 ? 0.7 : 0.5);
     }
-    if (y >= 133 && y < 145 && std::fabs(x - 239.0) <= 17 - (145 - y) * 0.9)
-        return Rainsky::Roof.at(0.3 + 0.5 * (y - 133) / 12.0);
-    if (y < farRidge)
-        return Rainsky::Hills.at(0.92 - 0.2 * (y - distantRidge) / 20.0);
-    if (y < woodsTop)
-        return Rainsky::Hills.at(0.6 - 0.45 * (y - farRidge) / 24.0);
-    if (y < midRidge)
-        return Rainsky::Woods.at(0.3 + 0.2 * ridgeNoise(0x3D5u, fx, 4) - 0.15 * (y - woodsTop) / 8.0);
-    if (y < fieldsTop)
-        return Rainsky::Meadow.at(0.3 + 0.3 * (y - midRidge) / 22.0);
+    if (ly >= 133 && ly < 145 && std::fabs(x - 239.0) <= 17 - (145 - ly) * 0.9)
+        return Rainsky::Roof.at(0.3 + 0.5 * (ly - 133) / 12.0);
+    if (ly < farRidge)
+        return Rainsky::Hills.at(0.92 - 0.2 * (ly - distantRidge) / 20.0);
+    if (ly < woodsTop)
+        return Rainsky::Hills.at(0.6 - 0.45 * (ly - farRidge) / 24.0);
+    if (ly < midRidge)
+        return Rainsky::Woods.at(0.3 + 0.2 * ridgeNoise(0x3D5u, fx, 4) - 0.15 * (ly - woodsTop) / 8.0);
+    if (ly < fieldsTop)
+        return Rainsky::Meadow.at(0.3 + 0.3 * (ly - midRidge) / 22.0);
     // Pond on the right, mirroring the grey sky with ripple lines.
-    const double pondX = (fx - 262) / 46.0, pondY = (y - 206) / 12.0;
+    const double pondX = (fx - 262) / 44.0, pondY = (ly - 190) / 9.0;
     if (pondX * pondX + pondY * pondY < 1) {
-        const bool ripple = (y + int(fx / 9)) % 5 == 0;
-        return Rainsky::Pond.at(0.8 - 0.35 * (y - 194) / 24.0 + (ripple ? 0.12 : 0.0));
+        const bool ripple = (ly + int(fx / 9)) % 5 == 0;
+        return Rainsky::Pond.at(0.8 - 0.35 * (ly - 181) / 18.0 + (ripple ? 0.12 : 0.0));
     }
-    return fieldIndex(fx, y, fieldsTop, detail);
+    return fieldIndex(fx, ly, fieldsTop, detail);
 }
 
 Pixels paintLandscape(double detail)
@@ -884,13 +929,13 @@ void forgePictures(const std::string& dir)
 {
     writeGrayPicture(dir, "flare", 32, 32, 494, paintFlare);
     writeGrayPicture(dir, "cloud1", 256, 256, 27248, [](double detail) {
-        return paintCloud({0xC10D0001u, 4, 0.12, 0.34, 0.26}, detail);
+        return paintCloud({0xC10D0001u, 4, 0.12, 0.27, 0.26}, detail);
     });
     writeGrayPicture(dir, "cloud2", 256, 256, 24607, [](double detail) {
-        return paintCloud({0xC10D0002u, 5, 0.14, 0.46, 0.24}, detail);
+        return paintCloud({0xC10D0002u, 5, 0.14, 0.37, 0.24}, detail);
     });
     writeGrayPicture(dir, "cloud3", 256, 256, 23988, [](double detail) {
-        return paintCloud({0xC10D0003u, 6, 0.16, 0.5, 0.22}, detail);
+        return paintCloud({0xC10D0003u, 6, 0.16, 0.4, 0.22}, detail);
     });
     writeGrayPicture(dir, "credits", 320, 512, 22384, paintCredits);
     writeGrayPicture(dir, "roto", 256, 256, 41675, paintRoto);

@@ -17,29 +17,34 @@ constexpr uint32_t BarkBytes = 17122;
 constexpr uint32_t LeafClusterBytes = 11409;
 
 // Ink where the stroke lettering passes, on whatever lies beneath.
-void letter(IndexCanvas& c, const std::string& text, double x, double y, double unit, double thickness, uint8_t colour)
+void letter(IndexCanvas& c, const std::string& text, double x, double y, double unit, double tracking,
+            double thickness, uint8_t colour)
 {
-    const Canvas distance = strokeDistance(Size, Size, layoutText(text, x, y, unit), thickness + 1);
+    const Canvas distance = strokeDistance(Size, Size, layoutText(text, x, y, unit, tracking), thickness + 1);
     for (int py = 0; py < Size; ++py)
         for (int px = 0; px < Size; ++px)
             if (canvasAt(distance, px, py) < thickness)
                 pixelAt(c, px, py) = colour;
 }
 
-// A month page: binder rings at the top, a red header with the month, and a
-// grid of days with the Sundays in red. The pre-rendered views treat index 0
-// as see-through, so every colour here comes from the paper, ink, red and
+// A tear-off day page: binder rings at the top, the month in big white
+// capitals on a red header and the day's number filling the page below.
+// The calendar spins only some 42 pixels wide, so it shows two large words
+// instead of a grid of dates. The pre-rendered views treat index 0 as
+// see-through, so every colour here comes from the paper, ink, red and
 // metal ramps, none of which touches 0.
 IndexCanvas paintCalendar()
 {
     IndexCanvas c = makeIndexCanvas(Size, Size, rampIndex(Paper, 0.8));
     paintBox(c, 0, 0, Size - 1, Size - 1, [](int x, int y) {
         // Paper lit from the top left, a soft shadow under the header.
-        return static_cast<int>(rampIndex(Paper, 0.88 - (x + y) * 0.0006 - (y > 70 && y < 76 ? 0.12 : 0)));
+        return static_cast<int>(rampIndex(Paper, 0.88 - (x + y) * 0.0006 - (y > 86 && y < 94 ? 0.12 : 0)));
     });
-    paintBox(c, 0, 22, Size - 1, 70,
+    paintBox(c, 0, 22, Size - 1, 86,
              [](int, int y) { return static_cast<int>(rampIndex(Red, 0.62 - (y - 22) * 0.004)); });
-    letter(c, "MAY 2027", 128 - textWidth("MAY 2027", 4.2) / 2, 33, 4.2, 1.7, rampIndex(Paper, 1));
+    const double monthUnit = 6.5, monthTracking = 2.2;
+    letter(c, "MAY", 128 - textWidth("MAY", monthUnit, monthTracking) / 2, 34, monthUnit, monthTracking, 3.4,
+           rampIndex(Paper, 1));
     // Binder strip and rings.
     paintBox(c, 0, 0, Size - 1, 14, [](int, int y) { return static_cast<int>(rampIndex(Ink, 0.25 + y * 0.02)); });
     for (int ring = 0; ring < 7; ++ring) {
@@ -51,27 +56,9 @@ IndexCanvas paintCalendar()
             return static_cast<int>(rampIndex(Metal, 0.95 - std::abs(x - cx + 2) * 0.12));
         });
     }
-    // Day grid: 7 columns of 34 pixels, 6 rows of 29, the month starting on Saturday.
-    constexpr int Left = 9, Top = 80, CellW = 34, CellH = 29;
-    for (int i = 0; i <= 7; ++i)
-        paintBox(c, Left + i * CellW, Top, Left + i * CellW, Top + 6 * CellH,
-                 [](int, int) { return static_cast<int>(rampIndex(Ink, 0.85)); });
-    for (int j = 0; j <= 6; ++j)
-        paintBox(c, Left, Top + j * CellH, Left + 7 * CellW, Top + j * CellH,
-                 [](int, int) { return static_cast<int>(rampIndex(Ink, 0.85)); });
-    const char* weekdays = "MTWTFSS";
-    for (int i = 0; i < 7; ++i)
-        letter(c, std::string(1, weekdays[i]), Left + i * CellW + 14, Top - 8, 1.0, 0.6,
-               i == 6 ? rampIndex(Red, 0.5) : rampIndex(Ink, 0.2));
-    for (int day = 1; day <= 31; ++day) {
-        const int slot = day + 4;
-        const int column = slot % 7, row = slot / 7;
-        const std::string text = std::to_string(day);
-        const double unit = 2.6;
-        const double x = Left + column * CellW + CellW - 5 - textWidth(text, unit);
-        const double y = Top + row * CellH + 5;
-        letter(c, text, x, y, unit, 1.0, column == 6 ? rampIndex(Red, 0.55) : rampIndex(Ink, 0.1));
-    }
+    const double dayUnit = 22, dayTracking = 0.9;
+    letter(c, "24", 128 - textWidth("24", dayUnit, dayTracking) / 2, 104, dayUnit, dayTracking, 9,
+           rampIndex(Ink, 0.1));
     return c;
 }
 

@@ -138,11 +138,13 @@ double ellipse(double x, double y, double cx, double cy, double rx, double ry)
     return dx * dx + dy * dy;
 }
 
-// The focal subject, facing left of the zoom's path: the camera closes in on
-// its head and then rushes into its red breast, which fills the screen for the
-// last steps (columns 635..643, rows 183..199 of the path).
-constexpr int BirdX = 10;  // shift of the whole bird from its drawing origin
-constexpr int BirdY = 19;
+// The focal subject, facing left. The zoom magnifies about the screen's
+// right edge, which follows the path from column 620, row 151 to column
+// 636, row 183 while the step shrinks to nothing: the bird sits so that
+// its head comes in from the left of that path and the last, closest
+// views land on its eye (column 632, row 182).
+constexpr int BirdX = 15;  // shift of the whole bird from its drawing origin
+constexpr int BirdY = 43;
 
 void paintMacaw(IndexCanvas& c)
 {
@@ -190,11 +192,11 @@ void paintMacaw(IndexCanvas& c)
         const double x = px - bx, y = py - by;
         const double head = ellipse(x, y, 622, 139, 10, 10);
         const double patch = ellipse(x, y, 616, 140, 6, 5);
-        const double eye = ellipse(x, y, 616.5, 138.5, 1.8, 1.8);
+        const double eye = ellipse(x, y, 617, 139, 2.6, 2.6);
         const double upper = ellipse(x, y, 612, 142, 6.5, 7.5);
         const double lower = ellipse(x, y, 612, 147, 4, 3);
         if (eye < 1)
-            return static_cast<int>(x == 616 && y == 138 ? rampIndex(Bone, 1) : 0);
+            return static_cast<int>(x == 616 && y == 138 ? rampIndex(Bone, 1) : (eye > 0.55 ? rampIndex(Gold, 0.55) : 0));
         if (patch < 1 && head < 1)
             return static_cast<int>(
                 rampIndex(Bone, 0.95 - 0.3 * patch + (std::fmod(y, 2.0) < 1 && patch > 0.5 ? -0.25 : 0)));

@@ -1,6 +1,11 @@
 // The knot's texture, painted on the green glow ramp it is shown under
-// (knot.pal is the same file as green.pal): a twisted rope whose strands
-// catch the light, tiling on both axes.
+// (knot.pal is the same file as green.pal). The scene draws the knot
+// unshaded, so the texture carries the tube's light: its rows run round
+// the tube, one third to each side of the triangular section, and each
+// side is dark where it meets the next and bright along its middle, with a
+// glossy streak a little above it. The flat sides then read as a rounded
+// tube, and where the knot crosses itself the dark edges keep the strands
+// apart. Faint grooves twist along the tube and tile along it.
 #include "scene_art.h"
 
 #include <cmath>
@@ -12,19 +17,19 @@ namespace {
 
 constexpr int Size = 256;
 constexpr uint32_t KnotBytes = 10910;
-constexpr Ramp Glow{48, 200};  // stays clear of black and of the brightest whites
+constexpr Ramp Glow{48, 200};     // stays clear of black and of the brightest whites
+constexpr double SideRows = 85;   // the mesh maps side j to rows 85 j .. 85 (j + 1)
 
 IndexCanvas paintKnot()
 {
     IndexCanvas c = makeIndexCanvas(Size, Size, 0);
     paintBox(c, 0, 0, Size - 1, Size - 1, [](int x, int y) {
-        const double turn = 2 * std::numbers::pi / Size;
-        // Strands slanting across the tube (whole numbers of turns on both
-        // axes keep it tiling), each rounded so its middle catches the light,
-        // with fine fibres running along it.
-        const double strand = 0.5 + 0.5 * std::sin((4 * x + 8 * y) * turn);
-        const double fibre = std::sin((24 * x - 12 * y) * turn);
-        const double t = 0.12 + 0.8 * std::pow(strand, 1.4) + 0.06 * fibre * strand;
+        const double pi = std::numbers::pi;
+        const double across = std::fmod(y / SideRows, 1.0);  // 0 and 1 at the section's corners
+        const double body = std::pow(std::sin(pi * across), 0.8);
+        const double gloss = std::exp(-std::pow((across - 0.38) / 0.09, 2));
+        const double groove = 0.5 + 0.5 * std::sin(2 * pi * (8 * x + 3 * y) / Size);
+        const double t = 0.02 + 0.7 * body + 0.26 * gloss - 0.1 * groove * body;
         return static_cast<int>(rampIndex(Glow, t));
     });
     return c;

@@ -42,8 +42,11 @@ Palette junkkaPalette()
 {
     using namespace JunkkaPal;
     Palette p = blankPalette();
-    p[Trunk] = {38, 28, 22};
-    p[Ground] = {52, 66, 34};
+    // The trunks are flat silhouettes: a warm dark bark against the pale
+    // sky; the flat ground is a sunlit moss, so it reads as a forest
+    // floor rather than a hole behind the leaves.
+    p[Trunk] = {48, 34, 26};
+    p[Ground] = {84, 102, 50};
     p[Sky] = {176, 204, 226};
     p[SeeThrough] = {255, 0, 255};
     fillRamp(p, Leaves, {{0, {8, 30, 10}}, {0.4, {40, 100, 30}}, {0.8, {140, 190, 60}}, {1, {225, 240, 150}}});

@@ -21,9 +21,15 @@ constexpr double FaceHalfHeight = 52;
 constexpr double EyeY = 100, EyeGap = 18;
 constexpr double MouthY = 141;
 
-int shade(Ramp ramp, double t)
+// A ramp index at brightness t, ordered-dithered by the pixel's place in a
+// 4 x 4 Bayer matrix so that slow gradients (the sky, the skin) blend from
+// one entry to the next instead of showing bands.
+int shade(Ramp ramp, double t, double x, double y)
 {
-    return static_cast<int>(rampIndex(ramp, t));
+    static constexpr int Bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    const int bx = static_cast<int>(x) & 3, by = static_cast<int>(y) & 3;
+    const double offset = (Bayer[by][bx] - 7.5) / 16.0 / (ramp.count - 1);
+    return static_cast<int>(rampIndex(ramp, t + offset));
 }
 
 // Half width of the face at row y: an egg, narrower towards the chin.
@@ -64,9 +70,8 @@ int sky(int x, int y)
     double t = 0.1 + 0.55 * (y / 240.0) * 0.7 + 0.45 * (x / 320.0) * 0.6;
     const double bokeh[][3] = {{262, 150, 14}, {290, 200, 18}, {215, 190, 11}, {300, 110, 9}, {250, 28, 7}};
     for (const auto& b : bokeh)
-        if (std::hypot(x - b[0], y - b[1]) < b[2])
-            t += 0.12;
-    return shade(Sky, t);
+        t += 0.12 * smoothstep(b[2], b[2] - 3, std::hypot(x - b[0], y - b[1]));
+    return shade(Sky, t, x, y);
 }
 
 // Strands fan out from the parting and fall past the shoulders: streaky
@@ -79,16 +84,22 @@ int hair(int x, int y)
     const double along = std::hypot(dx, dy);
     const double strand = fbm(41, across / 2.6 + 0.5, along / 3000, 48, 3, 0.6);
     const double sheen = std::exp(-std::pow((along - 70) / 9, 2)) * smoothstep(30, -10, dx);
-    // Hair behind the shoulders falls into shadow.
+    // Hair behind the shoulders falls into shadow, and the mass of hair
+    // rounds away from the light at its outer edges.
     const double depth = -0.1 * smoothstep(36, 54, std::abs(x - FaceX)) * smoothstep(90, 115, y);
-    return shade(Hair, 0.12 + 0.75 * strand + 0.3 * sheen + depth - (y - 60) * 0.0012);
+    const double halfWidth = y < 96 ? 60 : 60 + (y - 96) * 0.12;
+    const double rim = -0.18 * smoothstep(0.7, 1.0, std::abs(x - FaceX) / halfWidth) - (x > FaceX ? 0.06 : 0);
+    return shade(Hair, 0.12 + 0.75 * strand + 0.3 * sheen + depth + rim - (y - 60) * 0.0012, x, y);
 }
 
 int dress(int x, int y)
 {
     const double dx = x - FaceX;
     const double fold = std::sin(dx / 8 + y / 26.0) * 0.12;
-    return shade(Dress, 0.6 + fold - std::abs(dx) * 0.0035 - (dx > 0 ? 0.08 : 0));
+    // The shoulders round away from the light, the chest under the hair
+    // and chin lies in shadow.
+    const double shoulder = -0.18 * smoothstep(50, 150, std::abs(dx)) + 0.1 * smoothstep(40, 0, y - 172 - 0.0035 * dx * dx);
+    return shade(Dress, 0.58 + fold + shoulder - std::abs(dx) * 0.002 - (dx > 0 ? 0.1 : 0), x, y);
 }
 
 // Skin lit from the upper left, round like the head beneath it.
@@ -97,7 +108,8 @@ double skinLight(double x, double y)
     const double half = std::max(faceHalfWidth(y), 1.0);
     const double u = (x - FaceX) / half, v = (y - FaceY) / FaceHalfHeight;
     const double nz = std::sqrt(std::max(0.0, 1 - u * u * 0.8 - v * v * 0.3));
-    double t = 0.32 + 0.45 * nz - 0.18 * u - 0.08 * v;
+    // The hair shades the sides of the face.
+    double t = 0.32 + 0.45 * nz - 0.18 * u - 0.08 * v - 0.12 * smoothstep(0.72, 1.0, std::abs(u));
     for (double side : {-1.0, 1.0}) {
         const double ex = FaceX + side * EyeGap;
         t -= 0.1 * std::exp(-std::pow((x - ex) / 11, 2) - std::pow((y - EyeY + 1) / 7, 2));  // eye sockets
@@ -112,20 +124,20 @@ int eye(double x, double y, double ex)
     const double almond = std::abs(v) * (v < 0 ? 0.9 : 1.15) + u * u;
     const double browY = EyeY - 10 - 2.6 * std::cos((x - ex) / 9);
     if (std::abs(x - ex) < 12.5 && std::abs(y - browY) < 1.6 - std::abs(x - ex) * 0.05)
-        return shade(Hair, 0.22);  // eyebrow
+        return shade(Hair, 0.22, x, y);  // eyebrow
     if (almond > 1.25)
         return -1;
     if (almond > 0.85)
-        return v < 0 ? shade(Hair, 0.02) : -1;  // upper lid and lashes; the lower lid stays soft
+        return v < 0 ? shade(Hair, 0.02, x, y) : -1;  // upper lid and lashes; the lower lid stays soft
     const double ix = x - ex - 0.5, iy = y - EyeY - 0.2;
     const double r = std::hypot(ix, iy);
     if (std::abs(ix + 1.4) < 0.6 && std::abs(iy + 1.6) < 0.6)
-        return shade(Skin, 1.0);  // catch light
+        return shade(Skin, 1.0, x, y);  // catch light
     if (r < 1.9)
-        return shade(Hair, 0.0);  // pupil
+        return shade(Hair, 0.0, x, y);  // pupil
     if (r < 4.4)
-        return shade(Iris, 0.75 - r * 0.1 + iy * 0.06);
-    return shade(Skin, 0.93 - std::abs(u) * 0.12 + (v < -0.3 ? -0.08 : 0));  // white of the eye
+        return shade(Iris, 0.75 - r * 0.1 + iy * 0.06, x, y);
+    return shade(Skin, 0.93 - std::abs(u) * 0.12 + (v < -0.3 ? -0.08 : 0), x, y);  // white of the eye
 }
 
 int nose(double x, double y)
@@ -135,12 +147,12 @@ int nose(double x, double y)
         // The bridge catches the light on its left; its right flank is in soft shadow.
         const double along = smoothstep(98, 108, y);
         return shade(Skin, skinLight(x, y) + along * (0.05 * std::exp(-dx * dx / 2) -
-                                                      0.1 * std::exp(-std::pow((dx - 3.5) / 2.2, 2))));
+                                                      0.1 * std::exp(-std::pow((dx - 3.5) / 2.2, 2))), x, y);
     }
     if (std::hypot(dx / 7, (y - 124) / 4) < 1)
-        return shade(Skin, skinLight(x, y) + (y < 124 ? 0.05 : -0.1));
+        return shade(Skin, skinLight(x, y) + (y < 124 ? 0.05 : -0.1), x, y);
     if (std::hypot((std::abs(dx) - 4) / 2, (y - 128) / 1.2) < 1)
-        return shade(Skin, 0.2);  // nostrils
+        return shade(Skin, 0.2, x, y);  // nostrils
     return -1;
 }
 
@@ -153,11 +165,11 @@ int mouth(double x, double y)
     const double spread = 1 - (dx / width) * (dx / width);
     const double bow = 0.9 * std::exp(-dx * dx / 6);  // the dip of the upper lip
     if (y <= MouthY && y > MouthY - 3.8 * spread + bow)
-        return shade(Lips, 0.35 + (y - MouthY) * 0.04);
+        return shade(Lips, 0.35 + (y - MouthY) * 0.04, x, y);
     if (y > MouthY && y < MouthY + 5.2 * spread - 0.5)
-        return shade(Lips, 0.62 + (y < MouthY + 2.5 && std::abs(dx) < 5 ? 0.25 : 0) - std::abs(dx) * 0.015);
+        return shade(Lips, 0.62 + (y < MouthY + 2.5 && std::abs(dx) < 5 ? 0.25 : 0) - std::abs(dx) * 0.015, x, y);
     if (std::abs(y - MouthY) < 0.6 && std::abs(dx) < width + 1)
-        return shade(Lips, 0.05);
+        return shade(Lips, 0.05, x, y);
     return -1;
 }
 
@@ -168,7 +180,7 @@ int face(int x, int y)
             return part;
     // A soft shadow where the fringe meets the forehead.
     const double hairline = 62 + 0.012 * (x - FaceX) * (x - FaceX);
-    return shade(Skin, skinLight(x, y) - (y < hairline + 5 ? 0.12 : 0));
+    return shade(Skin, skinLight(x, y) - (y < hairline + 5 ? 0.12 : 0), x, y);
 }
 
 int portrait(int x, int y)
@@ -187,12 +199,12 @@ int portrait(int x, int y)
         // A fine gold chain with a drop pendant, in the star's metal.
         const double chainY = 190 - 0.04 * dx * dx;
         if (std::abs(y - chainY) < 0.7)
-            return shade(Star, 0.75 - dx * 0.01);
+            return shade(Star, 0.75 - dx * 0.01, x, y);
         const double pendant = std::hypot(dx / 2.6, (y - 194) / 3.6);
         if (pendant < 1)
-            return shade(Star, 0.95 - pendant * 0.5 - dx * 0.08);
+            return shade(Star, 0.95 - pendant * 0.5 - dx * 0.08, x, y);
         const double chinShadow = 0.14 * smoothstep(FaceY + FaceHalfHeight + 16, FaceY + FaceHalfHeight, y);
-        return shade(Skin, 0.5 - dx * 0.012 - chinShadow);
+        return shade(Skin, 0.5 - dx * 0.012 - chinShadow, x, y);
     }
     return sky(x, y);
 }
@@ -213,7 +225,7 @@ IndexCanvas paintStar()
         const double turn = 2 * std::numbers::pi / Size;
         const double band = std::sin((x * 2 + y) * turn * 2) * 0.3 + std::sin(y * turn * 6) * 0.12;
         const double glint = hashUnit(53, x / 3, y / 3) > 0.985 ? 0.35 : 0;
-        return shade(Star, 0.55 + band + glint);
+        return shade(Star, 0.55 + band + glint, x, y);
     });
     return c;
 }

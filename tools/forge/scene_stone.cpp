@@ -25,18 +25,20 @@ IndexCanvas paintStone()
     paintBox(c, 0, 0, Size - 1, Size - 1, [](int x, int y) {
         const double mottle = fbm(31, x / 256.0, y / 256.0, 8, 4);
         const double grain = hashUnit(37, x / 2, y / 2);  // 2x2 specks keep the file within budget
-        double t = 0.25 + 0.7 * mottle + (grain > 0.93 ? 0.18 : grain < 0.06 ? -0.15 : 0);
-        // Raised tablets behind the letters: lit top and left rims, shaded bottom and right.
+        double t = 0.3 + 0.55 * mottle + (grain > 0.93 ? 0.14 : grain < 0.06 ? -0.12 : 0);
+        // Raised tablets behind the letters: lit top and left rims, shaded
+        // bottom and right, and a pale smooth face, so the black letters
+        // keep their contrast even on the cubes' shaded sides.
         for (const Block& b : LetterBlocks) {
             const int dx = x - b.x, dy = y - b.y;
             if (dx < -4 || dy < -4 || dx > 67 || dy > 67)
                 continue;
             if (dx < 0 || dy < 0)
-                t += 0.25;
+                t += 0.3;
             else if (dx > 63 || dy > 63)
-                t -= 0.3;
+                t -= 0.35;
             else
-                t += 0.08;
+                t = 0.72 + 0.25 * (t - 0.3);
         }
         return static_cast<int>(rampIndex(Granite, t));
     });
