@@ -6,6 +6,7 @@
 #include <SDL/SDL_mixer.h>
 
 extern Mix_Music* music;
+constexpr const char* MusicPath = "data/music";
 
 // Before main: the Screen (which starts SDL), then the scene objects.
 void constructShowObjects();
