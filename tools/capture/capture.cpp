@@ -150,10 +150,11 @@ static CaptureOptions parseOptions(int argc, char** argv)
             usage(("unknown option: " + flag).c_str());
         }
     }
-    VideoLayout layout;
-    std::string problem;
-    if (!options.video.path.empty() && !layOutVideo(options.video, layout, problem))
-        usage(problem.c_str());
+    const VideoOptions unset;
+    if (options.video.path.empty() && (options.video.scale != unset.scale ||
+                                       options.video.fitWidth != unset.fitWidth ||
+                                       options.video.from != unset.from))
+        usage("--scale, --fit and --from go with --video");
     std::sort(options.pictureTimes.begin(), options.pictureTimes.end());
     std::stable_sort(options.keys.begin(), options.keys.end(),
                      [](const ScheduledKey& a, const ScheduledKey& b) { return a.time < b.time; });
@@ -238,9 +239,16 @@ int main(int argc, char** argv)
     if (!Options.logPath.empty() && !(Log = std::fopen(Options.logPath.c_str(), "w")))
         usage(("cannot write " + Options.logPath).c_str());
     Exporting = !Options.video.path.empty();
-    if (Exporting)
-        prepareVideo(Video, Options.video,
-                     Options.hasUntil ? std::min(Options.until, endOfShowTime()) : endOfShowTime());
+    if (Exporting) {
+        const uint32_t end = Options.hasUntil ? std::min(Options.until, endOfShowTime()) : endOfShowTime();
+        VideoLayout layout;
+        std::string problem;
+        if (!layOutVideo(Options.video, layout, problem))
+            usage(problem.c_str());
+        if (Options.video.from >= end)
+            usage("--from must lie before the end of the video");
+        prepareVideo(Video, Options.video, layout, end);
+    }
 
     constructShowObjects();
     prepareShow();

@@ -50,8 +50,9 @@ struct VideoExport {
 bool layOutVideo(const VideoOptions& options, VideoLayout& layout, std::string& problem);
 // Before start-up: finds ffmpeg and claims the output's temporary name, so a
 // missing encoder or an unwritable folder ends the run (status 1) before it
-// starts. Frames run from options.from to `end` (virtual ms).
-void prepareVideo(VideoExport& video, const VideoOptions& options, uint32_t end);
+// starts. Frames run from options.from up to `end` (virtual ms, after from).
+void prepareVideo(VideoExport& video, const VideoOptions& options, const VideoLayout& layout,
+                  uint32_t end);
 // Starts ffmpeg on the music file; the show's music starts at virtual time 0.
 void startVideo(VideoExport& video, const char* musicPath);
 // Sends every frame due before `now`: each shows the last present at or
