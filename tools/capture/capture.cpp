@@ -151,9 +151,9 @@ static CaptureOptions parseOptions(int argc, char** argv)
         }
     }
     const VideoOptions unset;
-    if (options.video.path.empty() && (options.video.scale != unset.scale ||
-                                       options.video.fitWidth != unset.fitWidth ||
-                                       options.video.from != unset.from))
+    if (options.video.path.empty() &&
+        (options.video.scale != unset.scale || options.video.fitWidth != unset.fitWidth ||
+         options.video.fitHeight != unset.fitHeight || options.video.from != unset.from))
         usage("--scale, --fit and --from go with --video");
     std::sort(options.pictureTimes.begin(), options.pictureTimes.end());
     std::stable_sort(options.keys.begin(), options.keys.end(),
