@@ -37,7 +37,7 @@ void startMusic()
 {
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 256) < 0)
         failWithMessage("Error initializing SDL_mixer: %s\n", SDL_GetError());
-    music = Mix_LoadMUS(dataFile("data/music").path);
+    music = Mix_LoadMUS(MusicPath);
     if (!music)
         failWithMessage("Mix_LoadMUS: %s\n", SDL_GetError());
     if (Mix_PlayMusic(music, 1) == -1)

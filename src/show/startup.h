@@ -2,10 +2,13 @@
 // keys and the hand-over to the console's menu program.
 #pragma once
 
+#include "core/data_files.h"
+
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 
 extern Mix_Music* music;
+constexpr const char* MusicPath = dataFile("data/music").path;
 
 // Before main: the Screen (which starts SDL), then the scene objects.
 void constructShowObjects();

@@ -14,6 +14,11 @@
 //   --key MS:KEY      deliver p, q or backspace (released) at T = MS (repeatable)
 //   --frame-cost MS   virtual milliseconds each present takes (default 0)
 //   --gallery FILE    also tile every --at picture, at half size, into one PNG
+//   --video FILE      export the show with its music through ffmpeg (.mp4,
+//                     .webm or .mkv): the picture on display every 20 ms
+//   --scale N         the video's enlargement (default 4: 1280 x 960)
+//   --fit WxH         the video's frame size, the picture centred on black
+//   --from MS         the video starts at MS (the show still runs from 0)
 //
 // While the show is paused, runFrame neither sleeps nor presents, so nothing
 // would move T and the pause could never end: such a pass of the loop counts
@@ -24,6 +29,8 @@
 #include "core/screen.h"
 #include "show/startup.h"
 #include "recording.h"
+#include "show/schedule.h"
+#include "video.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -47,6 +54,7 @@ struct CaptureOptions {
     bool raw = false;
     std::string logPath;
     std::vector<ScheduledKey> keys;
+    VideoOptions video;
 };
 
 [[noreturn]] static void usage(const char* problem)
@@ -54,7 +62,8 @@ struct CaptureOptions {
     std::fprintf(stderr, "demo-capture: %s\n", problem);
     std::fprintf(stderr,
                  "usage: demo-capture [--until MS] [--at MS]... [--out DIR] [--raw] [--log FILE]\n"
-                 "                    [--key MS:p|q|backspace]... [--frame-cost MS] [--gallery FILE]\n");
+                 "                    [--key MS:p|q|backspace]... [--frame-cost MS] [--gallery FILE]\n"
+                 "                    [--video FILE [--scale N] [--fit WxH] [--from MS]]\n");
     std::exit(2);
 }
 
@@ -65,6 +74,23 @@ static uint32_t parseMilliseconds(const char* text)
     if (end == text || *end != '\0' || value > 0xFFFFFFFFul)
         usage("a time must be a whole number of milliseconds");
     return uint32_t(value);
+}
+
+static int parseCount(const char* text)
+{
+    const uint32_t value = parseMilliseconds(text);
+    if (value > 0xFFFF)
+        usage("sizes and scales are whole numbers up to 65535");
+    return int(value);
+}
+
+static void parseFrameSize(const char* text, VideoOptions& video)
+{
+    const char* cross = std::strchr(text, 'x');
+    if (!cross)
+        usage("--fit takes WIDTHxHEIGHT");
+    video.fitWidth = parseCount(std::string(text, cross).c_str());
+    video.fitHeight = parseCount(cross + 1);
 }
 
 static ScheduledKey parseKey(const char* text)
@@ -112,10 +138,23 @@ static CaptureOptions parseOptions(int argc, char** argv)
             options.keys.push_back(parseKey(argv[++i]));
         } else if (flag == "--frame-cost") {
             options.frameCost = parseMilliseconds(argv[++i]);
+        } else if (flag == "--video") {
+            options.video.path = argv[++i];
+        } else if (flag == "--scale") {
+            options.video.scale = parseCount(argv[++i]);
+        } else if (flag == "--fit") {
+            parseFrameSize(argv[++i], options.video);
+        } else if (flag == "--from") {
+            options.video.from = parseMilliseconds(argv[++i]);
         } else {
             usage(("unknown option: " + flag).c_str());
         }
     }
+    const VideoOptions unset;
+    if (options.video.path.empty() &&
+        (options.video.scale != unset.scale || options.video.fitWidth != unset.fitWidth ||
+         options.video.fitHeight != unset.fitHeight || options.video.from != unset.from))
+        usage("--scale, --fit and --from go with --video");
     std::sort(options.pictureTimes.begin(), options.pictureTimes.end());
     std::stable_sort(options.keys.begin(), options.keys.end(),
                      [](const ScheduledKey& a, const ScheduledKey& b) { return a.time < b.time; });
@@ -146,12 +185,16 @@ static DisplayCopy Display{};
 static Gallery RecordedGallery;
 static size_t NextPicture = 0;
 static size_t NextKey = 0;
+static VideoExport Video;
+static bool Exporting = false;
 
 static bool recordBeforePass(uint32_t now)
 {
     if (Options.hasUntil && now >= Options.until)
         return false;
     writeDuePictures(Options, NextPicture, now, Display, false, RecordedGallery);
+    if (Exporting)
+        sendDueVideoFrames(Video, now, Display);
     return true;
 }
 
@@ -177,6 +220,15 @@ static bool nextRecordedEvent(SDL_Event& event)
     return SDL_PollEvent(&event) != 0;
 }
 
+// Virtual ms at which the timeline ends the show: the video and its music stop there.
+static uint32_t endOfShowTime()
+{
+    for (const TimelineRow& row : Timeline)
+        if (row.sceneMask == EndOfShow)
+            return row.after * 10;
+    return 0xFFFFFFFFu;
+}
+
 int main(int argc, char** argv)
 {
     Options = parseOptions(argc, argv);
@@ -186,16 +238,33 @@ int main(int argc, char** argv)
 
     if (!Options.logPath.empty() && !(Log = std::fopen(Options.logPath.c_str(), "w")))
         usage(("cannot write " + Options.logPath).c_str());
+    Exporting = !Options.video.path.empty();
+    if (Exporting) {
+        const uint32_t end = Options.hasUntil ? std::min(Options.until, endOfShowTime()) : endOfShowTime();
+        VideoLayout layout;
+        std::string problem;
+        if (!layOutVideo(Options.video, layout, problem))
+            usage(problem.c_str());
+        if (Options.video.from >= end)
+            usage("--from must lie before the end of the video");
+        prepareVideo(Video, Options.video, layout, end);
+    }
 
     constructShowObjects();
     prepareShow();
     startMusic();
+    if (Exporting)
+        startVideo(Video, MusicPath);
 
     takeDisplayCopy(Display, MainScreen);
     ShowLoop loop;
     loop.seams = {recordBeforePass, recordAfterPass, nextRecordedEvent};
     runShowLoop(loop);
     writeDuePictures(Options, NextPicture, clockTicks(), Display, true, RecordedGallery);
+    if (Exporting) {
+        sendDueVideoFrames(Video, clockTicks(), Display);
+        finishVideo(Video);
+    }
     if (!Options.galleryPath.empty())
         writeGallery(Options.galleryPath, RecordedGallery);
     stopMusic();
