@@ -30,7 +30,15 @@ if(DEMO_TARGET_ROOT)
   set(ENV{PKG_CONFIG_PATH} "")
   # The sources include <SDL/SDL.h>, which a host finds in /usr/include.
   set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES ${DEMO_TARGET_ROOT}/usr/include)
-  # The libraries the SDL libraries need in turn are found in the root too.
-  set(CMAKE_EXE_LINKER_FLAGS_INIT
-      "-Wl,-rpath-link,${target_libs}:${DEMO_TARGET_ROOT}/lib/${DEMO_ARM_TRIPLET}")
+  # The libraries the SDL libraries need in turn are found in the root too,
+  # including private folders such as PulseAudio's.
+  file(GLOB_RECURSE shared_libraries ${DEMO_TARGET_ROOT}/lib/lib*.so* ${target_libs}/lib*.so*)
+  set(library_folders "")
+  foreach(library IN LISTS shared_libraries)
+    get_filename_component(folder ${library} DIRECTORY)
+    list(APPEND library_folders ${folder})
+  endforeach()
+  list(REMOVE_DUPLICATES library_folders)
+  list(JOIN library_folders ":" library_path)
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-Wl,-rpath-link,${library_path}")
 endif()
