@@ -136,6 +136,21 @@ TEST_F(Recorder, MissingMusicEndsStartUpWithTheMixerMessage)
     EXPECT_EQ(run.output.back(), '\n');
 }
 
+// Times are whole milliseconds that fit 32 bits, refused alike whatever the
+// width of long; the picture asked for after the end is the last one shown.
+TEST_F(Recorder, TimesOutside32BitsOrNotPlainDigitsAreRefused)
+{
+    for (const char* time : {"4294967296", "18446744073709551616", "-1", " 5", "+5", "5ms", ""}) {
+        const CommandResult run = runCommand(capture("--until '" + std::string(time) + "' 2>&1"));
+        EXPECT_EQ(run.status, 2) << time;
+        EXPECT_NE(run.output.find("a time must be a whole number"), std::string::npos) << time;
+    }
+    const CommandResult run =
+        runCommand(capture("--until 10 --at 4294967295 --out " + dir.string()));
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(std::filesystem::exists(dir / "frame-4294967295.png"));
+}
+
 TEST_F(Recorder, PicturesAreWrittenForTheRequestedTimes)
 {
     const CommandResult run =

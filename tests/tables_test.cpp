@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -33,6 +34,26 @@ TEST_F(Tables, SineAndCosineFollowTheAccumulatedAngleAndTruncate)
     // Weighted sums pin every entry: a different step, start or rounding moves them.
     EXPECT_EQ(sineSum, 682295910);
     EXPECT_EQ(cosineSum, 4293815);
+}
+
+// The tables are built without the maths library so that every machine gets
+// the same entries; they must still be what the library gives, and every
+// value must lie far enough from a truncation boundary that the last bit of
+// any sine cannot move it.
+TEST_F(Tables, TrigTablesAgreeWithTheMathsLibraryFarFromEveryBoundary)
+{
+    double angle = -3.141592653589;
+    for (int i = 0; i < 4095; ++i) {
+        for (const auto& [table, value] : {std::pair{SineTable, std::sin(angle) * 256.0},
+                                          std::pair{CosineTable, std::cos(angle) * 256.0}}) {
+            ASSERT_EQ(table[i], int32_t(value)) << i;
+            const double whole = std::round(value);
+            if (whole != 0.0 && !(i == 0 && table == CosineTable)) {
+                ASSERT_GT(std::fabs(value - whole), 1e-7) << i;
+            }
+        }
+        angle += 0.001533;
+    }
 }
 
 TEST_F(Tables, DerivedTrigTablesAndRamps)

@@ -33,6 +33,7 @@
 #include "video.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -67,13 +68,16 @@ struct CaptureOptions {
     std::exit(2);
 }
 
+// Digits only, up to 4294967295: no sign, no spaces, and the same range
+// whatever the width of long (strtoul clamps instead of failing on 32 bits).
 static uint32_t parseMilliseconds(const char* text)
 {
-    char* end = nullptr;
-    const unsigned long value = std::strtoul(text, &end, 10);
-    if (end == text || *end != '\0' || value > 0xFFFFFFFFul)
+    const char* end = text + std::strlen(text);
+    uint32_t value = 0;
+    const std::from_chars_result parsed = std::from_chars(text, end, value);
+    if (parsed.ec != std::errc() || parsed.ptr != end)
         usage("a time must be a whole number of milliseconds");
-    return uint32_t(value);
+    return value;
 }
 
 static int parseCount(const char* text)
