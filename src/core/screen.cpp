@@ -1,6 +1,7 @@
 #include "core/screen.h"
 
 #include "core/fatal.h"
+#include "core/window.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -14,7 +15,14 @@ void createScreen(Screen& screen, uint16_t width, uint16_t height, uint16_t bits
         failWithMessage("Unable to init SDL: %s\n", SDL_GetError());
     SDL_ShowCursor(0);
     std::atexit(SDL_Quit);
-    screen.surface = SDL_SetVideoMode(width, height, bitsPerPixel, 0);
+    screen.window = nullptr;
+    if (RequestedWindow.scale == 0 && !RequestedWindow.fullScreen) {
+        screen.surface = SDL_SetVideoMode(width, height, bitsPerPixel, 0);
+    } else {
+        openScaledWindow(MainWindow, RequestedWindow);
+        screen.window = &MainWindow;
+        screen.surface = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, bitsPerPixel, 0, 0, 0, 0);
+    }
     if (!screen.surface)
         failWithMessage("Unable to set video: %s\n", SDL_GetError());
     screen.format = screen.surface->format;
@@ -43,6 +51,9 @@ void presentScreen(Screen& screen)
 {
     if (screen.packedPixels)
         copyPackedRows(screen);
-    SDL_UpdateRect(screen.surface, 0, 0, screen.width, screen.height);
+    if (screen.window)
+        presentScaled(*screen.window, screen);
+    else
+        SDL_UpdateRect(screen.surface, 0, 0, screen.width, screen.height);
     ++PresentedFrames;
 }

@@ -1,17 +1,156 @@
-// The show: start-up, the main loop, and the hand-over to the console's menu.
+// The show: its options, start-up, the main loop, and the hand-over to the
+// console's menu.
+#include "core/clock.h"
+#include "core/screen.h"
+#include "core/show_state.h"
+#include "core/window.h"
 #include "show/loop.h"
 #include "show/startup.h"
 
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <unistd.h>
 
-// The display and the scene objects exist before main runs.
-[[maybe_unused]] static const bool ShowObjectsConstructed = (constructShowObjects(), true);
+static const char Usage[] =
+    "usage: demo [--scale N|auto] [--fullscreen] [--hold-at MS] [--help]\n"
+    "\n"
+    "Without options the show opens its original 320 x 240 window of 8 bits.\n"
+    "  --scale N      a window N times as large (1 to 16), each pixel an N x N block\n"
+    "  --scale auto   the largest such window that fits the desktop\n"
+    "  --fullscreen   start in full screen: the desktop's resolution, the largest\n"
+    "                 whole scale, centred on black\n"
+    "  --hold-at MS   run silently on the recorder's virtual clock and hold the\n"
+    "                 picture of show time MS, as demo-capture --at MS records it\n"
+    "\n"
+    "keys:\n"
+    "  p              pause / resume\n"
+    "  q              update steps of 10 ms instead of 40 ms (again: back to 40)\n"
+    "  f, Alt+Enter   full screen on / off (with --scale or --fullscreen)\n"
+    "  backspace      end the show (on release)\n";
 
-int main()
+[[noreturn]] static void refuse(const std::string& problem)
 {
+    std::fprintf(stderr, "demo: %s\n%s", problem.c_str(), Usage);
+    std::exit(2);
+}
+
+static unsigned long parseNumber(const char* text, unsigned long limit, const char* what)
+{
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    if (!std::isdigit(uint8_t(text[0])) || *end != '\0' || value > limit)
+        refuse(std::string(what) + ": " + text);
+    return value;
+}
+
+static int parseScale(const char* text)
+{
+    if (std::strcmp(text, "auto") == 0)
+        return AutoScale;
+    const int scale = int(parseNumber(text, MaxScale, "a scale is a whole number from 1 to 16 or auto"));
+    if (scale == 0)
+        refuse("a scale is a whole number from 1 to 16 or auto: 0");
+    return scale;
+}
+
+// Fills RequestedWindow; returns whether --hold-at was given, with its time.
+static bool parseOptions(int argc, char** argv, uint32_t& holdAt)
+{
+    bool hold = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (option == "--help") {
+            std::fputs(Usage, stdout);
+            std::exit(0);
+        } else if (option == "--fullscreen") {
+            RequestedWindow.fullScreen = true;
+        } else if (option == "--scale" && hasValue) {
+            RequestedWindow.scale = parseScale(argv[++i]);
+        } else if (option == "--hold-at" && hasValue) {
+            hold = true;
+            holdAt = uint32_t(parseNumber(argv[++i], 0xFFFFFFFFul, "a time is a whole number of milliseconds"));
+        } else {
+            refuse("unknown option or missing value: " + option);
+        }
+    }
+    if (RequestedWindow.fullScreen && RequestedWindow.scale == 0)
+        RequestedWindow.scale = AutoScale;
+    return hold;
+}
+
+static bool isFullScreenKey(const SDL_Event& event)
+{
+    if (event.type != SDL_KEYDOWN)
+        return false;
+    const SDL_keysym& key = event.key.keysym;
+    return key.sym == SDLK_f || (key.sym == SDLK_RETURN && (key.mod & KMOD_ALT));
+}
+
+// The full-screen keys belong to the window: the show's own key handling
+// never sees them.
+static bool nextShowEvent(SDL_Event& event)
+{
+    while (SDL_PollEvent(&event)) {
+        if (!MainScreen.window || !isFullScreenKey(event))
+            return true;
+        toggleFullScreen(*MainScreen.window, MainScreen);
+    }
+    return false;
+}
+
+// --hold-at: the virtual clock moves as in the recorder (a 1 ms sleep is 1 ms,
+// a present costs nothing) until it passes the hold time; from then on the
+// show stays paused on the last picture presented at or before that time.
+static uint32_t HoldAt = 0;
+static bool Holding = false;
+
+static bool holdBeforePass(uint32_t now)
+{
+    if (now > HoldAt) {
+        Paused = 1;
+        if (!Holding) {
+            Holding = true;
+            std::printf("demo: holding the picture of %u ms\n", unsigned(HoldAt));
+            std::fflush(stdout);
+        }
+    }
+    return true;
+}
+
+// A paused pass moves no virtual time: before the hold it counts as the 1 ms
+// the real loop spends polling, as in the recorder; while holding, the loop
+// rests on the real clock instead of spinning.
+static void holdAfterPass(uint32_t passStart, bool presented)
+{
+    if (presented || clockTicks() != passStart)
+        return;
+    if (Holding)
+        SDL_Delay(10);
+    else
+        advanceVirtualClock(1);
+}
+
+int main(int argc, char** argv)
+{
+    const bool hold = parseOptions(argc, argv, HoldAt);
+    if (hold) {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        useVirtualClock(0);
+    }
+    // The display and the scene objects come first, once the window is known.
+    constructShowObjects();
     prepareShow();
     startMusic();
     ShowLoop loop;
+    loop.seams.nextEvent = nextShowEvent;
+    if (hold) {
+        loop.seams.beforePass = holdBeforePass;
+        loop.seams.afterPass = holdAfterPass;
+    }
     runShowLoop(loop);
     stopMusic();
     if (chdir("/usr/gp2x") == 0)
