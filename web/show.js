@@ -6,7 +6,7 @@
 const ScreenWidth = 320, ScreenHeight = 240;
 // The page's clock may run ahead of the last position the audio reported by
 // at most this much, so a stalled stream holds the show instead of leaving it.
-const MaxInterpolationMs = 250;
+const MaxInterpolationMs = 40;
 
 const canvas = document.getElementById("screen");
 const notice = document.getElementById("notice");
