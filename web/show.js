@@ -58,9 +58,10 @@ page.stopMusic = function () {
   audio.pause();
 };
 
+// ?at=MS: a whole number of milliseconds up to 2^31 - 1, or -1 for none.
 page.virtualTime = function () {
   const at = query.get("at");
-  return at !== null && /^\d+$/.test(at) ? Number(at) : -1;
+  return at !== null && /^\d{1,10}$/.test(at) && Number(at) <= 0x7fffffff ? Number(at) : -1;
 };
 
 // indices: the 320 x 240 picture; colours: 256 RGBA entries, one Uint32 each.
