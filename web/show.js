@@ -21,7 +21,7 @@ const page = {
   loading: true,      // the module is still downloading or starting
   waitingForClick: false,
   image: null,
-  endedAt: null,      // show time at the end of the show or of a virtual run
+  endedAt: null,      // the show's clock reading when it ended or a virtual run stopped
 };
 
 // Milliseconds of music played: the audio's position, carried on between its
@@ -48,7 +48,11 @@ page.clock = function () {
 
 page.playMusic = function () {
   audio.currentTime = 0;
-  audio.play().then(() => showNotice(null)).catch(() => {
+  audio.play().then(() => showNotice(null)).catch((error) => {
+    if (error.name !== "NotAllowedError") {
+      showNotice("The music cannot play: " + error.message);
+      return;
+    }
     page.waitingForClick = true;
     showNotice("Click to start");
   });
