@@ -4,17 +4,20 @@
 
 static bool VirtualClock = false;   // false: SDL's clock
 static uint32_t VirtualNow = 0;     // virtual time, milliseconds
+static uint32_t (*ExternalTicks)() = nullptr;  // null: SDL's clock
 
 uint32_t clockTicks()
 {
-    return VirtualClock ? VirtualNow : SDL_GetTicks();
+    if (VirtualClock)
+        return VirtualNow;
+    return ExternalTicks ? ExternalTicks() : SDL_GetTicks();
 }
 
 void clockDelay(uint32_t milliseconds)
 {
     if (VirtualClock)
         VirtualNow += milliseconds;
-    else
+    else if (!ExternalTicks)
         SDL_Delay(milliseconds);
 }
 
@@ -32,4 +35,9 @@ bool virtualClockInUse()
 void advanceVirtualClock(uint32_t milliseconds)
 {
     VirtualNow += milliseconds;
+}
+
+void useExternalClock(uint32_t (*ticks)())
+{
+    ExternalTicks = ticks;
 }

@@ -1,6 +1,7 @@
 // The show's only source of time. The show runs on SDL's millisecond clock;
 // the recorder switches to a virtual clock that moves only when the show
-// sleeps, so every run gives the same frames.
+// sleeps, so every run gives the same frames; the browser installs a clock of
+// its own that follows the music's playing position.
 #pragma once
 
 #include <cstdint>
@@ -11,3 +12,7 @@ void clockDelay(uint32_t milliseconds);
 void useVirtualClock(uint32_t startMilliseconds);
 bool virtualClockInUse();
 void advanceVirtualClock(uint32_t milliseconds);
+
+// Replaces SDL's clock with `ticks`. Delays on it return at once: a front end
+// with its own clock also paces the loop itself (the browser's frame callback).
+void useExternalClock(uint32_t (*ticks)());

@@ -38,26 +38,39 @@ static void copySurfacePixels(Picture& picture, const SDL_Surface* surface)
     std::memcpy(picture.pixels, surface->pixels, picture.pixelCount);
 }
 
+bool (*PictureSource)(Picture& picture, const char* path, const Screen& screen,
+                      bool grayscale) = nullptr;
+
+void framePicture(Picture& picture, uint16_t width, uint16_t height)
+{
+    picture.width = width;
+    picture.height = height;
+    picture.pixelCount = uint32_t(width) * height;
+    picture.limit = 255;
+    picture.left = 0;
+    picture.top = 0;
+    picture.right = width;
+    picture.bottom = height;
+    // One spare byte past the image, never written.
+    picture.pixels = new uint8_t[picture.pixelCount + 1]();
+}
+
 void loadPicture(Picture& picture, const char* path, Screen& screen, int32_t expectedSize,
                  bool grayscale)
 {
     picture.screen = &screen;
     openAndCheckSize(path, expectedSize);
 
+    if (PictureSource) {
+        if (!PictureSource(picture, path, screen, grayscale))
+            failSilently();
+        return;
+    }
+
     SDL_Surface* decoded = IMG_Load(path);
     if (!decoded)
         failSilently();
-
-    picture.width = uint16_t(decoded->w);
-    picture.height = uint16_t(decoded->h);
-    picture.pixelCount = uint32_t(picture.width) * picture.height;
-    picture.limit = 255;
-    picture.left = 0;
-    picture.top = 0;
-    picture.right = picture.width;
-    picture.bottom = picture.height;
-    // One spare byte past the image, never written.
-    picture.pixels = new uint8_t[picture.pixelCount + 1]();
+    framePicture(picture, uint16_t(decoded->w), uint16_t(decoded->h));
 
     if (grayscale) {
         const int depth = decoded->format->BitsPerPixel;

@@ -24,6 +24,16 @@ struct Picture {
 void loadPicture(Picture& picture, const char* path, Screen& screen, int32_t expectedSize,
                  bool grayscale);
 
+// A front end whose image library loses the indices (the browser's) supplies
+// them itself: it sets the picture up with framePicture and fills its pixels,
+// or returns false for a picture it cannot supply, which fails as an
+// undecodable file does. Null: the image library decodes.
+extern bool (*PictureSource)(Picture& picture, const char* path, const Screen& screen,
+                             bool grayscale);
+// Sets the picture to width x height, drawn whole at (0, 0), and allocates its
+// pixels (zeroed, with the spare byte).
+void framePicture(Picture& picture, uint16_t width, uint16_t height);
+
 // Refuses (one-line message, status 1) a picture whose width is not `width`
 // or whose height lies outside minHeight..maxHeight: the scenes address
 // pictures with fixed strides and would read past a smaller one.

@@ -14,6 +14,10 @@
 
 Mix_Music* music = nullptr;
 
+static void startMixerMusic();
+static void stopMixerMusic();
+MusicSeams Music = {startMixerMusic, stopMixerMusic};
+
 void constructShowObjects()
 {
     createScreen(MainScreen, 320, 240, 8);
@@ -33,7 +37,7 @@ void prepareShow()
     prerenderCalendarFrames();
 }
 
-void startMusic()
+static void startMixerMusic()
 {
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 256) < 0)
         failWithMessage("Error initializing SDL_mixer: %s\n", SDL_GetError());
@@ -42,6 +46,11 @@ void startMusic()
         failWithMessage("Mix_LoadMUS: %s\n", SDL_GetError());
     if (Mix_PlayMusic(music, 1) == -1)
         failWithMessage("Mix_PlayMusic: %s\n", SDL_GetError());
+}
+
+void startMusic()
+{
+    Music.start();
     ShowStartTicks = clockTicks();
 }
 
@@ -67,9 +76,14 @@ void handleEvent(const SDL_Event& event, bool& quit)
     }
 }
 
-void stopMusic()
+static void stopMixerMusic()
 {
     Mix_HaltMusic();
     Mix_FreeMusic(music);
     Mix_CloseAudio();
+}
+
+void stopMusic()
+{
+    Music.stop();
 }

@@ -10,6 +10,15 @@
 extern Mix_Music* music;
 constexpr const char* MusicPath = dataFile("data/music").path;
 
+// Where the music plays: SDL_mixer unless a front end plays it itself (the
+// browser plays the Ogg file through its own audio). start ends the program
+// when the music cannot play.
+struct MusicSeams {
+    void (*start)();
+    void (*stop)();
+};
+extern MusicSeams Music;
+
 // Before main: the Screen (which starts SDL), then the scene objects.
 void constructShowObjects();
 // Tables, data files, palettes, greetings and pre-rendering, in their order.

@@ -1,0 +1,145 @@
+// The page's side of the web build: the clock that follows the music, the
+// music itself, drawing each presented picture through the palette in force,
+// integer scaling, full screen and the "click to start" state.
+"use strict";
+
+const ScreenWidth = 320, ScreenHeight = 240;
+// The page's clock may run ahead of the last position the audio reported by
+// at most this much, so a stalled stream holds the show instead of leaving it.
+const MaxInterpolationMs = 40;
+
+const canvas = document.getElementById("screen");
+const notice = document.getElementById("notice");
+const audio = document.getElementById("music");
+const query = new URLSearchParams(location.search);
+
+const page = {
+  clockMs: 0,         // last reading, never goes back
+  audioMs: -1,        // audio position at the last change seen
+  audioSeenAt: 0,     // performance.now() at that change
+  wallAt: 0,          // performance.now() at the last reading
+  loading: true,      // the module is still downloading or starting
+  waitingForClick: false,
+  image: null,
+  endedAt: null,      // the show's clock reading when it ended or a virtual run stopped
+};
+
+// Milliseconds of music played: the audio's position, carried on between its
+// updates by the wall clock; 0 until the music starts; after the music ends,
+// the wall clock alone.
+page.clock = function () {
+  const now = performance.now();
+  let t = page.clockMs;
+  if (!audio.paused && !audio.ended) {
+    const position = audio.currentTime * 1000;
+    if (position !== page.audioMs) {
+      page.audioMs = position;
+      page.audioSeenAt = now;
+    }
+    if (position > 0)
+      t = position + Math.min(now - page.audioSeenAt, MaxInterpolationMs);
+  } else if (audio.ended) {
+    t += now - page.wallAt;
+  }
+  page.wallAt = now;
+  page.clockMs = Math.max(page.clockMs, t);
+  return Math.floor(page.clockMs) >>> 0;
+};
+
+page.playMusic = function () {
+  audio.currentTime = 0;
+  audio.play().then(() => showNotice(null)).catch((error) => {
+    if (error.name !== "NotAllowedError") {
+      showNotice("The music cannot play: " + error.message);
+      return;
+    }
+    page.waitingForClick = true;
+    showNotice("Click to start");
+  });
+};
+
+page.stopMusic = function () {
+  audio.pause();
+};
+
+// ?at=MS: a whole number of milliseconds up to 2^31 - 1, or -1 for none.
+page.virtualTime = function () {
+  const at = query.get("at");
+  return at !== null && /^\d{1,10}$/.test(at) && Number(at) <= 0x7fffffff ? Number(at) : -1;
+};
+
+// indices: the 320 x 240 picture; colours: 256 RGBA entries, one Uint32 each.
+page.draw = function (indices, colours) {
+  const context = canvas.getContext("2d");
+  if (!page.image)
+    page.image = context.createImageData(ScreenWidth, ScreenHeight);
+  const out = new Uint32Array(page.image.data.buffer);
+  for (let i = 0; i < out.length; ++i)
+    out[i] = colours[indices[i]];
+  context.putImageData(page.image, 0, 0);
+};
+
+page.ended = function (at) {
+  page.endedAt = at;
+  if (page.virtualTime() < 0)
+    showNotice("The end");
+};
+
+function showNotice(text) {
+  notice.hidden = text === null;
+  if (text !== null)
+    notice.textContent = text;
+}
+
+// The largest whole multiple of 320 x 240 device pixels that fits the
+// window, at least 1, so every picture pixel is the same square of them.
+function fitCanvas() {
+  const ratio = devicePixelRatio || 1;
+  const scale = Math.max(1, Math.floor(Math.min(innerWidth * ratio / ScreenWidth,
+                                                innerHeight * ratio / ScreenHeight)));
+  const style = document.documentElement.style;
+  style.setProperty("--width", ScreenWidth * scale / ratio + "px");
+  style.setProperty("--height", ScreenHeight * scale / ratio + "px");
+}
+
+function toggleFullScreen() {
+  if (document.fullscreenElement)
+    document.exitFullscreen();
+  else
+    document.documentElement.requestFullscreen().catch(() => {});
+}
+
+function startAfterClick() {
+  page.waitingForClick = false;
+  showNotice(null);
+  audio.currentTime = 0;
+  audio.play().catch(() => showNotice("The browser refused to play the music"));
+}
+
+notice.addEventListener("click", () => {
+  if (page.waitingForClick)
+    startAfterClick();
+});
+canvas.addEventListener("click", toggleFullScreen);
+document.addEventListener("keydown", (event) => {
+  if (event.key === "f" && !event.repeat)
+    toggleFullScreen();
+});
+addEventListener("resize", fitCanvas);
+fitCanvas();
+
+var Module = {
+  canvas: canvas,
+  showPage: page,
+  onRuntimeInitialized: () => {
+    page.loading = false;
+    showNotice(null);
+  },
+  print: (text) => console.log(text),
+  printErr: (text) => console.error(text),
+  setStatus: (text) => {
+    if (page.loading && text)
+      showNotice(text);
+  },
+  onAbort: () => showNotice("The show stopped with an error"),
+};

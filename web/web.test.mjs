@@ -1,0 +1,148 @@
+// The web build in Debian's Chromium, served from 127.0.0.1: its pictures on
+// the virtual clock against the desktop recorder's, and the real clock's
+// picture against the music. Run by scripts/web-test after scripts/web.
+import { test, before, after } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import fs from "node:fs";
+import http from "node:http";
+import os from "node:os";
+import path from "node:path";
+import { fileURLToPath } from "node:url";
+import puppeteer from "puppeteer-core";
+
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "..");
+const site = path.join(root, "build-web/site");
+const ScreenPixels = 320 * 240;
+
+const Types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm",
+                ".ogg": "audio/ogg" };
+
+// A plain static file server over the built folder, with ranges refused as
+// the simplest servers do.
+function serveSite() {
+  const server = http.createServer((request, response) => {
+    let file = path.join(site, decodeURIComponent(new URL(request.url, "http://local").pathname));
+    if (file.endsWith("/"))
+      file += "index.html";
+    fs.readFile(file, (error, body) => {
+      if (error || !file.startsWith(site)) {
+        response.writeHead(404).end();
+        return;
+      }
+      response.writeHead(200, { "content-type": Types[path.extname(file)] || "application/octet-stream" });
+      response.end(body);
+    });
+  });
+  return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
+}
+
+let server, browser, origin, profile;
+
+before(async () => {
+  server = await serveSite();
+  origin = `http://127.0.0.1:${server.address().port}`;
+  profile = fs.mkdtempSync(path.join(os.tmpdir(), "web-test-profile-"));
+  browser = await puppeteer.launch({
+    executablePath: "/usr/bin/chromium",
+    headless: true,
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+           "--disable-background-networking", "--disable-component-update", "--disable-sync",
+           `--user-data-dir=${profile}`],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+});
+
+async function openPage(query) {
+  const page = await browser.newPage();
+  const errors = [];
+  page.on("pageerror", (error) => errors.push(error.message));
+  page.on("console", (message) => message.type() === "error" && errors.push(message.text()));
+  await page.goto(`${origin}/${query}`);
+  return { page, errors };
+}
+
+// The canvas as RGB, 3 bytes a pixel.
+async function canvasRgb(page) {
+  const rgba = Buffer.from(await page.evaluate(() => {
+    const data = document.getElementById("screen").getContext("2d").getImageData(0, 0, 320, 240).data;
+    let text = "";
+    for (let i = 0; i < data.length; i += 0x8000)
+      text += String.fromCharCode(...data.subarray(i, i + 0x8000));
+    return btoa(text);
+  }), "base64");
+  const rgb = Buffer.alloc(ScreenPixels * 3);
+  for (let i = 0; i < ScreenPixels; ++i)
+    rgba.copy(rgb, 3 * i, 4 * i, 4 * i + 3);
+  return rgb;
+}
+
+// The recorder's frame: 76800 indices, then 256 RGB entries.
+function recordedRgb(raw) {
+  const rgb = Buffer.alloc(ScreenPixels * 3);
+  for (let i = 0; i < ScreenPixels; ++i)
+    raw.copy(rgb, 3 * i, ScreenPixels + 3 * raw[i], ScreenPixels + 3 * raw[i] + 3);
+  return rgb;
+}
+
+// Credits, jungle, forest with calendar, sand logo, spider web, rain,
+// greetings, sun rays: the scenes with random bites, rain and sparks among them.
+const Times = [12000, 44000, 55000, 84000, 110000, 150000, 200000, 265000];
+
+test("pictures on the virtual clock equal the desktop recorder's", { timeout: 600000 }, async () => {
+  const frames = fs.mkdtempSync(path.join(os.tmpdir(), "web-test-frames-"));
+  execFileSync(path.join(root, "build/demo-capture"),
+               [...Times.flatMap((t) => ["--at", String(t)]), "--raw", "--out", frames],
+               { cwd: root, stdio: "inherit" });
+  for (const time of Times) {
+    const { page, errors } = await openPage(`?at=${time}`);
+    await page.waitForFunction(() => Module.showPage.endedAt !== null, { timeout: 120000, polling: 200 });
+    const expected = recordedRgb(fs.readFileSync(path.join(frames, `frame-${time}.raw`)));
+    const shown = await canvasRgb(page);
+    let differing = 0;
+    for (let i = 0; i < ScreenPixels; ++i)
+      differing += shown.compare(expected, 3 * i, 3 * i + 3, 3 * i, 3 * i + 3) !== 0;
+    assert.equal(differing, 0, `${differing} pixels differ at ${time} ms`);
+    assert.deepEqual(errors, []);
+    await page.close();
+  }
+  fs.rmSync(frames, { recursive: true, force: true });
+});
+
+test("the show waits for a click where sound is blocked, then keeps to the music",
+      { timeout: 180000 }, async () => {
+  const { page, errors } = await openPage("");
+  await page.waitForFunction(() => document.getElementById("notice").textContent === "Click to start" &&
+                                   !document.getElementById("notice").hidden,
+                              { timeout: 60000, polling: 100 });
+  await new Promise((resolve) => setTimeout(resolve, 500));
+  assert.equal(await page.evaluate(() => Module._showTimeMs()), 0, "the show ran before the click");
+
+  await page.click("#notice");
+  // One minute of samples, one a presented picture, taken as the page draws
+  // it: the show's time beside the music's position at that moment.
+  const samples = await page.evaluate(() => new Promise((resolve) => {
+    const audio = document.getElementById("music");
+    const draw = Module.showPage.draw;
+    const taken = [];
+    Module.showPage.draw = (indices, colours) => {
+      draw(indices, colours);
+      taken.push({ show: Module._showTimeMs(), audio: audio.currentTime * 1000 });
+      if (audio.currentTime >= 60)
+        resolve(taken);
+    };
+  }));
+  const playing = samples.filter((s) => s.audio > 0);
+  const drift = Math.max(...playing.map((s) => Math.abs(s.show - s.audio)));
+  console.log(`web: ${playing.length} samples over a minute of music; ` +
+              `show time within ${drift.toFixed(1)} ms of the music`);
+  assert.ok(playing[0].show < 1000, `the show started at ${playing[0].show} ms, not 0`);
+  assert.ok(drift <= 50, `show and music ${drift} ms apart`);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
