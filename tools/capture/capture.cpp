@@ -14,6 +14,8 @@
 //   --key MS:KEY      deliver p, q or backspace (released) at T = MS (repeatable)
 //   --frame-cost MS   virtual milliseconds each present takes (default 0)
 //   --gallery FILE    also tile every --at picture, at half size, into one PNG
+//   --profile         under valgrind's callgrind: dump the instruction counts
+//                     of start-up and of every presenting pass (see below)
 //
 // While the show is paused, runFrame neither sleeps nor presents, so nothing
 // would move T and the pause could never end: such a pass of the loop counts
@@ -23,9 +25,14 @@
 #include "show/loop.h"
 #include "core/screen.h"
 #include "show/startup.h"
+#include "scenes/registry.h"
 #include "recording.h"
 
 #include <algorithm>
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define PROFILE_MARKS_BUILT 1
+#endif
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,6 +54,7 @@ struct CaptureOptions {
     bool raw = false;
     std::string logPath;
     std::vector<ScheduledKey> keys;
+    bool profile = false;
 };
 
 [[noreturn]] static void usage(const char* problem)
@@ -54,7 +62,8 @@ struct CaptureOptions {
     std::fprintf(stderr, "demo-capture: %s\n", problem);
     std::fprintf(stderr,
                  "usage: demo-capture [--until MS] [--at MS]... [--out DIR] [--raw] [--log FILE]\n"
-                 "                    [--key MS:p|q|backspace]... [--frame-cost MS] [--gallery FILE]\n");
+                 "                    [--key MS:p|q|backspace]... [--frame-cost MS] [--gallery FILE]\n"
+                 "                    [--profile]\n");
     std::exit(2);
 }
 
@@ -95,6 +104,11 @@ static CaptureOptions parseOptions(int argc, char** argv)
         const bool hasValue = i + 1 < argc;
         if (flag == "--raw") {
             options.raw = true;
+        } else if (flag == "--profile") {
+#ifndef PROFILE_MARKS_BUILT
+            usage("--profile needs a recorder built with valgrind's headers");
+#endif
+            options.profile = true;
         } else if (!hasValue) {
             usage(("unknown option or missing value: " + flag).c_str());
         } else if (flag == "--until") {
@@ -138,6 +152,42 @@ static void writeDuePictures(const CaptureOptions& options, size_t& next, uint32
     }
 }
 
+// Profile marks for callgrind (scripts/profile). Each dump is one part of the
+// profile named by what it measured: "start-up" covers everything from the
+// process start to the first pass of the loop; a frame's part covers only the
+// pass that presented it (the clock read, its update steps, its drawing and
+// the present), named by the scene bits on screen. Passes that only sleep and
+// the recorder's own copying and logging are left out, so the count is the
+// show's work for that frame and the same on every run. Outside valgrind the
+// client requests are a few no-op instructions.
+static void startPassCount()
+{
+#ifdef PROFILE_MARKS_BUILT
+    CALLGRIND_ZERO_STATS;
+#endif
+}
+
+static void dumpCount([[maybe_unused]] const std::string& what)
+{
+#ifdef PROFILE_MARKS_BUILT
+    CALLGRIND_DUMP_STATS_AT(what.c_str());
+#endif
+}
+
+// The names of the scenes on screen, "blank" before the first one starts.
+static std::string sceneNames(uint32_t mask)
+{
+    std::string names;
+    for (int bit = 0; bit < 32; ++bit) {
+        const uint32_t sceneBit = uint32_t(1) << bit;
+        const SceneBlocks* scene = sceneForBit(sceneBit);
+        const char* name = scene ? scene->name : sceneBit == EndOfShow ? "end of the show" : nullptr;
+        if ((mask & sceneBit) && name)
+            names += (names.empty() ? "" : " + ") + std::string(name);
+    }
+    return names.empty() ? "blank" : names;
+}
+
 // The recorder's side of the loop's seams: program-wide, as the loop calls
 // plain functions.
 static CaptureOptions Options;
@@ -152,12 +202,16 @@ static bool recordBeforePass(uint32_t now)
     if (Options.hasUntil && now >= Options.until)
         return false;
     writeDuePictures(Options, NextPicture, now, Display, false, RecordedGallery);
+    if (Options.profile)
+        startPassCount();
     return true;
 }
 
 static void recordAfterPass(uint32_t passStart, bool presented)
 {
     if (presented) {
+        if (Options.profile)
+            dumpCount("frame: " + sceneNames(SceneMask));
         takeDisplayCopy(Display, MainScreen);
         if (Log)
             writeLogLine(Log, passStart, Display);
@@ -191,6 +245,8 @@ int main(int argc, char** argv)
     prepareShow();
     startMusic();
 
+    if (Options.profile)
+        dumpCount("start-up");
     takeDisplayCopy(Display, MainScreen);
     ShowLoop loop;
     loop.seams = {recordBeforePass, recordAfterPass, nextRecordedEvent};
