@@ -22,11 +22,17 @@ void createForest(Forest& forest)
     loadPalette(screen, "data/junkka.pal", 0, 256, 0);
     loadForestTexture(forest.trunkTexture, "data/puut", screen, 17122);
     loadForestTexture(forest.leafTexture, "data/lehdet", screen, 11409);
-    for (Mesh& trunk : forest.trunks)
-        loadMesh(trunk, "data/junkka.ob", forest.trunkTexture, screen, 168, 168, 728);
+    // Each file is read once; the other meshes are copies.
+    Mesh& firstTrunk = forest.trunks[0];
+    loadMesh(firstTrunk, "data/junkka.ob", forest.trunkTexture, screen, 168, 168, 728);
+    for (int i = 1; i < ForestTrunkCount; ++i)
+        copyMesh(forest.trunks[i], firstTrunk, forest.trunkTexture);
+    Mesh& firstLeaf = forest.leavesLeft[0];
+    loadMesh(firstLeaf, "data/plane.ob", forest.leafTexture, screen, 9, 8, 15);
     for (int i = 0; i < ForestLeafPairs; ++i) {
-        loadMesh(forest.leavesLeft[i], "data/plane.ob", forest.leafTexture, screen, 9, 8, 15);
-        loadMesh(forest.leavesRight[i], "data/plane.ob", forest.leafTexture, screen, 9, 8, 15);
+        if (i > 0)
+            copyMesh(forest.leavesLeft[i], firstLeaf, forest.leafTexture);
+        copyMesh(forest.leavesRight[i], firstLeaf, forest.leafTexture);
     }
     placeForest(forest);
 }

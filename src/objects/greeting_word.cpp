@@ -53,14 +53,28 @@ void createGreetingWord(GreetingWord& word, Screen& screen, const char* text)
     word.leaving = 0;
 }
 
+void loadLetterParts(LetterParts& parts, Screen& screen)
+{
+    // The rasteriser and the stamps address the stone as a 256 x 256 grid, so
+    // a smaller picture is refused.
+    loadPicture(parts.stone, "data/stoneblock", screen, 0, false);
+    requirePictureShape(parts.stone, "data/stoneblock", 256, 256, 0xFFFF);
+    loadMesh(parts.cube, "data/cube.ob", parts.stone, screen, 26, 48, 54);
+}
+
+static void copyPicture(Picture& copy, const Picture& original)
+{
+    copy = original;
+    copy.pixels = new uint8_t[original.pixelCount + 1];
+    std::memcpy(copy.pixels, original.pixels, original.pixelCount + 1);
+}
+
 // A private copy of the stone block with the letter stamped on all four
-// sides; a blank keeps the plain stone. The rasteriser and the stamps address
-// it as a 256 x 256 grid, so a smaller picture is refused.
-static void stampLetterTexture(GreetingWord& word, int i)
+// sides; a blank keeps the plain stone.
+static void stampLetterTexture(GreetingWord& word, int i, const Picture& stone)
 {
     Picture& texture = word.letterTextures[i];
-    loadPicture(texture, "data/stoneblock", *word.screen, 0, false);
-    requirePictureShape(texture, "data/stoneblock", 256, 256, 0xFFFF);
+    copyPicture(texture, stone);
     if (word.text[i] == ' ')
         return;
     for (const StampPlace& place : LetterStamps)
@@ -81,14 +95,13 @@ void placeLetterCube(GreetingWord& word, int i, int32_t tilt)
     cube.centreX = ColumnSpacing * (k + 1);
 }
 
-void buildGreetingWord(GreetingWord& word)
+void buildGreetingWord(GreetingWord& word, const LetterParts& parts)
 {
     word.wordTicks = 0;
     const int32_t tilt = std::rand() % 400 - 200;
     for (int i = 0; i < word.length; ++i) {
-        stampLetterTexture(word, i);
-        loadMesh(word.letterCubes[i], "data/cube.ob", word.letterTextures[i], *word.screen, 26,
-                 48, 54);
+        stampLetterTexture(word, i, parts.stone);
+        copyMesh(word.letterCubes[i], parts.cube, word.letterTextures[i]);
         placeLetterCube(word, i, tilt);
         word.countdown[i] = i + 1;
         resetSparkBurst(word.bursts[i], *word.screen);

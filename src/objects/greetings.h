@@ -59,8 +59,16 @@ extern int32_t GreetingWordsCreated;
 // Checks the word (an empty one or one of more than 10 characters prints
 // ":(" and ends the program with status 1), copies it and gives it a font.
 void createGreetingWord(GreetingWord& word, Screen& screen, const char* text);
-// Stamps a texture and loads a cube for every letter; one rand() for the tilt.
-void buildGreetingWord(GreetingWord& word);
+// What every letter starts from, read once: the stone block picture (256 x
+// 256, converted to the palette in force) and the letter cube.
+struct LetterParts {
+    Picture stone;
+    Mesh cube;
+};
+void loadLetterParts(LetterParts& parts, Screen& screen);
+// Gives every letter a copy of the stone with its letter stamped on and a
+// copy of the cube; one rand() for the tilt.
+void buildGreetingWord(GreetingWord& word, const LetterParts& parts);
 // Places letter i's cube in the word's column, `tilt` its angle about x.
 void placeLetterCube(GreetingWord& word, int i, int32_t tilt);
 void tickGreetingWord(GreetingWord& word);
