@@ -153,8 +153,9 @@ static void writeDuePictures(const CaptureOptions& options, size_t& next, uint32
 }
 
 // Profile marks for callgrind (scripts/profile). Each dump is one part of the
-// profile named by what it measured: "start-up" covers everything from the
-// process start to the first pass of the loop; a frame's part covers only the
+// profile named by what it measured: "before main" covers the process start
+// (loading and linking the libraries) up to the recorder's options; "start-up"
+// from there to the first pass of the loop; a frame's part covers only the
 // pass that presented it (the clock read, its update steps, its drawing and
 // the present), named by the scene bits on screen. Passes that only sleep and
 // the recorder's own copying and logging are left out, so the count is the
@@ -234,6 +235,8 @@ static bool nextRecordedEvent(SDL_Event& event)
 int main(int argc, char** argv)
 {
     Options = parseOptions(argc, argv);
+    if (Options.profile)
+        dumpCount("before main");
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     useVirtualClock(0);
