@@ -37,34 +37,29 @@ struct FlatContext {
 static void fillSpan(uint8_t* p, size_t n, uint8_t colour)
 {
     const uint64_t eight = 0x0101010101010101ull * colour;
-    if (n >= 8 && n <= 16) {
-        std::memcpy(p, &eight, 8);
-        std::memcpy(p + n - 8, &eight, 8);
-    } else if (n >= 4 && n < 8) {
+    if (n < 4) {
+        p[0] = colour;
+        p[n - 1] = colour;
+        p[n / 2] = colour;
+    } else if (n <= 8) {
         std::memcpy(p, &eight, 4);
         std::memcpy(p + n - 4, &eight, 4);
-    } else if (n >= 2 && n < 4) {
-        std::memcpy(p, &eight, 2);
-        std::memcpy(p + n - 2, &eight, 2);
-    } else if (n == 1) {
-        *p = colour;
+    } else if (n <= 16) {
+        std::memcpy(p, &eight, 8);
+        std::memcpy(p + n - 8, &eight, 8);
     } else {
         std::memset(p, colour, n);
     }
 }
 
-// Fills the row at y from the nearer to the farther of xa and xb (24.8),
-// both ends included, after clipping to the context's columns.
-static void fillRow(const FlatContext& face, int32_t y, int32_t xa, int32_t xb)
+// Fills a row (`line`, its first pixel) from the nearer to the farther of xa
+// and xb (24.8), both ends included, after clipping to the context's columns.
+static void fillColumns(const FlatContext& face, uint8_t* line, int32_t xa, int32_t xb)
 {
-    const int32_t row = y >> 8;
-    if (row < face.firstRow || row > face.lastRow)
-        return;
     const int32_t left = std::max(std::min(xa, xb) >> 8, face.firstColumn);
     const int32_t right = std::min(std::max(xa, xb) >> 8, face.lastColumn);
-    if (left > right)
-        return;
-    fillSpan(face.pixels + RowOffsets[row] + left, size_t(right - left + 1), face.colour);
+    if (left <= right)
+        fillSpan(line + left, size_t(right - left + 1), face.colour);
 }
 
 // Rows y = yStart + 256 k for y <= yEnd (inclusive), restricted to the clip.
@@ -101,16 +96,23 @@ static EdgeWalk edgeAt(int32_t x0, int32_t y0, int32_t slope, int32_t y)
 }
 
 // Fills the rows of one part, y = yStart + 256 k, between the long edge (from
-// corner `from` with `longSlope`) and the short one.
+// corner `longFrom` with `longSlope`) and the short one. Row y is pixel row
+// (yStart >> 8) + k, so the clip's rows narrow the range of k.
 static void fillPart(const FlatContext& face, const RowRange& rows, int32_t yStart,
                      const Corner& longFrom, int32_t longSlope, const Corner& shortFrom,
                      int32_t shortSlope)
 {
-    int32_t y = int32_t(yStart + 256 * rows.first);
+    const int64_t startRow = yStart >> 8;
+    const int64_t first = std::max<int64_t>(rows.first, face.firstRow - startRow);
+    const int64_t end = std::min<int64_t>(rows.end, face.lastRow - startRow + 1);
+    if (first >= end)
+        return;
+    const int32_t y = int32_t(yStart + 256 * first);
     EdgeWalk longEdge = edgeAt(longFrom.x, longFrom.y, longSlope, y);
     EdgeWalk shortEdge = edgeAt(shortFrom.x, shortFrom.y, shortSlope, y);
-    for (int64_t k = rows.first; k < rows.end; ++k, y += 256) {
-        fillRow(face, y, longEdge.x(), shortEdge.x());
+    uint8_t* line = face.pixels + RowOffsets[startRow + first];
+    for (int64_t k = first; k < end; ++k, line += ScreenWidth) {
+        fillColumns(face, line, longEdge.x(), shortEdge.x());
         longEdge.next();
         shortEdge.next();
     }
