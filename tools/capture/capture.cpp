@@ -175,20 +175,6 @@ static void dumpCount([[maybe_unused]] const std::string& what)
 #endif
 }
 
-// The names of the scenes on screen, "blank" before the first one starts.
-static std::string sceneNames(uint32_t mask)
-{
-    std::string names;
-    for (int bit = 0; bit < 32; ++bit) {
-        const uint32_t sceneBit = uint32_t(1) << bit;
-        const SceneBlocks* scene = sceneForBit(sceneBit);
-        const char* name = scene ? scene->name : sceneBit == EndOfShow ? "end of the show" : nullptr;
-        if ((mask & sceneBit) && name)
-            names += (names.empty() ? "" : " + ") + std::string(name);
-    }
-    return names.empty() ? "blank" : names;
-}
-
 // The recorder's side of the loop's seams: program-wide, as the loop calls
 // plain functions.
 static CaptureOptions Options;
@@ -212,7 +198,7 @@ static void recordAfterPass(uint32_t passStart, bool presented)
 {
     if (presented) {
         if (Options.profile)
-            dumpCount("frame: " + sceneNames(SceneMask));
+            dumpCount("frame: " + sceneMaskNames(SceneMask));
         takeDisplayCopy(Display, MainScreen);
         if (Log)
             writeLogLine(Log, passStart, Display);
