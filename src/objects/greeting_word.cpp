@@ -53,13 +53,12 @@ void createGreetingWord(GreetingWord& word, Screen& screen, const char* text)
     word.leaving = 0;
 }
 
-void loadLetterParts(LetterParts& parts, Screen& screen)
+void loadLetterParts(LetterParts& parts, Picture& stone, Screen& screen)
 {
-    // The rasteriser and the stamps address the stone as a 256 x 256 grid, so
-    // a smaller picture is refused.
-    loadPicture(parts.stone, "data/stoneblock", screen, 0, false);
-    requirePictureShape(parts.stone, "data/stoneblock", 256, 256, 0xFFFF);
-    loadMesh(parts.cube, "data/cube.ob", parts.stone, screen, 26, 48, 54);
+    // The rasteriser and the stamps address the stone as a 256 x 256 grid.
+    requirePictureShape(stone, "data/stoneblock", 256, 256, 0xFFFF);
+    parts.stone = &stone;
+    loadMesh(parts.cube, "data/cube.ob", stone, screen, 26, 48, 54);
 }
 
 static void copyPicture(Picture& copy, const Picture& original)
@@ -100,7 +99,7 @@ void buildGreetingWord(GreetingWord& word, const LetterParts& parts)
     word.wordTicks = 0;
     const int32_t tilt = std::rand() % 400 - 200;
     for (int i = 0; i < word.length; ++i) {
-        stampLetterTexture(word, i, parts.stone);
+        stampLetterTexture(word, i, *parts.stone);
         copyMesh(word.letterCubes[i], parts.cube, word.letterTextures[i]);
         placeLetterCube(word, i, tilt);
         word.countdown[i] = i + 1;

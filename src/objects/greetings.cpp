@@ -3,7 +3,7 @@
 #include "gfx3d/raster.h"
 
 Greetings SceneGreetings;
-// Read once at build; every letter copies them. Kept for the program's life.
+// Set up once at build; every letter copies them. Kept for the program's life.
 static LetterParts SharedLetterParts;
 
 // In slot order; the trailing blanks become plain stone cubes.
@@ -18,7 +18,7 @@ void createGreetings(Greetings& greetings, Screen& screen)
     greetings.activeCount = 1;
 }
 
-void buildGreetings(Greetings& greetings)
+void buildGreetings(Greetings& greetings, Picture& stone)
 {
     greetings.wordCount = 0;
     for (const char* text : GreetingTexts) {
@@ -26,7 +26,7 @@ void buildGreetings(Greetings& greetings)
         createGreetingWord(*word, *greetings.screen, text);
         greetings.words[greetings.wordCount++] = word;
     }
-    loadLetterParts(SharedLetterParts, *greetings.screen);
+    loadLetterParts(SharedLetterParts, stone, *greetings.screen);
     for (int w = 0; w < greetings.wordCount; ++w)
         buildGreetingWord(*greetings.words[w], SharedLetterParts);
     greetings.activeCount = 1;

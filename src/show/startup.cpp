@@ -1,5 +1,6 @@
 #include "show/startup.h"
 
+#include "assets/assets.h"
 #include "objects/forest.h"
 #include "objects/greetings.h"
 #include "show/load.h"
@@ -25,7 +26,7 @@ void prepareShow()
     loadAssets();
     buildPlainTables();
     installStartPalette();
-    buildGreetings(SceneGreetings);
+    buildGreetings(SceneGreetings, stoneBlockPicture);
     darkenClouds();
     buildSceneTables();
     prerenderCalendarFrames();
