@@ -4,9 +4,6 @@
 #include "core/tables.h"
 
 #include <algorithm>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 void clearDepth(Screen& screen, int32_t v)
 {
@@ -69,109 +66,6 @@ static int64_t samplesBelow(int64_t start, int64_t end)
     return end > start ? (end - start + 255) / 256 : 0;
 }
 
-// Where a span's walk stands: the next sample's pixel and depth entry, the
-// samples left, and u, v (16.16 texture positions) and z (8.8 view depth).
-struct SpanWalk {
-    uint8_t* pixel;
-    int32_t* depth;
-    int32_t n;
-    int32_t u, v, z;
-};
-
-struct SpanSteps {
-    int32_t du, dv, dz;
-};
-
-// Texel index of texture position (u, v): u >> 8 is the texel column and
-// v & 0xFF00 is 256 times the row counted upwards; the 16-bit mask wraps the
-// index into the 256 x 256 texture.
-static int32_t texelIndex(int32_t u, int32_t v)
-{
-    return ((u >> 8) - (v & 0xFF00)) & 0xFFFF;
-}
-
-// Texture-mapped, depth-tested samples: a sample is kept only when strictly
-// nearer than what the depth buffer holds and its texel is not the
-// transparent one. Shading subtracts the face's offset, floored at 0. u, v and
-// z step on by their steps, wrapping.
-static void drawSamples(const FaceContext& face, SpanWalk& s, const SpanSteps& d)
-{
-    for (; s.n > 0; --s.n) {
-        const int32_t texel = face.texels[texelIndex(s.u, s.v)];
-        if (s.z < *s.depth && texel != face.transparentColour) {
-            *s.depth = s.z;
-            const int32_t shadedTexel = texel - face.shade;
-            *s.pixel = uint8_t(shadedTexel < 0 ? 0 : shadedTexel);
-        }
-        ++s.pixel;
-        ++s.depth;
-        s.u += d.du;
-        s.v += d.dv;
-        s.z += d.dz;
-    }
-}
-
-#ifdef __SSE2__
-// drawSamples for an unshaded face, four samples at a time while four are
-// left: the four depth tests and texel indices are done side by side, and
-// only the four texel reads one by one.
-static void drawFoursUnshaded(const FaceContext& face, SpanWalk& s, const SpanSteps& d)
-{
-    if (s.n < 4)
-        return;
-    const __m128i stepU = _mm_set1_epi32(4 * d.du);
-    const __m128i stepV = _mm_set1_epi32(4 * d.dv);
-    const __m128i stepZ = _mm_set1_epi32(4 * d.dz);
-    __m128i u = _mm_setr_epi32(s.u, s.u + d.du, s.u + 2 * d.du, s.u + 3 * d.du);
-    __m128i v = _mm_setr_epi32(s.v, s.v + d.dv, s.v + 2 * d.dv, s.v + 3 * d.dv);
-    __m128i z = _mm_setr_epi32(s.z, s.z + d.dz, s.z + 2 * d.dz, s.z + 3 * d.dz);
-    const __m128i rowBits = _mm_set1_epi32(0xFF00);
-    const __m128i indexBits = _mm_set1_epi32(0xFFFF);
-    const __m128i transparent = _mm_set1_epi32(face.transparentColour);
-    const uint8_t* texels = face.texels;
-    int32_t fours = 0;
-    for (; s.n - 4 * fours >= 4; ++fours) {
-        int32_t* depth = s.depth + 4 * fours;
-        const __m128i held = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depth));
-        const __m128i nearer = _mm_cmpgt_epi32(held, z);
-        if (_mm_movemask_epi8(nearer) != 0) {
-            const __m128i index = _mm_and_si128(
-                _mm_sub_epi32(_mm_srai_epi32(u, 8), _mm_and_si128(v, rowBits)), indexBits);
-            const int32_t t0 = texels[_mm_extract_epi16(index, 0)];
-            const int32_t t1 = texels[_mm_extract_epi16(index, 2)];
-            const int32_t t2 = texels[_mm_extract_epi16(index, 4)];
-            const int32_t t3 = texels[_mm_extract_epi16(index, 6)];
-            const __m128i texel = _mm_setr_epi32(t0, t1, t2, t3);
-            const __m128i drawn = _mm_andnot_si128(_mm_cmpeq_epi32(texel, transparent), nearer);
-            const int bits = _mm_movemask_ps(_mm_castsi128_ps(drawn));
-            if (bits != 0) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(depth),
-                                 _mm_or_si128(_mm_and_si128(drawn, z), _mm_andnot_si128(drawn, held)));
-                uint8_t* pixel = s.pixel + 4 * fours;
-                if (bits & 1)
-                    pixel[0] = uint8_t(t0);
-                if (bits & 2)
-                    pixel[1] = uint8_t(t1);
-                if (bits & 4)
-                    pixel[2] = uint8_t(t2);
-                if (bits & 8)
-                    pixel[3] = uint8_t(t3);
-            }
-        }
-        u = _mm_add_epi32(u, stepU);
-        v = _mm_add_epi32(v, stepV);
-        z = _mm_add_epi32(z, stepZ);
-    }
-    // The walk after 4 * fours samples, as repeated steps would leave it.
-    s.pixel += 4 * fours;
-    s.depth += 4 * fours;
-    s.n -= 4 * fours;
-    s.u = _mm_cvtsi128_si32(u);
-    s.v = _mm_cvtsi128_si32(v);
-    s.z = _mm_cvtsi128_si32(z);
-}
-#endif
-
 // Draws the row at y between walkers p and q. Samples sit at x = xL + 256 k
 // for x < xR; a sample is drawn where left < x < right, at pixel column x >> 8.
 static void drawRow(const FaceContext& face, int32_t y, const EdgeState& p, const EdgeState& q)
@@ -195,15 +89,32 @@ static void drawRow(const FaceContext& face, int32_t y, const EdgeState& p, cons
     if (first >= end)
         return;
     const int32_t skipped = int32_t(first);
+    int32_t u = l.u + du * skipped;
+    int32_t v = l.v + dv * skipped;
+    int32_t z = l.z + dz * skipped;
     const int32_t offset = RowOffsets[y >> 8] + (l.x >> 8) + skipped;
-    SpanWalk span{face.pixels + offset, face.depth + offset, int32_t(end - first),
-                  l.u + du * skipped, l.v + dv * skipped, l.z + dz * skipped};
-    const SpanSteps steps{du, dv, dz};
-#ifdef __SSE2__
-    if (face.shade == 0)
-        drawFoursUnshaded(face, span, steps);
-#endif
-    drawSamples(face, span, steps);
+    uint8_t* pixel = face.pixels + offset;
+    int32_t* depth = face.depth + offset;
+
+    // Texture-mapped, depth-tested span: u and v are 16.16 texture positions,
+    // so u >> 8 is the texel column and v & 0xFF00 is 256 times the row counted
+    // upwards; the 16-bit mask wraps the index into the 256 x 256 texture. z is
+    // 8.8 view depth; a sample is kept only when strictly nearer than what the
+    // depth buffer holds and its texel is not the transparent one. Shading
+    // subtracts the face's offset, floored at 0.
+    for (int32_t n = int32_t(end - first); n > 0; --n) {
+        const int32_t texel = face.texels[((u >> 8) - (v & 0xFF00)) & 0xFFFF];
+        if (z < *depth && texel != face.transparentColour) {
+            *depth = z;
+            const int32_t shadedTexel = texel - face.shade;
+            *pixel = uint8_t(shadedTexel < 0 ? 0 : shadedTexel);
+        }
+        ++pixel;
+        ++depth;
+        u += du;
+        v += dv;
+        z += dz;
+    }
 }
 
 // Walks one part of a face: rows at y = yStart + 256 k while y < yEnd, the
