@@ -105,22 +105,68 @@ static void stampSunAndClouds(int32_t frame, int32_t fade)
     }
 }
 
-// Source column of every screen column, the same on every row.
-static const std::array<uint16_t, ScreenWidth> EnlargedColumns = [] {
-    std::array<uint16_t, ScreenWidth> columns{};
-    for (int32_t x = 0; x < ScreenWidth; ++x)
-        columns[size_t(x)] = uint16_t((EnlargeOriginX + EnlargeStep * x) >> 8);
-    return columns;
-}();
+// The enlargement's columns in runs, the same on every row: screen columns
+// from `screen` on take source columns from `source` on, one each, until a
+// source column repeats, about every twelfth column.
+struct ColumnRun {
+    int32_t screen, source, length;
+};
+struct ColumnRuns {
+    std::array<ColumnRun, ScreenWidth> runs{};
+    int32_t count = 0;
+};
 
-// Screen (x, y) takes B at the enlarged position.
+static constexpr ColumnRuns enlargedColumnRuns()
+{
+    ColumnRuns table;
+    for (int32_t x = 0; x < ScreenWidth; ++x) {
+        const int32_t source = (EnlargeOriginX + EnlargeStep * x) >> 8;
+        ColumnRun* last = table.count ? &table.runs[size_t(table.count - 1)] : nullptr;
+        if (last && source == last->source + last->length)
+            last->length += 1;
+        else
+            table.runs[size_t(table.count++)] = {x, source, 1};
+    }
+    return table;
+}
+
+static constexpr ColumnRuns EnlargedRuns = enlargedColumnRuns();
+
+// Runs that start at least 16 bytes before the row's end are copied as 16
+// bytes, the rest of which the next runs overwrite, so none may be longer;
+// the last few are copied as they are.
+static constexpr int32_t sixteenByteRuns()
+{
+    int32_t count = 0;
+    while (count < EnlargedRuns.count && EnlargedRuns.runs[size_t(count)].screen + 16 <= ScreenWidth)
+        ++count;
+    return count;
+}
+static constexpr int32_t SixteenByteRuns = sixteenByteRuns();
+
+static constexpr bool runsFitSixteenBytes()
+{
+    for (int32_t r = 0; r < SixteenByteRuns; ++r)
+        if (EnlargedRuns.runs[size_t(r)].length > 16)
+            return false;
+    return true;
+}
+static_assert(runsFitSixteenBytes());
+
+// Screen (x, y) takes B at the enlarged position, a run of columns at a time.
 static void enlargeLight()
 {
     for (int32_t y = 0; y < ScreenHeight; ++y) {
         const uint8_t* source = WorkBufferB + RowOffsets[(EnlargeOriginY + EnlargeStep * y) >> 8];
         uint8_t* out = WorkBufferA + RowOffsets[y];
-        for (int32_t x = 0; x < ScreenWidth; ++x)
-            out[x] = source[EnlargedColumns[size_t(x)]];
+        for (int32_t r = 0; r < SixteenByteRuns; ++r) {
+            const ColumnRun& run = EnlargedRuns.runs[size_t(r)];
+            std::memcpy(out + run.screen, source + run.source, 16);
+        }
+        for (int32_t r = SixteenByteRuns; r < EnlargedRuns.count; ++r) {
+            const ColumnRun& run = EnlargedRuns.runs[size_t(r)];
+            std::memcpy(out + run.screen, source + run.source, size_t(run.length));
+        }
     }
 }
 
@@ -136,10 +182,13 @@ static void blurLight()
         uint8_t* row = WorkBufferA + RowOffsets[y];
         for (int32_t x = 0; x < ScreenWidth; ++x)
             known[x] = uint16_t(row[x - ScreenWidth] + row[x + ScreenWidth] + row[x + 1]);
+        // Four pixels a pass, as the chain leaves nothing else to share.
         int32_t left = row[-1];
-        for (int32_t x = 0; x < ScreenWidth; ++x) {
-            left = (left + known[x]) >> 2;
-            row[x] = uint8_t(left);
+        for (int32_t x = 0; x < ScreenWidth; x += 4) {
+            for (int32_t k = x; k < x + 4; ++k) {
+                left = (left + known[k]) >> 2;
+                row[k] = uint8_t(left);
+            }
         }
     }
 }
