@@ -8,6 +8,7 @@
 #include "scenes/sun_rays.h"
 
 #include "assets/assets.h"
+#include "gfx2d/feedback.h"
 #include "core/show_state.h"
 #include "core/screen.h"
 #include "core/tables.h"
@@ -105,92 +106,22 @@ static void stampSunAndClouds(int32_t frame, int32_t fade)
     }
 }
 
-// The enlargement's columns in runs, the same on every row: screen columns
-// from `screen` on take source columns from `source` on, one each, until a
-// source column repeats, about every twelfth column.
-struct ColumnRun {
-    int32_t screen, source, length;
-};
-struct ColumnRuns {
-    std::array<ColumnRun, ScreenWidth> runs{};
-    int32_t count = 0;
-};
+static constexpr ColumnRuns EnlargedColumns = columnRuns(EnlargeOriginX, EnlargeStep);
 
-static constexpr ColumnRuns enlargedColumnRuns()
-{
-    ColumnRuns table;
-    for (int32_t x = 0; x < ScreenWidth; ++x) {
-        const int32_t source = (EnlargeOriginX + EnlargeStep * x) >> 8;
-        ColumnRun* last = table.count ? &table.runs[size_t(table.count - 1)] : nullptr;
-        if (last && source == last->source + last->length)
-            last->length += 1;
-        else
-            table.runs[size_t(table.count++)] = {x, source, 1};
-    }
-    return table;
-}
-
-static constexpr ColumnRuns EnlargedRuns = enlargedColumnRuns();
-
-// Runs that start at least 16 bytes before the row's end are copied as 16
-// bytes, the rest of which the next runs overwrite, so none may be longer;
-// the last few are copied as they are.
-static constexpr int32_t sixteenByteRuns()
-{
-    int32_t count = 0;
-    while (count < EnlargedRuns.count && EnlargedRuns.runs[size_t(count)].screen + 16 <= ScreenWidth)
-        ++count;
-    return count;
-}
-static constexpr int32_t SixteenByteRuns = sixteenByteRuns();
-
-static constexpr bool runsFitSixteenBytes()
-{
-    for (int32_t r = 0; r < SixteenByteRuns; ++r)
-        if (EnlargedRuns.runs[size_t(r)].length > 16)
-            return false;
-    return true;
-}
-static_assert(runsFitSixteenBytes());
-
-// Screen (x, y) takes B at the enlarged position, a run of columns at a time.
+// Screen (x, y) takes B at the enlarged position.
 static void enlargeLight()
 {
-    for (int32_t y = 0; y < ScreenHeight; ++y) {
-        const uint8_t* source = WorkBufferB + RowOffsets[(EnlargeOriginY + EnlargeStep * y) >> 8];
-        uint8_t* out = WorkBufferA + RowOffsets[y];
-        for (int32_t r = 0; r < SixteenByteRuns; ++r) {
-            const ColumnRun& run = EnlargedRuns.runs[size_t(r)];
-            std::memcpy(out + run.screen, source + run.source, 16);
-        }
-        for (int32_t r = SixteenByteRuns; r < EnlargedRuns.count; ++r) {
-            const ColumnRun& run = EnlargedRuns.runs[size_t(r)];
-            std::memcpy(out + run.screen, source + run.source, size_t(run.length));
-        }
-    }
+    for (int32_t y = 0; y < ScreenHeight; ++y)
+        enlargeRow(WorkBufferA + RowOffsets[y],
+                   WorkBufferB + RowOffsets[(EnlargeOriginY + EnlargeStep * y) >> 8],
+                   EnlargedColumns);
 }
 
-// Blurs A in place in increasing order from pixel 320 to 76479: each pixel
-// becomes the mean of its four neighbours, where the left and upper ones are
-// already blurred and the right and lower ones not yet. Per row, the three
-// neighbours known before the row starts are summed first; what is left is
-// the serial chain through the left neighbour.
+// Blurs A in place in increasing order from pixel 320 to 76479: the left and
+// upper neighbours are already blurred, the right and lower ones not yet.
 static void blurLight()
 {
-    uint16_t known[ScreenWidth];
-    for (int32_t y = 1; y < ScreenHeight - 1; ++y) {
-        uint8_t* row = WorkBufferA + RowOffsets[y];
-        for (int32_t x = 0; x < ScreenWidth; ++x)
-            known[x] = uint16_t(row[x - ScreenWidth] + row[x + ScreenWidth] + row[x + 1]);
-        // Four pixels a pass, as the chain leaves nothing else to share.
-        int32_t left = row[-1];
-        for (int32_t x = 0; x < ScreenWidth; x += 4) {
-            for (int32_t k = x; k < x + 4; ++k) {
-                left = (left + known[k]) >> 2;
-                row[k] = uint8_t(left);
-            }
-        }
-    }
+    blurInScanOrder(WorkBufferA, ScreenWidth, ScreenPixels - ScreenWidth - 1, false);
 }
 
 // The sky below row 0: the brighter of the cloud sum and the light, each
