@@ -15,7 +15,6 @@
 #include "scenes/scenes.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 int32_t cloudSum[76800];      // 0..62 per pixel, rewritten each frame for rows 0..179
@@ -42,7 +41,10 @@ constexpr int32_t EnlargeOriginY = 1752;  // 8.8
 // the whole sky every frame.
 static void measureSunDisc()
 {
-    sunTop = SkyRows, sunBottom = -1, sunLeft = ScreenWidth, sunRight = -1;
+    sunTop = SkyRows;
+    sunBottom = -1;
+    sunLeft = ScreenWidth;
+    sunRight = -1;
     for (int32_t y = 0; y < SkyRows; ++y)
         for (int32_t x = 0; x < ScreenWidth; ++x)
             if (SpotMask[y * ScreenWidth + x] != 0) {
@@ -83,8 +85,8 @@ static void unwrapRow(const uint8_t* row, int32_t start, uint8_t* out)
     }
 }
 
-// Stamps the sun disc into the light and subtracts the two drifting cloud
-// layers (the near one moves 2 columns per update step, the far one 1) and
+// Stamps the sun disc (within its box) into the light and subtracts the two
+// drifting cloud layers (the near one moves 2 columns per update step, the far one 1) and
 // the fade, remembering each pixel's cloud sum for the sky.
 static void stampSunAndClouds(int32_t frame, int32_t fade)
 {
