@@ -41,18 +41,31 @@ void stampGlyph(const Font& font, int32_t x, int32_t y, Picture& target, uint8_t
     // reads sheet row cellY + j / 4, target column k the sheet column
     // cellX + StampColumns[k]. A sheet pixel is read as row * width + column,
     // so the last cell's right neighbour is the next row's first pixel, and
-    // anything beyond the sheet's pixels is blank. Target writes outside the
-    // target's pixels are dropped.
-    for (int32_t j = 0; j < 64; ++j) {
-        const int64_t sheetStart = int64_t(cellY + ((j * 64) >> 8)) * sheet.width + cellX;
-        bool ink[17];
+    // anything beyond the sheet's pixels is blank. Each sheet row gives one
+    // row of ink for four target rows. Target writes outside the target's
+    // pixels are dropped.
+    for (int32_t sheetRow = 0; sheetRow < 16; ++sheetRow) {
+        const int64_t sheetStart = int64_t(cellY + sheetRow) * sheet.width + cellX;
+        bool columnInk[17];
         for (int32_t c = 0; c < 17; ++c)
-            ink[c] = sheetStart + c < sheet.pixelCount && sheet.pixels[sheetStart + c] != 0;
-        const int64_t targetRow = int64_t(y + j) * TargetWidth + x;
-        const int64_t first = std::max<int64_t>(0, -targetRow);
-        const int64_t end = std::min<int64_t>(64, int64_t(target.pixelCount) - targetRow);
-        for (int64_t k = first; k < end; ++k)
-            if (ink[StampColumns[size_t(k)]])
-                target.pixels[targetRow + k] = colour;
+            columnInk[c] = sheetStart + c < sheet.pixelCount && sheet.pixels[sheetStart + c] != 0;
+        uint8_t inkMask[64];  // 0xFF where the target column has ink
+        for (int32_t k = 0; k < 64; ++k)
+            inkMask[k] = columnInk[StampColumns[size_t(k)]] ? 0xFF : 0;
+        for (int32_t j = 4 * sheetRow; j < 4 * sheetRow + 4; ++j) {
+            const int64_t targetRow = int64_t(y + j) * TargetWidth + x;
+            const int64_t first = std::max<int64_t>(0, -targetRow);
+            const int64_t end = std::min<int64_t>(64, int64_t(target.pixelCount) - targetRow);
+            uint8_t* row = target.pixels + targetRow;
+            if (first == 0 && end == 64) {
+                // The whole row lies in the target: one masked blend.
+                for (int32_t k = 0; k < 64; ++k)
+                    row[k] = uint8_t((row[k] & ~inkMask[k]) | (colour & inkMask[k]));
+            } else {
+                for (int64_t k = first; k < end; ++k)
+                    if (inkMask[k])
+                        row[k] = colour;
+            }
+        }
     }
 }
