@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 #include <utility>
 #include <vector>
@@ -151,6 +152,45 @@ TEST(Glyph, SheetLoadsThroughThePictureLoader)
     TestTarget target;
     stampGlyph(font, 96, 180, target.picture, 'A', 0);
     EXPECT_EQ(target.written(), block(96 + 57, 180 + 4, 96 + 60, 180 + 7));
+}
+
+// The stamp written straight from its rules, one sheet look-up per target
+// pixel.
+void plainStampGlyph(const Font& font, int32_t x, int32_t y, Picture& target, uint8_t character,
+                     uint8_t colour)
+{
+    const int32_t cell = character >= 32 && character <= 122 ? character - 32 : 0;
+    const int32_t cellX = (cell & 15) * (font.cellWidth + 1);
+    const int32_t cellY = (cell >> 4) * (font.cellHeight + 1);
+    for (int32_t j = 0; j < 64; ++j)
+        for (int32_t k = 0; k < 64; ++k) {
+            const int64_t sheetIndex =
+                int64_t(cellY + j / 4) * font.sheet.width + cellX + ((4096 - 64 * k) >> 8);
+            const int64_t t = int64_t(y + j) * 256 + x + k;
+            if (sheetIndex < font.sheet.pixelCount && font.sheet.pixels[sheetIndex] != 0 &&
+                t >= 0 && t < target.pixelCount)
+                target.pixels[t] = colour;
+        }
+}
+
+// Random sheets of several heights, every code and places reaching past every
+// edge of the target: the stamp writes what the plain rules write.
+TEST(Glyph, AgreesWithThePlainRulesOverRandomSheetsAndPlaces)
+{
+    std::mt19937 random(7);
+    for (int round = 0; round < 60; ++round) {
+        TestFont sheet(int(40 + random() % 60));
+        for (size_t i = 0; i < sheet.pixels.size() - 1; ++i)
+            sheet.pixels[i] = random() % 3 == 0 ? uint8_t(1 + random() % 255) : 0;
+        sheet.font.cellWidth = uint16_t(14 + random() % 3);
+        sheet.font.cellHeight = uint16_t(14 + random() % 3);
+        const int32_t x = int32_t(random() % 400) - 80, y = int32_t(random() % 400) - 80;
+        const uint8_t code = uint8_t(random());
+        TestTarget fast, plain;
+        stampGlyph(sheet.font, x, y, fast.picture, code, 9);
+        plainStampGlyph(sheet.font, x, y, plain.picture, code, 9);
+        ASSERT_EQ(fast.pixels, plain.pixels) << "round " << round;
+    }
 }
 
 }  // namespace

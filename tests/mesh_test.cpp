@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -272,6 +273,68 @@ TEST_F(ObFiles, IndicesOutsideTheCountsAreRefused)
             load(mesh, badTexFace, 3, 1, 3);
         },
         "^bad mesh " + badTexFace + ": texture vertex index 3 outside 0..2\n$");
+}
+
+TEST_F(ObFiles, MalformedNumbersAreRefusedWithFileAndLine)
+{
+    struct Damage {
+        const char* from;
+        const char* to;
+        const char* message;
+    };
+    // Line 9 holds the first vertex, 14 the face, 19 the second texture
+    // vertex, 24 the texture face.
+    const Damage damages[] = {
+        {"VERTEX 0 1.0", "VERTEX 0 1.0x", "line 9: malformed number \"1.0x\""},
+        {"VERTEX 0 1.0", "VERTEX 0 nan", "line 9: malformed number \"nan\""},
+        {"VERTEX 0 1.0", "VERTEX 0 1e60", "line 9: malformed number \"1e60\""},
+        {"B: 1", "B: one", "line 14: malformed number \"one\""},
+        {"B: 1", "B: 1.0", "line 14: malformed number \"1.0\""},
+        {"B: 1", "B: 4294967296", "line 14: malformed number \"4294967296\""},
+        {"TVERT 1 0.5", "TVERT 1 0,5", "line 19: malformed number \"0,5\""},
+        {"TFACE 0 0 1 2", "TFACE 0 0 \x01 2", "line 24: malformed number \"\\?\""},
+    };
+    for (const Damage& damage : damages) {
+        std::string text = OneTriangle;
+        text.replace(text.find(damage.from), std::strlen(damage.from), damage.to);
+        const std::string path = write("damaged.ob", text);
+        EXPECT_EXIT_WITH_OUTPUT(
+            {
+                Mesh mesh{};
+                load(mesh, path, 3, 1, 3);
+            },
+            "^bad mesh " + path + ": " + damage.message + "\n$");
+    }
+    // An entry the file ends inside.
+    const std::string cut = write("cut.ob", "*MESH_VERTEX 0 1.0 2.0\n");
+    EXPECT_EXIT_WITH_OUTPUT(
+        {
+            Mesh mesh{};
+            load(mesh, cut, 1, 1, 1);
+        },
+        "^bad mesh " + cut + ": line 1: \\*MESH_VERTEX cut short by the end of the file\n$");
+}
+
+// Copies read once serve many meshes: equal entries, storage of their own.
+TEST_F(ObFiles, CopiesHaveTheirOwnArrays)
+{
+    Mesh original{};
+    load(original, write("triangle.ob", OneTriangle), 3, 1, 3);
+    original.offsetX = 77;
+    Picture other{};
+    Mesh copy{};
+    copyMesh(copy, original, other);
+    EXPECT_EQ(copy.texture, &other);
+    EXPECT_EQ(copy.offsetX, 77);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(copy.vertices[i], original.vertices[i]);
+    EXPECT_EQ(copy.screenX[1], original.screenX[1]);
+    copy.vertices[0] = 5;
+    copy.screenX[0] = 6;
+    copy.texCoords[5] = 7;
+    EXPECT_EQ(original.vertices[0], 256);
+    EXPECT_NE(original.screenX[0], 6);
+    EXPECT_EQ(original.texCoords[5], 32768);
 }
 
 // A mesh of the given model points, loaded from a file with angles still at

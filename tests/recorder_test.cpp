@@ -161,4 +161,30 @@ TEST_F(Recorder, PicturesAreWrittenForTheRequestedTimes)
     EXPECT_EQ(std::filesystem::file_size(dir / "frame-2500.raw"), 76800u + 768u);
 }
 
+// Under callgrind, --profile marks one part for what precedes main, one for
+// start-up and one for each presented frame, named by its scenes.
+TEST_F(Recorder, ProfileMarksOnePartPerPresentedFrame)
+{
+    if (runCommand("valgrind --version").status != 0)
+        GTEST_SKIP() << "no valgrind";
+    const auto log = dir / "profiled.log";
+    const auto counts = dir / "profile.callgrind";
+    const CommandResult run = runCommand(
+        "valgrind --tool=callgrind --separate-threads=yes --combine-dumps=yes "
+        "--callgrind-out-file=" + counts.string() + " " +
+        capture("--profile --until 1000 --log " + log.string()));
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::ifstream in(counts);
+    std::vector<std::string> parts;
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("desc: Trigger: Client Request: ", 0) == 0)
+            parts.push_back(line.substr(31));
+    const std::vector<LogLine> lines = readLog(log);
+    ASSERT_EQ(parts.size(), lines.size() + 2);
+    EXPECT_EQ(parts[0], "before main");
+    EXPECT_EQ(parts[1], "start-up");
+    EXPECT_EQ(parts[2], "frame: blank");
+    EXPECT_EQ(parts.back(), "frame: credits iris");
+}
+
 }  // namespace

@@ -272,9 +272,11 @@ TEST(GreetingWord, BuiltFromTheDataSetStampsLettersAndKeepsBlanksPlain)
     GreetingWord* word = &keepForever(new GreetingWord{});
     createGreetingWord(*word, screen, "A ");
     word->instance = 0;
-    buildGreetingWord(*word);
     Picture& stone = keepForever(new Picture{});
     loadPicture(stone, "data/stoneblock", screen, 0, false);
+    LetterParts& parts = keepForever(new LetterParts{});
+    loadLetterParts(parts, stone, screen);
+    buildGreetingWord(*word, parts);
     const uint8_t* letter = word->letterTextures[0].pixels;
     const uint8_t* blank = word->letterTextures[1].pixels;
     EXPECT_EQ(std::memcmp(blank, stone.pixels, 65536), 0);

@@ -2,11 +2,12 @@
 
 #include "core/fatal.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <initializer_list>
+#include <string>
 
 // Placement every mesh starts with: a slight tilt, centred on the screen, the
 // eye 170 units in front of the origin.
@@ -14,9 +15,6 @@ constexpr int32_t DefaultAngleX = 150;
 constexpr int32_t DefaultCentreX = 160 * 256;  // 24.8
 constexpr int32_t DefaultCentreY = 120 * 256;  // 24.8
 constexpr int32_t DefaultCameraDepth = -170 * 256;  // 8.8
-
-// A token longer than this is kept only in part; no keyword comes close.
-constexpr int TokenCapacity = 80;
 
 // Truncates toward zero like a float-to-int conversion. Values beyond the
 // 32-bit range saturate and NaN gives 0 (what an ARM conversion does), so a
@@ -44,16 +42,20 @@ static int32_t toTextureFixed(float value)
     return truncateToInt32(value * 256.0f * 256.0f);
 }
 
+// Array lengths for the counts. The spare entries past each count are never
+// read; they keep the sizes the rest of the show was written against.
+static int32_t perVertexLength(int32_t vertexCount) { return 3 * vertexCount + 9; }
+static int32_t perFaceLength(int32_t faceCount) { return 3 * faceCount + 9; }
+static int32_t texCoordLength(int32_t texCoordCount) { return 2 * texCoordCount + 6; }
+
 static void allocateArrays(Mesh& mesh, int32_t vertexCount, int32_t faceCount,
                            int32_t texCoordCount)
 {
-    // The spare entries past each count are never read; they keep the sizes
-    // the rest of the show was written against.
-    const int32_t perVertex = 3 * vertexCount + 9;
-    const int32_t perFace = 3 * faceCount + 9;
+    const int32_t perVertex = perVertexLength(vertexCount);
+    const int32_t perFace = perFaceLength(faceCount);
     mesh.vertices = new int32_t[perVertex]();
     mesh.faces = new int32_t[perFace]();
-    mesh.texCoords = new int32_t[2 * texCoordCount + 6]();
+    mesh.texCoords = new int32_t[texCoordLength(texCoordCount)]();
     mesh.texFaces = new int32_t[perFace]();
     mesh.faceArea = new int32_t[perFace]();
     mesh.screenX = new int32_t[perVertex]();
@@ -91,37 +93,114 @@ static void setDefaults(Mesh& mesh, Picture& texture, Screen& screen, int32_t ve
     mesh.shadeOffset = 0;
 }
 
-// Reads one whitespace-separated token into `token`. A longer token keeps its
-// first TokenCapacity - 1 characters and the rest of it is consumed, so the
-// tail of a long token can never pose as a keyword.
-static bool readToken(std::FILE* file, char (&token)[TokenCapacity])
-{
-    if (std::fscanf(file, "%79s", token) != 1)
-        return false;
-    if (std::strlen(token) == TokenCapacity - 1) {
-        int c;
-        while ((c = std::fgetc(file)) != EOF && !std::isspace(c)) {
-        }
-        if (c != EOF)
-            std::ungetc(c, file);
-    }
-    return true;
-}
-
-// Write positions of the four kinds of entry, in entries.
+// The whole file in memory and a cursor over its whitespace-separated tokens,
+// with the line numbers messages give.
 struct ObReader {
     Mesh& mesh;
     const char* path;
-    std::FILE* file;
+    std::string text;  // NUL-terminated by std::string
+    size_t at = 0;
+    int32_t line = 1;       // of the last token read
+    int32_t entryLine = 1;  // of the entry being read
+    // Entries written so far, of each of the four kinds.
     int32_t vertexCount = 0;
     int32_t faceCount = 0;
     int32_t texCoordCount = 0;
     int32_t texFaceCount = 0;
-    // The scanned values persist from entry to entry: an entry cut short keeps
-    // what the previous one left.
-    float x = 0, y = 0, z = 0;
-    int32_t a = 0, b = 0, c = 0;
 };
+
+struct Token {
+    const char* begin;
+    size_t length;
+};
+
+// The C locale's white space, as the tokens have always been split.
+static bool isSpace(uint8_t c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+static void readWholeFile(ObReader& reader, std::FILE* file)
+{
+    char chunk[16384];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        reader.text.append(chunk, got);
+    const bool failed = std::ferror(file);
+    std::fclose(file);
+    if (failed)
+        failWithMessage("unable to read %s\n", reader.path);
+}
+
+static bool nextToken(ObReader& r, Token& token)
+{
+    const size_t size = r.text.size();
+    while (r.at < size && isSpace(uint8_t(r.text[r.at]))) {
+        r.line += r.text[r.at] == '\n';
+        ++r.at;
+    }
+    if (r.at == size)
+        return false;
+    const size_t begin = r.at;
+    while (r.at < size && !isSpace(uint8_t(r.text[r.at])))
+        ++r.at;
+    token = {r.text.data() + begin, r.at - begin};
+    return true;
+}
+
+// Shows at most 32 characters of a token, anything unprintable as '?'.
+static std::string printable(Token token)
+{
+    std::string shown(token.begin, std::min<size_t>(token.length, 32));
+    for (char& c : shown)
+        if (uint8_t(c) < 32 || uint8_t(c) > 126)
+            c = '?';
+    return shown;
+}
+
+// An entry's field: the next token, which must be there.
+static Token fieldToken(ObReader& r, const char* keyword)
+{
+    Token token;
+    if (!nextToken(r, token))
+        failWithMessage("bad mesh %s: line %d: %s cut short by the end of the file\n", r.path,
+                        int(r.entryLine), keyword);
+    return token;
+}
+
+[[noreturn]] static void refuseNumber(const ObReader& r, Token token)
+{
+    failWithMessage("bad mesh %s: line %d: malformed number \"%s\"\n", r.path, int(r.line),
+                    printable(token).c_str());
+}
+
+static void skipField(ObReader& r, const char* keyword)
+{
+    fieldToken(r, keyword);
+}
+
+// A finite decimal (or hexadecimal) number that fills the whole token, read
+// straight into single precision, rounded to nearest.
+static float readFloat(ObReader& r, const char* keyword)
+{
+    const Token token = fieldToken(r, keyword);
+    char* end = nullptr;
+    const float value = std::strtof(token.begin, &end);
+    if (end != token.begin + token.length || !std::isfinite(value))
+        refuseNumber(r, token);
+    return value;
+}
+
+// A decimal integer within 32 bits that fills the whole token.
+static int32_t readInteger(ObReader& r, const char* keyword)
+{
+    const Token token = fieldToken(r, keyword);
+    char* end = nullptr;
+    const long long value = std::strtoll(token.begin, &end, 10);
+    if (end != token.begin + token.length || value < INT32_MIN || value > INT32_MAX)
+        refuseNumber(r, token);
+    return int32_t(value);
+}
 
 static void refuseExtraEntry(const ObReader& reader, int32_t capacity, const char* kind)
 {
@@ -135,69 +214,98 @@ static void requireIndex(const ObReader& reader, int32_t index, int32_t count, c
                         int(index), int(count) - 1);
 }
 
+constexpr const char* VertexKeyword = "*MESH_VERTEX";
+constexpr const char* FaceKeyword = "*MESH_FACE";
+constexpr const char* TexCoordKeyword = "*MESH_TVERT";
+constexpr const char* TexFaceKeyword = "*MESH_TFACE";
+
+// "*MESH_VERTEX label x y z"
 static void readVertex(ObReader& r)
 {
-    std::fscanf(r.file, "%*s %f %f %f", &r.x, &r.y, &r.z);
+    skipField(r, VertexKeyword);
+    float xyz[3];
+    for (float& value : xyz)
+        value = readFloat(r, VertexKeyword);
     if (r.vertexCount == r.mesh.vertexCount)
         refuseExtraEntry(r, r.mesh.vertexCount, "vertices");
     int32_t* slot = r.mesh.vertices + 3 * r.vertexCount++;
-    slot[0] = toModelFixed(r.x);
-    slot[1] = toModelFixed(r.y);
-    slot[2] = toModelFixed(r.z);
+    for (int i = 0; i < 3; ++i)
+        slot[i] = toModelFixed(xyz[i]);
 }
 
-// Stores the scanned corners a, b, c as the next entry of a face list, after
-// checking there is room and that every corner names an entry that exists.
-static void storeCorners(ObReader& r, int32_t* list, int32_t& written, int32_t capacity,
-                         const char* kind, int32_t cornerCount, const char* cornerKind)
+// Stores corners a, b, c as the next entry of a face list, after checking
+// there is room and that every corner names an entry that exists.
+static void storeCorners(ObReader& r, const int32_t (&corners)[3], int32_t* list,
+                         int32_t& written, int32_t capacity, const char* kind,
+                         int32_t cornerCount, const char* cornerKind)
 {
     if (written == capacity)
         refuseExtraEntry(r, capacity, kind);
-    for (int32_t index : {r.a, r.b, r.c})
+    for (int32_t index : corners)
         requireIndex(r, index, cornerCount, cornerKind);
     int32_t* slot = list + 3 * written++;
-    slot[0] = r.a;
-    slot[1] = r.b;
-    slot[2] = r.c;
+    for (int i = 0; i < 3; ++i)
+        slot[i] = corners[i];
 }
 
+// "*MESH_FACE label A: a B: b C: c": each corner follows a label of its own;
+// edge flags after the corners are dropped with the other unknown tokens.
 static void readFace(ObReader& r)
 {
-    std::fscanf(r.file, "%*s %*s %d %*s %d %*s %d", &r.a, &r.b, &r.c);
-    storeCorners(r, r.mesh.faces, r.faceCount, r.mesh.faceCount, "faces", r.mesh.vertexCount,
-                 "vertex");
+    skipField(r, FaceKeyword);
+    int32_t corners[3];
+    for (int32_t& corner : corners) {
+        skipField(r, FaceKeyword);
+        corner = readInteger(r, FaceKeyword);
+    }
+    storeCorners(r, corners, r.mesh.faces, r.faceCount, r.mesh.faceCount, "faces",
+                 r.mesh.vertexCount, "vertex");
 }
 
+// "*MESH_TVERT label u v", any third coordinate dropped.
 static void readTexCoord(ObReader& r)
 {
-    std::fscanf(r.file, "%*s %f %f", &r.x, &r.y);
+    skipField(r, TexCoordKeyword);
+    const float u = readFloat(r, TexCoordKeyword);
+    const float v = readFloat(r, TexCoordKeyword);
     if (r.texCoordCount == r.mesh.texCoordCount)
         refuseExtraEntry(r, r.mesh.texCoordCount, "texture vertices");
     int32_t* slot = r.mesh.texCoords + 2 * r.texCoordCount++;
-    slot[0] = toTextureFixed(r.x);
-    slot[1] = toTextureFixed(r.y);
+    slot[0] = toTextureFixed(u);
+    slot[1] = toTextureFixed(v);
 }
 
+// "*MESH_TFACE label a b c"
 static void readTexFace(ObReader& r)
 {
-    std::fscanf(r.file, "%*s %d %d %d", &r.a, &r.b, &r.c);
-    storeCorners(r, r.mesh.texFaces, r.texFaceCount, r.mesh.faceCount, "texture faces",
-                 r.mesh.texCoordCount, "texture vertex");
+    skipField(r, TexFaceKeyword);
+    int32_t corners[3];
+    for (int32_t& corner : corners)
+        corner = readInteger(r, TexFaceKeyword);
+    storeCorners(r, corners, r.mesh.texFaces, r.texFaceCount, r.mesh.faceCount,
+                 "texture faces", r.mesh.texCoordCount, "texture vertex");
+}
+
+static bool isKeyword(Token token, const char* keyword)
+{
+    return token.length == std::strlen(keyword) &&
+           std::memcmp(token.begin, keyword, token.length) == 0;
 }
 
 // Every token that is exactly a keyword starts an entry; all others are
-// dropped one at a time, which also skips what a scan left unread.
+// dropped one at a time.
 static void readEntries(ObReader& reader)
 {
-    char token[TokenCapacity];
-    while (readToken(reader.file, token)) {
-        if (std::strcmp(token, "*MESH_VERTEX") == 0)
+    Token token;
+    while (nextToken(reader, token)) {
+        reader.entryLine = reader.line;
+        if (isKeyword(token, VertexKeyword))
             readVertex(reader);
-        else if (std::strcmp(token, "*MESH_FACE") == 0)
+        else if (isKeyword(token, FaceKeyword))
             readFace(reader);
-        else if (std::strcmp(token, "*MESH_TVERT") == 0)
+        else if (isKeyword(token, TexCoordKeyword))
             readTexCoord(reader);
-        else if (std::strcmp(token, "*MESH_TFACE") == 0)
+        else if (isKeyword(token, TexFaceKeyword))
             readTexFace(reader);
     }
 }
@@ -215,13 +323,14 @@ static void requireFullCount(const ObReader& reader, int32_t found, int32_t expe
 void loadMesh(Mesh& mesh, const char* path, Picture& texture, Screen& screen,
               int32_t vertexCount, int32_t faceCount, int32_t texCoordCount)
 {
-    std::FILE* file = std::fopen(path, "r");
+    std::FILE* file = std::fopen(path, "rb");
     allocateArrays(mesh, vertexCount, faceCount, texCoordCount);
     setDefaults(mesh, texture, screen, vertexCount, faceCount, texCoordCount);
     if (!file)
         failWithMessage("unable to open %s\n", path);
 
-    ObReader reader{mesh, path, file};
+    ObReader reader{mesh, path, {}};
+    readWholeFile(reader, file);
     readEntries(reader);
     requireFullCount(reader, reader.vertexCount, vertexCount, "vertices");
     requireFullCount(reader, reader.faceCount, faceCount, "faces");
@@ -229,7 +338,6 @@ void loadMesh(Mesh& mesh, const char* path, Picture& texture, Screen& screen,
     requireFullCount(reader, reader.texFaceCount, faceCount, "texture faces");
 
     transformMesh(mesh);
-    std::fclose(file);
     mesh.transparentColour = -1;
     mesh.edgeSlopeLimit = 1;
 }
@@ -237,4 +345,27 @@ void loadMesh(Mesh& mesh, const char* path, Picture& texture, Screen& screen,
 void loadDataMesh(Mesh& mesh, const DataFile& file, Picture& texture, Screen& screen)
 {
     loadMesh(mesh, file.path, texture, screen, file.vertices, file.faces, file.texCoords);
+}
+
+static int32_t* copyArray(const int32_t* original, int32_t length)
+{
+    int32_t* copy = new int32_t[length];
+    std::memcpy(copy, original, sizeof(int32_t) * size_t(length));
+    return copy;
+}
+
+void copyMesh(Mesh& copy, const Mesh& original, Picture& texture)
+{
+    const int32_t perVertex = perVertexLength(original.vertexCount);
+    const int32_t perFace = perFaceLength(original.faceCount);
+    copy = original;
+    copy.texture = &texture;
+    copy.vertices = copyArray(original.vertices, perVertex);
+    copy.faces = copyArray(original.faces, perFace);
+    copy.texCoords = copyArray(original.texCoords, texCoordLength(original.texCoordCount));
+    copy.texFaces = copyArray(original.texFaces, perFace);
+    copy.faceArea = copyArray(original.faceArea, perFace);
+    copy.screenX = copyArray(original.screenX, perVertex);
+    copy.screenY = copyArray(original.screenY, perVertex);
+    copy.vertexDepth = copyArray(original.vertexDepth, perVertex);
 }

@@ -50,12 +50,18 @@ struct Mesh {
 // placement field to its default and projects the mesh once. A missing file
 // ends the program with "unable to open %s\n"; damaged data (more entries
 // than the counts, fewer entries than the counts, an index out of range)
-// ends it with a one-line message naming the file.
+// ends it with a one-line message naming the file, and a malformed number or
+// an entry cut short by the end of the file with one naming the file and line.
 void loadMesh(Mesh& mesh, const char* path, Picture& texture, Screen& screen,
               int32_t vertexCount, int32_t faceCount, int32_t texCoordCount);
 
 // Loads a mesh of the data table with its counts.
 void loadDataMesh(Mesh& mesh, const DataFile& file, Picture& texture, Screen& screen);
+
+// A mesh of its own with the same entries, placement and projection as
+// `original` (read by loadMesh), drawn with `texture`: one file read serves
+// many copies.
+void copyMesh(Mesh& copy, const Mesh& original, Picture& texture);
 
 // Offsets, rotates about x then z, and projects every vertex towards the eye.
 void transformMesh(Mesh& mesh);

@@ -10,6 +10,12 @@ void clearDepth(Screen& screen, int32_t v)
     std::fill(screen.depth, screen.depth + ScreenPixels, shiftLeft8(v));
 }
 
+void clearDepthCorner(Screen& screen, int32_t v, int32_t width, int32_t height)
+{
+    for (int32_t row = 0; row < height; ++row)
+        std::fill_n(screen.depth + RowOffsets[row], width, shiftLeft8(v));
+}
+
 // x (24.8), z (8.8), u and v (16.16) along an edge, or their change per row.
 struct EdgeState {
     int32_t x, z, u, v;

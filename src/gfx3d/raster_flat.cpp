@@ -32,18 +32,34 @@ struct FlatContext {
     int32_t firstColumn, lastColumn;
 };
 
-// Fills the row at y from the nearer to the farther of xa and xb (24.8),
-// both ends included, after clipping to the context's columns.
-static void fillRow(const FlatContext& face, int32_t y, int32_t xa, int32_t xb)
+// Sets n >= 1 bytes from p on. A thin face's rows are a few pixels long: up
+// to 16 bytes take two overlapping stores of the repeated byte, not a call.
+static void fillSpan(uint8_t* p, size_t n, uint8_t colour)
 {
-    const int32_t row = y >> 8;
-    if (row < face.firstRow || row > face.lastRow)
-        return;
+    const uint64_t eight = 0x0101010101010101ull * colour;
+    if (n < 4) {
+        p[0] = colour;
+        p[n - 1] = colour;
+        p[n / 2] = colour;
+    } else if (n <= 8) {
+        std::memcpy(p, &eight, 4);
+        std::memcpy(p + n - 4, &eight, 4);
+    } else if (n <= 16) {
+        std::memcpy(p, &eight, 8);
+        std::memcpy(p + n - 8, &eight, 8);
+    } else {
+        std::memset(p, colour, n);
+    }
+}
+
+// Fills a row (`line`, its first pixel) from the nearer to the farther of xa
+// and xb (24.8), both ends included, after clipping to the context's columns.
+static void fillColumns(const FlatContext& face, uint8_t* line, int32_t xa, int32_t xb)
+{
     const int32_t left = std::max(std::min(xa, xb) >> 8, face.firstColumn);
     const int32_t right = std::min(std::max(xa, xb) >> 8, face.lastColumn);
-    if (left > right)
-        return;
-    std::memset(face.pixels + RowOffsets[row] + left, face.colour, size_t(right - left + 1));
+    if (left <= right)
+        fillSpan(line + left, size_t(right - left + 1), face.colour);
 }
 
 // Rows y = yStart + 256 k for y <= yEnd (inclusive), restricted to the clip.
@@ -61,10 +77,50 @@ static RowRange rowsOfPart(const FlatContext& face, int32_t yStart, int32_t yEnd
     return {first, std::max(first, std::min(steps, samplesBelow(face.bottom)))};
 }
 
-// Edge positions are recomputed from a corner on every row, a 32-bit product
-// of the rows walked (24.8) and the slope, shifted back by 8; nothing is
-// accumulated. The upper part runs from T to M, the lower part restarts at M
-// and runs to B, both ends inclusive, so the row at M may be filled twice.
+// An edge's x on the rows of a part: from corner x0, a 32-bit product of the
+// rows walked (24.8) and the slope, shifted back by 8. The product is kept
+// and grows by 256 * slope a row, which wraps to the same 32 bits as
+// multiplying afresh.
+struct EdgeWalk {
+    int32_t x0;
+    uint32_t product;
+    uint32_t step;
+    int32_t x() const { return x0 + (int32_t(product) >> 8); }
+    void next() { product += step; }
+};
+
+// The edge from corner x0 at y0 with `slope`, at row y.
+static EdgeWalk edgeAt(int32_t x0, int32_t y0, int32_t slope, int32_t y)
+{
+    return {x0, uint32_t(y - y0) * uint32_t(slope), 256u * uint32_t(slope)};
+}
+
+// Fills the rows of one part, y = yStart + 256 k, between the long edge (from
+// corner `longFrom` with `longSlope`) and the short one. Row y is pixel row
+// (yStart >> 8) + k, so the clip's rows narrow the range of k.
+static void fillPart(const FlatContext& face, const RowRange& rows, int32_t yStart,
+                     const Corner& longFrom, int32_t longSlope, const Corner& shortFrom,
+                     int32_t shortSlope)
+{
+    const int64_t startRow = yStart >> 8;
+    const int64_t first = std::max<int64_t>(rows.first, face.firstRow - startRow);
+    const int64_t end = std::min<int64_t>(rows.end, face.lastRow - startRow + 1);
+    if (first >= end)
+        return;
+    const int32_t y = int32_t(yStart + 256 * first);
+    EdgeWalk longEdge = edgeAt(longFrom.x, longFrom.y, longSlope, y);
+    EdgeWalk shortEdge = edgeAt(shortFrom.x, shortFrom.y, shortSlope, y);
+    uint8_t* line = face.pixels + RowOffsets[startRow + first];
+    for (int64_t k = first; k < end; ++k, line += ScreenWidth) {
+        fillColumns(face, line, longEdge.x(), shortEdge.x());
+        longEdge.next();
+        shortEdge.next();
+    }
+}
+
+// The upper part runs from T to M, the lower part restarts at M and runs to
+// B, both ends inclusive, so the row at M may be filled twice. The long edge
+// is measured from T in both.
 static void drawFlatFace(const FlatContext& face, const Corner (&c)[3])
 {
     const Corner& top = c[0];
@@ -73,19 +129,8 @@ static void drawFlatFace(const FlatContext& face, const Corner (&c)[3])
     const int32_t slopeTM = slopeBetween(top, middle);
     const int32_t slopeMB = slopeBetween(middle, bottom);
     const int32_t slopeTB = slopeBetween(top, bottom);
-
-    const RowRange upper = rowsOfPart(face, top.y, middle.y);
-    for (int64_t k = upper.first; k < upper.end; ++k) {
-        const int32_t y = int32_t(top.y + 256 * k);
-        fillRow(face, y, top.x + (((y - top.y) * slopeTB) >> 8),
-                top.x + (((y - top.y) * slopeTM) >> 8));
-    }
-    const RowRange lower = rowsOfPart(face, middle.y, bottom.y);
-    for (int64_t k = lower.first; k < lower.end; ++k) {
-        const int32_t y = int32_t(middle.y + 256 * k);
-        fillRow(face, y, top.x + (((y - top.y) * slopeTB) >> 8),
-                middle.x + (((y - middle.y) * slopeMB) >> 8));
-    }
+    fillPart(face, rowsOfPart(face, top.y, middle.y), top.y, top, slopeTB, top, slopeTM);
+    fillPart(face, rowsOfPart(face, middle.y, bottom.y), middle.y, top, slopeTB, middle, slopeMB);
 }
 
 // Shaded colours darken by the face's offset and stay within 0..127; an

@@ -13,11 +13,17 @@ void createForest(Forest& forest)
     loadPalette(screen, dataFile("data/junkka.pal").path, 0, 256, 0);
     loadDataPicture(forest.trunkTexture, dataFile("data/puut"), screen);
     loadDataPicture(forest.leafTexture, dataFile("data/lehdet"), screen);
-    for (Mesh& trunk : forest.trunks)
-        loadDataMesh(trunk, dataFile("data/junkka.ob"), forest.trunkTexture, screen);
+    // Each file is read once; the other meshes are copies.
+    Mesh& firstTrunk = forest.trunks[0];
+    loadDataMesh(firstTrunk, dataFile("data/junkka.ob"), forest.trunkTexture, screen);
+    for (int i = 1; i < ForestTrunkCount; ++i)
+        copyMesh(forest.trunks[i], firstTrunk, forest.trunkTexture);
+    Mesh& firstLeaf = forest.leavesLeft[0];
+    loadDataMesh(firstLeaf, dataFile("data/plane.ob"), forest.leafTexture, screen);
     for (int i = 0; i < ForestLeafPairs; ++i) {
-        loadDataMesh(forest.leavesLeft[i], dataFile("data/plane.ob"), forest.leafTexture, screen);
-        loadDataMesh(forest.leavesRight[i], dataFile("data/plane.ob"), forest.leafTexture, screen);
+        if (i > 0)
+            copyMesh(forest.leavesLeft[i], firstLeaf, forest.leafTexture);
+        copyMesh(forest.leavesRight[i], firstLeaf, forest.leafTexture);
     }
     placeForest(forest);
 }

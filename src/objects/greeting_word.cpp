@@ -53,12 +53,27 @@ void createGreetingWord(GreetingWord& word, Screen& screen, const char* text)
     word.leaving = 0;
 }
 
+void loadLetterParts(LetterParts& parts, Picture& stone, Screen& screen)
+{
+    // The show loaded the stone with the table's shape check: the rasteriser
+    // and the stamps address it as a 256 x 256 grid.
+    parts.stone = &stone;
+    loadDataMesh(parts.cube, dataFile("data/cube.ob"), stone, screen);
+}
+
+static void copyPicture(Picture& copy, const Picture& original)
+{
+    copy = original;
+    copy.pixels = new uint8_t[original.pixelCount + 1];
+    std::memcpy(copy.pixels, original.pixels, original.pixelCount + 1);
+}
+
 // A private copy of the stone block with the letter stamped on all four
 // sides; a blank keeps the plain stone.
-static void stampLetterTexture(GreetingWord& word, int i)
+static void stampLetterTexture(GreetingWord& word, int i, const Picture& stone)
 {
     Picture& texture = word.letterTextures[i];
-    loadDataPicture(texture, dataFile("data/stoneblock"), *word.screen);
+    copyPicture(texture, stone);
     if (word.text[i] == ' ')
         return;
     for (const StampPlace& place : LetterStamps)
@@ -79,13 +94,13 @@ void placeLetterCube(GreetingWord& word, int i, int32_t tilt)
     cube.centreX = ColumnSpacing * (k + 1);
 }
 
-void buildGreetingWord(GreetingWord& word)
+void buildGreetingWord(GreetingWord& word, const LetterParts& parts)
 {
     word.wordTicks = 0;
     const int32_t tilt = std::rand() % 400 - 200;
     for (int i = 0; i < word.length; ++i) {
-        stampLetterTexture(word, i);
-        loadDataMesh(word.letterCubes[i], dataFile("data/cube.ob"), word.letterTextures[i], *word.screen);
+        stampLetterTexture(word, i, *parts.stone);
+        copyMesh(word.letterCubes[i], parts.cube, word.letterTextures[i]);
         placeLetterCube(word, i, tilt);
         word.countdown[i] = i + 1;
         resetSparkBurst(word.bursts[i], *word.screen);

@@ -3,6 +3,8 @@
 #include "gfx3d/raster.h"
 
 Greetings SceneGreetings;
+// Set up once at build; every letter copies them. Kept for the program's life.
+static LetterParts SharedLetterParts;
 
 // In slot order; the trailing blanks become plain stone cubes.
 static const char* const GreetingTexts[] = {"VORTELINE ", "GLIMMERS ", "QUOBALTRIX", "PELIVOSKAN"};
@@ -16,7 +18,7 @@ void createGreetings(Greetings& greetings, Screen& screen)
     greetings.activeCount = 1;
 }
 
-void buildGreetings(Greetings& greetings)
+void buildGreetings(Greetings& greetings, Picture& stone)
 {
     greetings.wordCount = 0;
     for (const char* text : GreetingTexts) {
@@ -24,8 +26,9 @@ void buildGreetings(Greetings& greetings)
         createGreetingWord(*word, *greetings.screen, text);
         greetings.words[greetings.wordCount++] = word;
     }
+    loadLetterParts(SharedLetterParts, stone, *greetings.screen);
     for (int w = 0; w < greetings.wordCount; ++w)
-        buildGreetingWord(*greetings.words[w]);
+        buildGreetingWord(*greetings.words[w], SharedLetterParts);
     greetings.activeCount = 1;
     greetings.words[0]->active = 1;
 }

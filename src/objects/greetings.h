@@ -59,8 +59,17 @@ extern int32_t GreetingWordsCreated;
 // Checks the word (an empty one or one of more than 10 characters prints
 // ":(" and ends the program with status 1), copies it and gives it a font.
 void createGreetingWord(GreetingWord& word, Screen& screen, const char* text);
-// Stamps a texture and loads a cube for every letter; one rand() for the tilt.
-void buildGreetingWord(GreetingWord& word);
+// What every letter starts from: the stone block picture (256 x 256, the
+// show's own, loaded with the start palette in force) and the letter cube,
+// read once.
+struct LetterParts {
+    Picture* stone;
+    Mesh cube;
+};
+void loadLetterParts(LetterParts& parts, Picture& stone, Screen& screen);
+// Gives every letter a copy of the stone with its letter stamped on and a
+// copy of the cube; one rand() for the tilt.
+void buildGreetingWord(GreetingWord& word, const LetterParts& parts);
 // Places letter i's cube in the word's column, `tilt` its angle about x.
 void placeLetterCube(GreetingWord& word, int i, int32_t tilt);
 void tickGreetingWord(GreetingWord& word);
@@ -78,8 +87,9 @@ struct Greetings {
 extern Greetings SceneGreetings;
 
 void createGreetings(Greetings& greetings, Screen& screen);
-// Builds the four words; runs after the start palette is installed.
-void buildGreetings(Greetings& greetings);
+// Builds the four words from the stone block picture; runs after the start
+// palette is installed.
+void buildGreetings(Greetings& greetings, Picture& stone);
 // Bits 0 to 2 of flags bring in words 1 to 3 and send the word before away;
 // bit 3 sends word 3 away.
 void tickGreetings(Greetings& greetings, int32_t flags);

@@ -5,6 +5,7 @@
 #include "scenes/flare_pyramid.h"
 
 #include "gfx2d/blit.h"
+#include "gfx2d/feedback.h"
 #include "gfx3d/mesh.h"
 #include "assets/assets.h"
 #include "core/show_state.h"
@@ -82,9 +83,7 @@ void driftAndShortenTrails()
 // the smear leans down and to the left. Row ends wrap into the next row.
 void blurWorkBufferB()
 {
-    uint8_t* const b = WorkBufferB;
-    for (int o = BlurLast; o >= BlurFirst; --o)
-        b[o] = uint8_t((b[o - 1] + b[o + 1] + b[o + 320] + b[o - 320]) >> 2);
+    blurInScanOrder(WorkBufferB, BlurFirst, BlurLast, true);
 }
 
 // A source row of the zoom. During the drop the centre can lie above the
@@ -101,15 +100,13 @@ int32_t zoomSourceRow(int32_t y)
 // run from about 11 to 300.
 void zoomAndFadeIntoScreen()
 {
+    const ColumnRuns columns = columnRuns(zoomOriginX, ZoomStep);
+    const int32_t fade = trailFade;
     for (int y = 0; y < ScreenHeight; ++y) {
-        const uint8_t* source = WorkBufferB + RowOffsets[zoomSourceRow(y)];
         uint8_t* dest = MainScreen.pixels + RowOffsets[y];
-        int32_t sourceX = zoomOriginX;
-        for (int x = 0; x < ScreenWidth; ++x) {
-            const int32_t v = source[sourceX >> 8];
-            dest[x] = uint8_t(v > trailFade ? v - trailFade : 0);
-            sourceX += ZoomStep;
-        }
+        enlargeRow(dest, WorkBufferB + RowOffsets[zoomSourceRow(y)], columns);
+        for (int x = 0; x < ScreenWidth; ++x)
+            dest[x] = uint8_t(dest[x] > fade ? dest[x] - fade : 0);
     }
 }
 

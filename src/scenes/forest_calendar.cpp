@@ -61,7 +61,13 @@ void prerenderCalendarFrames()
         calendarMesh.angleZ = ViewTurnStep * k;
         calendarMesh.angleX = 0;
         transformMesh(calendarMesh);
-        clearDepth(MainScreen, ViewDepthClear);
+        // Only the kept corner's depths decide its pixels; what lands outside
+        // it is thrown away. The last view clears everything, so the depth
+        // buffer is left as one full clear and draw leave it.
+        if (k + 1 < CalendarViews)
+            clearDepthCorner(MainScreen, ViewDepthClear, CalendarSize, CalendarSize);
+        else
+            clearDepth(MainScreen, ViewDepthClear);
         drawMesh(calendarMesh);
         keepCalendarView(k);
     }

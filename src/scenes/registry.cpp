@@ -1,5 +1,6 @@
 #include "scenes/registry.h"
 
+#include "core/show_state.h"
 #include "scenes/scenes.h"
 
 #include <array>
@@ -47,4 +48,17 @@ static constexpr std::array<const SceneBlocks*, 32> SceneByBitNumber = indexByBi
 const SceneBlocks* sceneForBit(uint32_t bit)
 {
     return std::has_single_bit(bit) ? SceneByBitNumber[std::countr_zero(bit)] : nullptr;
+}
+
+std::string sceneMaskNames(uint32_t mask)
+{
+    std::string names;
+    for (int bit = 0; bit < 32; ++bit) {
+        const uint32_t sceneBit = uint32_t(1) << bit;
+        const SceneBlocks* scene = sceneForBit(sceneBit);
+        const char* name = scene ? scene->name : sceneBit == EndOfShow ? "end of the show" : nullptr;
+        if ((mask & sceneBit) && name)
+            names += (names.empty() ? "" : " + ") + std::string(name);
+    }
+    return names.empty() ? "blank" : names;
 }

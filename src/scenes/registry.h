@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct SceneBlocks {
     uint32_t bit;
@@ -13,3 +14,7 @@ struct SceneBlocks {
 
 // The entry registered for a single scene bit, or null.
 const SceneBlocks* sceneForBit(uint32_t bit);
+
+// The names of the scenes in a scene mask joined by " + ", "end of the show"
+// for its bit, "blank" when the mask names none.
+std::string sceneMaskNames(uint32_t mask);

@@ -29,13 +29,15 @@ constexpr int32_t LeafDepthClear = 200;    // far limit of the depth buffer, mod
 
 }  // namespace
 
-// The 24 leaves share one file; each gets its own angles and spin rates, four
-// rand() values per leaf in this order.
+// The 24 leaves share one file, read once; each gets its own angles and spin
+// rates, four rand() values per leaf in this order.
 void loadLeaves(Picture& texture)
 {
+    loadDataMesh(leafMeshes[0], dataFile("data/lehti.ob"), texture, MainScreen);
+    for (int i = 1; i < LeafCount; ++i)
+        copyMesh(leafMeshes[i], leafMeshes[0], texture);
     for (int i = 0; i < LeafCount; ++i) {
         Mesh& leaf = leafMeshes[i];
-        loadDataMesh(leaf, dataFile("data/lehti.ob"), texture, MainScreen);
         leaf.angleX = std::rand() % 4000;
         leaf.angleZ = std::rand() % 4000;
         leafSpinX[i] = std::rand() % 20 + 40;

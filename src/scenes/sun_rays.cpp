@@ -8,21 +8,52 @@
 #include "scenes/sun_rays.h"
 
 #include "assets/assets.h"
+#include "gfx2d/feedback.h"
 #include "core/show_state.h"
 #include "core/screen.h"
 #include "core/tables.h"
 #include "scenes/scenes.h"
 
+#include <algorithm>
 #include <cstring>
 
 int32_t cloudSum[76800];      // 0..62 per pixel, rewritten each frame for rows 0..179
 int32_t sunFade = 0;          // 0..255+, grows by one per update step after 274 s
 uint8_t sunStampPending = 1;  // flag: the light starts all white
+// Rows and columns (inclusive) of the sky that hold the sun disc's pixels of
+// SpotMask, measured when the light is whitened; until then the whole sky.
+static int32_t sunTop = 0, sunBottom = 179, sunLeft = 0, sunRight = 319;
 
 constexpr int32_t SkyRows = 180;
 constexpr int32_t SkyPixels = SkyRows * ScreenWidth;
 constexpr int32_t BirdCount = 5;
 constexpr int32_t BirdFrames = 6;
+
+// The light is enlarged by 256/235 about (233.14, 83.43), near the sun:
+// screen x samples column (x * 235 + 4896) >> 8, where 4896 = 233.14 * (256 -
+// 235) keeps the centre column in place, and likewise 1752 = 83.43 * 21 for
+// rows. Screen columns land on 19..311 and rows on 6..226.
+constexpr int32_t EnlargeStep = 235;      // 8.8 source pixels per screen pixel
+constexpr int32_t EnlargeOriginX = 4896;  // 8.8
+constexpr int32_t EnlargeOriginY = 1752;  // 8.8
+
+// The bounding box of the disc within the sky, so the stamp need not scan
+// the whole sky every frame.
+static void measureSunDisc()
+{
+    sunTop = SkyRows;
+    sunBottom = -1;
+    sunLeft = ScreenWidth;
+    sunRight = -1;
+    for (int32_t y = 0; y < SkyRows; ++y)
+        for (int32_t x = 0; x < ScreenWidth; ++x)
+            if (SpotMask[y * ScreenWidth + x] != 0) {
+                sunTop = std::min(sunTop, y);
+                sunBottom = y;
+                sunLeft = std::min(sunLeft, x);
+                sunRight = std::max(sunRight, x);
+            }
+}
 
 void updateSunRays()
 {
@@ -30,6 +61,7 @@ void updateSunRays()
         BirdX[b] += 1;
     if (sunStampPending) {
         std::memset(WorkBufferB, 255, sizeof WorkBufferB);
+        measureSunDisc();
         sunStampPending = 0;
     }
     if (DemoTime > 27400)
@@ -41,55 +73,71 @@ static int32_t clampByte(int32_t value)
     return value < 0 ? 0 : value > 255 ? 255 : value;
 }
 
-// Stamps the sun disc into the light and subtracts the two drifting cloud
-// layers (the near one moves 2 columns per update step, the far one 1) and
+// 320 bytes of a 256-wide row that wraps around, from column `start` on, in
+// contiguous pieces.
+static void unwrapRow(const uint8_t* row, int32_t start, uint8_t* out)
+{
+    for (int32_t x = 0; x < ScreenWidth;) {
+        const int32_t from = (start + x) & 255;
+        const int32_t run = std::min(256 - from, ScreenWidth - x);
+        std::memcpy(out + x, row + from, size_t(run));
+        x += run;
+    }
+}
+
+// Stamps the sun disc (within its box) into the light and subtracts the two
+// drifting cloud layers (the near one moves 2 columns per update step, the far one 1) and
 // the fade, remembering each pixel's cloud sum for the sky.
 static void stampSunAndClouds(int32_t frame, int32_t fade)
 {
-    for (int32_t i = 0; i < SkyPixels; ++i)
-        if (SpotMask[i] != 0)
-            WorkBufferB[i] = SpotMask[i];
+    for (int32_t y = sunTop; y <= sunBottom; ++y)
+        for (int32_t i = RowOffsets[y] + sunLeft; i <= RowOffsets[y] + sunRight; ++i)
+            if (SpotMask[i] != 0)
+                WorkBufferB[i] = SpotMask[i];
+    uint8_t nearLine[ScreenWidth], farLine[ScreenWidth];
     for (int32_t r = 0; r < SkyRows; ++r) {
-        const uint8_t* nearRow = cloud3Picture.pixels + r * 256;
-        const uint8_t* farRow = cloud2Picture.pixels + (r + 20) * 256;
-        const int32_t row = RowOffsets[r];
+        unwrapRow(cloud3Picture.pixels + r * 256, -2 * frame, nearLine);
+        unwrapRow(cloud2Picture.pixels + (r + 20) * 256, -frame, farLine);
+        int32_t* sums = cloudSum + RowOffsets[r];
+        uint8_t* light = WorkBufferB + RowOffsets[r];
         for (int32_t x = 0; x < ScreenWidth; ++x) {
-            const int32_t sum = nearRow[(x - 2 * frame) & 255] + farRow[(x - frame) & 255];
-            cloudSum[row + x] = sum;
-            WorkBufferB[row + x] = uint8_t(clampByte(WorkBufferB[row + x] - sum - fade));
+            const int32_t sum = nearLine[x] + farLine[x];
+            sums[x] = sum;
+            light[x] = uint8_t(clampByte(light[x] - sum - fade));
         }
     }
 }
 
-// Enlarges the light by 256/235 about (233.1, 83.4), near the sun: screen
-// (x, y) samples B at ((4896 + 235x) >> 8, (1752 + 235y) >> 8), which stays
-// within columns 19..311 and rows 6..226.
+static constexpr ColumnRuns EnlargedColumns = columnRuns(EnlargeOriginX, EnlargeStep);
+
+// Screen (x, y) takes B at the enlarged position.
 static void enlargeLight()
 {
-    for (int32_t y = 0; y < ScreenHeight; ++y) {
-        const uint8_t* source = WorkBufferB + RowOffsets[(1752 + 235 * y) >> 8];
-        uint8_t* out = WorkBufferA + RowOffsets[y];
-        for (int32_t x = 0; x < ScreenWidth; ++x)
-            out[x] = source[(4896 + 235 * x) >> 8];
-    }
+    for (int32_t y = 0; y < ScreenHeight; ++y)
+        enlargeRow(WorkBufferA + RowOffsets[y],
+                   WorkBufferB + RowOffsets[(EnlargeOriginY + EnlargeStep * y) >> 8],
+                   EnlargedColumns);
 }
 
-// Blurs A in place in increasing order (the left neighbour is already
-// blurred, the right and lower ones not yet) and writes the sky: the brighter
-// of the cloud sum and the light, each less the fade, never below 0.
-static void blurLightAndDrawSky(int32_t fade)
+// Blurs A in place in increasing order from pixel 320 to 76479: the left and
+// upper neighbours are already blurred, the right and lower ones not yet.
+static void blurLight()
 {
-    uint8_t* a = WorkBufferA;
+    blurInScanOrder(WorkBufferA, ScreenWidth, ScreenPixels - ScreenWidth - 1, false);
+}
+
+// The sky below row 0: the brighter of the cloud sum and the light, each
+// less the fade, never below 0.
+static void drawSky(int32_t fade)
+{
+    const uint8_t* light = WorkBufferA;
     uint8_t* screen = MainScreen.pixels;
-    for (int32_t i = 320; i <= 76479; ++i) {
-        a[i] = uint8_t((a[i - 1] + a[i + 1] + a[i + 320] + a[i - 320]) >> 2);
-        if (i >= SkyPixels)
-            continue;
+    for (int32_t i = ScreenWidth; i < SkyPixels; ++i) {
         int32_t sky = cloudSum[i] - fade;
         if (sky < 0)
             sky = 0;
-        if (sky <= a[i])
-            sky = a[i] - fade;
+        if (sky <= light[i])
+            sky = light[i] - fade;
         screen[i] = uint8_t(sky < 0 ? 0 : sky);
     }
 }
@@ -117,33 +165,35 @@ static void drawBirds(int32_t frame)
 
 // Water rows 180..239: row j mirrors sky row 125 - j/5 (rows 103..135, five
 // water rows per sky row), wobbling by up to 10 rows; four travelling
-// cosines (x 256, scaled by 5120 >> 16: within +-80) ripple it; the rows
-// nearest the horizon are darkened by 8 per row above row 210. The light
-// shows through where it is brighter than the reflection.
+// cosines (x 256, scaled by 5120 >> 16: within +-80) ripple it, two along the
+// row and two down the columns; the rows nearest the horizon are darkened by
+// 8 per row above row 210. The light shows through where it is brighter than
+// the reflection.
 static void drawWater(int32_t frame, int32_t fade)
 {
+    int32_t columnWave[ScreenWidth];
+    for (int32_t x = 0; x < ScreenWidth; ++x)
+        columnWave[x] = CosineTable[(8 * frame + 16 * x) & 4095] +
+                        CosineTable[(32 * frame + 32 * x) & 4095];
     uint8_t* screen = MainScreen.pixels;
     for (int32_t row = SkyRows; row < ScreenHeight; ++row) {
         const int32_t j = row - SkyRows;
         const int32_t k = 140 - j;
         const int32_t horizon = 30 - j;
+        const int32_t darken = horizon > 0 ? 8 * horizon : 0;
         const int32_t sourceRow =
             125 - j / 5 - ((SineTable[(-64 * frame - k * k) & 4095] * 2560) >> 16);
         const uint8_t* mirrored = screen + RowOffsets[sourceRow];
+        const uint8_t* light = WorkBufferA + RowOffsets[row];
+        uint8_t* out = screen + RowOffsets[row];
         const int32_t rowWave =
             CosineTable[(256 * k + 4 * frame) & 4095] + CosineTable[(128 * row + 8 * frame) & 4095];
-        const int32_t p0 = RowOffsets[row];
         for (int32_t x = 0; x < ScreenWidth; ++x) {
-            const int32_t wave = (5120 * (CosineTable[(8 * frame + 16 * x) & 4095] +
-                                          CosineTable[(32 * frame + 32 * x) & 4095] + rowWave)) >>
-                                 16;
-            int32_t value = mirrored[x] + wave;
-            if (horizon > 0)
-                value -= 8 * horizon;
-            const int32_t light = WorkBufferA[p0 + x];
-            const int32_t lit = clampByte(value + light - fade);
-            const int32_t dim = light - fade;
-            screen[p0 + x] = uint8_t(light < lit ? lit : dim > 0 ? dim : 0);
+            const int32_t wave = (5120 * (columnWave[x] + rowWave)) >> 16;
+            const int32_t value = mirrored[x] + wave - darken;
+            const int32_t lit = clampByte(value + light[x] - fade);
+            const int32_t dim = light[x] - fade;
+            out[x] = uint8_t(light[x] < lit ? lit : dim > 0 ? dim : 0);
         }
     }
 }
@@ -155,7 +205,8 @@ void drawSunRays()
     std::memset(MainScreen.pixels, 0, ScreenWidth);
     stampSunAndClouds(frame, fade);
     enlargeLight();
-    blurLightAndDrawSky(fade);
+    blurLight();
+    drawSky(fade);
     std::memcpy(WorkBufferB, WorkBufferA, sizeof WorkBufferB);
     drawBirds(frame);
     drawWater(frame, fade);

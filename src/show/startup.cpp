@@ -1,5 +1,6 @@
 #include "show/startup.h"
 
+#include "assets/assets.h"
 #include "core/data_files.h"
 
 #include "objects/forest.h"
@@ -31,7 +32,7 @@ void prepareShow()
     loadAssets();
     buildPlainTables();
     installStartPalette();
-    buildGreetings(SceneGreetings);
+    buildGreetings(SceneGreetings, stoneBlockPicture);
     darkenClouds();
     buildSceneTables();
     prerenderCalendarFrames();

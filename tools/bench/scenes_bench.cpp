@@ -1,10 +1,16 @@
-// demo-bench, whole scenes: one update step plus one render of each scene's
-// blocks, at a show time inside the scene, on the real data set and state.
-// The show runs forward on the virtual clock from one scene to the next, so
-// each scene is measured in the state the show gives it. Needs data/ (run
-// from the repository root); skipped without it.
+// demo-bench, whole scenes: each row of the show's timeline measured over
+// frames of its own span, on the real data set, in the state the show gives
+// it. One iteration is one presented frame of the show's own loop (its update
+// step, its drawing, the palette switch and the present) on the virtual
+// clock, which gives one update step a frame. The show only runs forward, so
+// the rows come in show order, and each row takes only as many iterations as
+// its span holds frames at the slowest update period (60 ms): no scene is
+// measured past its end. Needs data/ (run from the repository root); skipped
+// without it.
 #include "core/clock.h"
-#include "show/frame.h"
+#include "core/screen.h"
+#include "core/show_state.h"
+#include "show/loop.h"
 #include "show/schedule.h"
 #include "show/startup.h"
 #include "scenes/registry.h"
@@ -13,8 +19,17 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 namespace {
+
+constexpr uint32_t SlowestTickPeriod = 6;  // centiseconds per update step
+
+ShowLoop& showLoop()
+{
+    static ShowLoop loop;
+    return loop;
+}
 
 bool showReady()
 {
@@ -33,59 +48,45 @@ bool showReady()
     return ready == 1;
 }
 
-// Runs the show until its clock has passed `centiseconds` (never backwards).
+// Passes of the show's loop until it presents a frame (or ends).
+void presentOneFrame()
+{
+    const uint32_t before = PresentedFrames;
+    while (PresentedFrames == before && runLoopPass(showLoop())) {
+    }
+}
+
+// Frames until the show's time has passed `centiseconds` (never backwards).
 void runShowTo(uint32_t centiseconds)
 {
-    while (DemoTime < centiseconds && !(SceneMask & EndOfShow))
-        runFrame();
+    while (DemoTime <= centiseconds && !showLoop().quit)
+        presentOneFrame();
 }
 
-// The blocks runFrame would run for the active scene code, without the
-// palette switch and the present.
-void runActiveBlocks()
-{
-    for (uint32_t bit : UpdateOrder)
-        if (SceneMask & bit)
-            if (const SceneBlocks* scene = sceneForBit(bit); scene && scene->update)
-                scene->update();
-    for (uint32_t bit : DrawOrder)
-        if (SceneMask & bit)
-            if (const SceneBlocks* scene = sceneForBit(bit); scene && scene->draw)
-                scene->draw();
-}
-
-void SceneStepAndFrame(benchmark::State& state, uint32_t centiseconds)
+void SceneFrames(benchmark::State& state, uint32_t start)
 {
     if (!showReady()) {
         state.SkipWithError("no data set in data/");
         return;
     }
-    runShowTo(centiseconds);
+    runShowTo(start);
     for (auto _ : state)
-        runActiveBlocks();
-    state.SetLabel(sceneForBit(SceneMask & -SceneMask) ? sceneForBit(SceneMask & -SceneMask)->name
-                                                        : "");
+        presentOneFrame();
+    state.SetLabel(sceneMaskNames(SceneMask));
 }
 
-}  // namespace
+// One benchmark per timeline row with a scene, named by its start and scene.
+[[maybe_unused]] const bool Registered = [] {
+    for (size_t row = 0; row + 1 < Timeline.size(); ++row) {
+        const uint32_t start = Timeline[row].after;
+        const uint32_t frames = (Timeline[row + 1].after - start) / SlowestTickPeriod - 1;
+        const std::string name = "Scene/" + std::to_string(start) + "/" +
+                                 sceneMaskNames(Timeline[row].sceneMask);
+        benchmark::RegisterBenchmark(name.c_str(), SceneFrames, start)
+            ->Iterations(frames)
+            ->Unit(benchmark::kMicrosecond);
+    }
+    return true;
+}();
 
-// In show order: the show only runs forward.
-BENCHMARK_CAPTURE(SceneStepAndFrame, credits_iris, 1200);
-BENCHMARK_CAPTURE(SceneStepAndFrame, flare_pyramid_trails, 3600);
-BENCHMARK_CAPTURE(SceneStepAndFrame, jungle, 4600);
-BENCHMARK_CAPTURE(SceneStepAndFrame, forest_calendar, 5600);
-BENCHMARK_CAPTURE(SceneStepAndFrame, attractor_glow, 7200);
-BENCHMARK_CAPTURE(SceneStepAndFrame, sand_reveal, 8400);
-BENCHMARK_CAPTURE(SceneStepAndFrame, spinning_leaves, 9600);
-BENCHMARK_CAPTURE(SceneStepAndFrame, spider_web, 11600);
-BENCHMARK_CAPTURE(SceneStepAndFrame, black_interlude, 12400);
-BENCHMARK_CAPTURE(SceneStepAndFrame, portrait, 13600);
-BENCHMARK_CAPTURE(SceneStepAndFrame, rain, 15500);
-BENCHMARK_CAPTURE(SceneStepAndFrame, flooding_logo, 16200);
-BENCHMARK_CAPTURE(SceneStepAndFrame, flashing_mask, 17000);
-BENCHMARK_CAPTURE(SceneStepAndFrame, rising_waves, 17800);
-BENCHMARK_CAPTURE(SceneStepAndFrame, greetings, 20000);
-BENCHMARK_CAPTURE(SceneStepAndFrame, cloud_flight, 22000);
-BENCHMARK_CAPTURE(SceneStepAndFrame, spinning_knot, 23100);
-BENCHMARK_CAPTURE(SceneStepAndFrame, double_rotozoom, 23300);
-BENCHMARK_CAPTURE(SceneStepAndFrame, sun_rays, 26000);
+}  // namespace

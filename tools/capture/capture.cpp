@@ -19,6 +19,8 @@
 //   --scale N         the video's enlargement (default 4: 1280 x 960)
 //   --fit WxH         the video's frame size, the picture centred on black
 //   --from MS         the video starts at MS (the show still runs from 0)
+//   --profile         under valgrind's callgrind: dump the instruction counts
+//                     of start-up and of every presenting pass (see below)
 //
 // While the show is paused, runFrame neither sleeps nor presents, so nothing
 // would move T and the pause could never end: such a pass of the loop counts
@@ -28,12 +30,17 @@
 #include "show/loop.h"
 #include "core/screen.h"
 #include "show/startup.h"
+#include "scenes/registry.h"
 #include "recording.h"
 #include "show/schedule.h"
 #include "video.h"
 
 #include <algorithm>
 #include <charconv>
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define PROFILE_MARKS_BUILT 1
+#endif
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -56,6 +63,7 @@ struct CaptureOptions {
     std::string logPath;
     std::vector<ScheduledKey> keys;
     VideoOptions video;
+    bool profile = false;
 };
 
 [[noreturn]] static void usage(const char* problem)
@@ -64,7 +72,8 @@ struct CaptureOptions {
     std::fprintf(stderr,
                  "usage: demo-capture [--until MS] [--at MS]... [--out DIR] [--raw] [--log FILE]\n"
                  "                    [--key MS:p|q|backspace]... [--frame-cost MS] [--gallery FILE]\n"
-                 "                    [--video FILE [--scale N] [--fit WxH] [--from MS]]\n");
+                 "                    [--video FILE [--scale N] [--fit WxH] [--from MS]]\n"
+                 "                    [--profile]\n");
     std::exit(2);
 }
 
@@ -125,6 +134,11 @@ static CaptureOptions parseOptions(int argc, char** argv)
         const bool hasValue = i + 1 < argc;
         if (flag == "--raw") {
             options.raw = true;
+        } else if (flag == "--profile") {
+#ifndef PROFILE_MARKS_BUILT
+            usage("--profile needs a recorder built with valgrind's headers");
+#endif
+            options.profile = true;
         } else if (!hasValue) {
             usage(("unknown option or missing value: " + flag).c_str());
         } else if (flag == "--until") {
@@ -181,6 +195,29 @@ static void writeDuePictures(const CaptureOptions& options, size_t& next, uint32
     }
 }
 
+// Profile marks for callgrind (scripts/profile). Each dump is one part of the
+// profile named by what it measured: "before main" covers the process start
+// (loading and linking the libraries) up to the recorder's options; "start-up"
+// from there to the first pass of the loop; a frame's part covers only the
+// pass that presented it (the clock read, its update steps, its drawing and
+// the present), named by the scene bits on screen. Passes that only sleep and
+// the recorder's own copying and logging are left out, so the count is the
+// show's work for that frame and the same on every run. Outside valgrind the
+// client requests are a few no-op instructions.
+static void startPassCount()
+{
+#ifdef PROFILE_MARKS_BUILT
+    CALLGRIND_ZERO_STATS;
+#endif
+}
+
+static void dumpCount([[maybe_unused]] const std::string& what)
+{
+#ifdef PROFILE_MARKS_BUILT
+    CALLGRIND_DUMP_STATS_AT(what.c_str());
+#endif
+}
+
 // The recorder's side of the loop's seams: program-wide, as the loop calls
 // plain functions.
 static CaptureOptions Options;
@@ -199,12 +236,16 @@ static bool recordBeforePass(uint32_t now)
     writeDuePictures(Options, NextPicture, now, Display, false, RecordedGallery);
     if (Exporting)
         sendDueVideoFrames(Video, now, Display);
+    if (Options.profile)
+        startPassCount();
     return true;
 }
 
 static void recordAfterPass(uint32_t passStart, bool presented)
 {
     if (presented) {
+        if (Options.profile)
+            dumpCount("frame: " + sceneMaskNames(SceneMask));
         takeDisplayCopy(Display, MainScreen);
         if (Log)
             writeLogLine(Log, passStart, Display);
@@ -236,6 +277,8 @@ static uint32_t endOfShowTime()
 int main(int argc, char** argv)
 {
     Options = parseOptions(argc, argv);
+    if (Options.profile)
+        dumpCount("before main");
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     useVirtualClock(0);
@@ -260,6 +303,8 @@ int main(int argc, char** argv)
     if (Exporting)
         startVideo(Video, MusicPath);
 
+    if (Options.profile)
+        dumpCount("start-up");
     takeDisplayCopy(Display, MainScreen);
     ShowLoop loop;
     loop.seams = {recordBeforePass, recordAfterPass, nextRecordedEvent};

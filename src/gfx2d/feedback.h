@@ -1,0 +1,56 @@
+// Building blocks of the feedback effects (the sun's light, the flare
+// trails): a row enlarged by a fixed step, and the four-neighbour blur done
+// in place in scan order.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+// Screen column x of an enlarged row takes source column (origin + step x)
+// >> 8 (origin and step 8.8, step below 256). The columns come in runs:
+// from `screen` on they take source columns from `source` on, one each, until
+// a source column repeats, about every 256 / (256 - step) columns. Runs are
+// cut at 16 columns.
+struct ColumnRuns {
+    struct Run {
+        int32_t screen, source, length;
+    };
+    std::array<Run, 320> runs{};
+    int32_t count = 0;
+    int32_t wideCount = 0;  // leading runs that may be copied as 16 bytes
+};
+
+constexpr ColumnRuns columnRuns(int32_t origin, int32_t step)
+{
+    ColumnRuns table;
+    for (int32_t x = 0; x < 320; ++x) {
+        const int32_t source = (origin + step * x) >> 8;
+        ColumnRuns::Run* last = table.count ? &table.runs[std::size_t(table.count - 1)] : nullptr;
+        if (last && source == last->source + last->length && last->length < 16)
+            last->length += 1;
+        else
+            table.runs[std::size_t(table.count++)] = {x, source, 1};
+    }
+    // A run copied as 16 bytes reads and writes 16 bytes from its start; the
+    // bytes past its length are rewritten by the runs after it. That must stay
+    // within the 320-byte rows.
+    while (table.wideCount < table.count) {
+        const ColumnRuns::Run& run = table.runs[std::size_t(table.wideCount)];
+        if (run.screen + 16 > 320 || run.source < 0 || run.source + 16 > 320)
+            break;
+        ++table.wideCount;
+    }
+    return table;
+}
+
+// Writes the 320 pixels of an enlarged row into `out` from `source`.
+void enlargeRow(uint8_t* out, const uint8_t* source, const ColumnRuns& runs);
+
+// Blurs pixels[first..last] in place, one pixel at a time in scan order:
+// each becomes the mean of its four neighbours (left, right, 320 before and
+// 320 after), rounded down, where the neighbours already passed are the
+// blurred ones. Going up from `first` the left and upper neighbours are
+// blurred; going down from `last` the right and lower ones. Row ends wrap
+// into the next row. The range's neighbours must lie inside the buffer.
+void blurInScanOrder(uint8_t* pixels, int32_t first, int32_t last, bool downwards);
