@@ -3,12 +3,12 @@
 // PNG reader, palettes that SDL can map without ambiguity, and the index
 // ranges and shapes the scenes compute with.
 //
-// The forge's sources are compiled into this test; the files are written
-// afresh into a temporary directory and read back with libpng.
-#include "../tools/forge/paint.cpp"
-#include "../tools/forge/palettes.cpp"
-#include "../tools/forge/pictures.cpp"
-#include "../tools/forge/png.cpp"
+// The writers are tried in a temporary directory; the forged data set is
+// read from data/, forged once for the whole test run.
+#include "forge.h"
+#include "paint.h"
+#include "palettes.h"
+#include "support.h"
 
 #include "core/tables.h"
 #include "scenes/sand_reveal.h"
@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -308,24 +309,13 @@ TEST(ForgePaint, LetteringPlacesStrokesWhereTheTextSays)
 // ---------------------------------------------------------------------------
 // The palettes and pictures as the forge writes them
 
+// The data set in data/, forged once for the whole test run.
 class ForgedData : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        dir_ = new fs::path(scratchDir("data"));
-        forgePalettes(dir_->string());
-        forgePictures(dir_->string());
-    }
-    static void TearDownTestSuite()
-    {
-        fs::remove_all(*dir_);
-        delete dir_;
-    }
-    static Palette palette(const std::string& name) { return readPalette((*dir_ / name).string()); }
-    static fs::path path(const std::string& name) { return *dir_ / name; }
-    static fs::path* dir_;
+    void SetUp() override { REQUIRE_DATA_SET(); }
+    static Palette palette(const std::string& name) { return readPalette(path(name).string()); }
+    static fs::path path(const std::string& name) { return fs::path("data") / name; }
 };
-fs::path* ForgedData::dir_ = nullptr;
 
 uint32_t key(Rgb c) { return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b; }
 
@@ -349,11 +339,11 @@ void expectAscending(const Palette& p, int first, int last, const std::string& w
 
 TEST_F(ForgedData, EveryPaletteHolds256DistinctColoursAndFullOnesStartBlack)
 {
-    for (const char* name : {"hedelmae.pal", "flares.pal", "green.pal", "knot.pal", "logo.pal", "sand.pal",
-                             "water.pal", "rainsky.pal", "cube.pal", "clouds.pal", "sparks.pal", "blue"}) {
-        const Palette p = palette(name);
-        EXPECT_EQ(distinctCount({p.begin(), p.end()}), 256u) << name;
-    }
+    for (const DataFile& file : DataFiles)
+        if (file.kind == DataKind::Palette) {
+            const Palette p = palette(dataFileName(file));
+            EXPECT_EQ(distinctCount({p.begin(), p.end()}), 256u) << file.path;
+        }
     for (const char* name : {"hedelmae.pal", "flares.pal", "green.pal", "logo.pal", "rainsky.pal", "cube.pal", "blue"})
         EXPECT_EQ(key(palette(name)[0]), 0u) << name;
     EXPECT_EQ(fileBytes(path("knot.pal")), fileBytes(path("green.pal")));
@@ -415,36 +405,6 @@ TEST_F(ForgedData, RainSkyKeyMatchesTheFlatSkyAndTheRainRampIsSmooth)
         EXPECT_LE(std::abs(paint::luminance(p[size_t(i)]) - paint::luminance(p[size_t(i - 1)])), 6.0) << i;
 }
 
-struct PictureSize {
-    const char* name;
-    uintmax_t bytes;
-    int width, height;
-    int colourType;
-};
-
-TEST_F(ForgedData, PicturesHaveTheirExactSizesDimensionsAndModes)
-{
-    const PictureSize sizes[] = {
-        {"flare", 494, 32, 32, PNG_COLOR_TYPE_GRAY},       {"cloud1", 27248, 256, 256, PNG_COLOR_TYPE_GRAY},
-        {"cloud2", 24607, 256, 256, PNG_COLOR_TYPE_GRAY},  {"cloud3", 23988, 256, 256, PNG_COLOR_TYPE_GRAY},
-        {"credits", 22384, 320, 512, PNG_COLOR_TYPE_GRAY}, {"roto", 41675, 256, 256, PNG_COLOR_TYPE_GRAY},
-        {"bird", 666, 192, 32, PNG_COLOR_TYPE_GRAY},       {"lightning", 2170, 256, 192, PNG_COLOR_TYPE_GRAY},
-        {"maasto", 13913, 320, 240, PNG_COLOR_TYPE_PALETTE}, {"heightmap", 12926, 320, 240, PNG_COLOR_TYPE_GRAY},
-        {"hiekkalogo", 14334, 320, 240, PNG_COLOR_TYPE_PALETTE}, {"sand", 61479, 320, 240, PNG_COLOR_TYPE_PALETTE},
-        {"tausta", 29000, 320, 240, PNG_COLOR_TYPE_GRAY},
-    };
-    for (const PictureSize& s : sizes) {
-        EXPECT_EQ(fs::file_size(path(s.name)), s.bytes) << s.name;
-        expectWellFormed(path(s.name));
-        const Decoded d = decode(path(s.name));
-        EXPECT_EQ(d.width, s.width) << s.name;
-        EXPECT_EQ(d.height, s.height) << s.name;
-        EXPECT_EQ(d.colourType, s.colourType) << s.name;
-        EXPECT_EQ(d.bitDepth, 8) << s.name;
-        EXPECT_FALSE(d.hasTrns) << s.name;
-    }
-}
-
 // A converted picture must carry exactly the palette in force at its load,
 // so SDL copies its indices unchanged.
 void expectCarries(const Decoded& d, const Palette& inForce, const std::string& name)
@@ -454,10 +414,34 @@ void expectCarries(const Decoded& d, const Palette& inForce, const std::string& 
         EXPECT_EQ(key(d.palette[size_t(i)]), key(inForce[size_t(i)])) << name << " entry " << i;
 }
 
+// Every picture as the data table describes it; converted pictures carry
+// the palette in force when they load.
+TEST_F(ForgedData, PicturesHaveTheirExactSizesDimensionsAndModes)
+{
+    for (const DataFile& file : DataFiles) {
+        if (!isPicture(file))
+            continue;
+        const std::string name = dataFileName(file);
+        if (file.bytes != 0) {
+            EXPECT_EQ(fs::file_size(path(name)), file.bytes) << name;
+        }
+        expectWellFormed(path(name));
+        const Decoded d = decode(path(name));
+        EXPECT_EQ(d.width, file.width) << name;
+        EXPECT_GE(d.height, file.minHeight) << name;
+        EXPECT_LE(d.height, file.maxHeight) << name;
+        EXPECT_EQ(d.colourType, file.kind == DataKind::GrayPicture ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_PALETTE)
+            << name;
+        EXPECT_EQ(d.bitDepth, 8) << name;
+        EXPECT_FALSE(d.hasTrns) << name;
+        if (file.paletteAtLoad)
+            expectCarries(d, readPalette("data" + std::string(file.paletteAtLoad).substr(4)), name);
+    }
+}
+
 TEST_F(ForgedData, ConvertedPicturesCarryThePaletteInForceAndStayInTheirIndices)
 {
     const Decoded landscape = decode(path("maasto"));
-    expectCarries(landscape, palette("rainsky.pal"), "maasto");
     size_t skyInRainBand = 0;
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x)
@@ -472,7 +456,6 @@ TEST_F(ForgedData, ConvertedPicturesCarryThePaletteInForceAndStayInTheirIndices)
 
     const Palette logo = palette("logo.pal");
     const Decoded sandLogo = decode(path("hiekkalogo"));
-    expectCarries(sandLogo, logo, "hiekkalogo");
     EXPECT_LE(*std::max_element(sandLogo.pixels.begin(), sandLogo.pixels.end()), 127);
 
     Palette logoWithSandSlots = logo;

@@ -45,8 +45,7 @@ class Recorder : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!haveDataSet())
-            GTEST_SKIP() << "no forged data set in data/";
+        REQUIRE_DATA_SET();
         dir = makeTempDir("recorder");
     }
     std::filesystem::path dir;

@@ -258,8 +258,7 @@ bool haveGreetingsData()
 // still gets a cube and a burst.
 TEST(GreetingWord, BuiltFromTheDataSetStampsLettersAndKeepsBlanksPlain)
 {
-    if (!haveGreetingsData())
-        GTEST_SKIP() << "no data set";
+    ASSERT_TRUE(haveGreetingsData()) << "no forged data set in data/";
     Screen& screen = testScreen();
     GreetingWord* ten = &keepForever(new GreetingWord{});
     const int32_t before = GreetingWordsCreated;

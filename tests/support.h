@@ -16,8 +16,11 @@
 // per test process.
 Screen& testScreen();
 
-// True when the forged data set is present (tests that need it skip otherwise).
+// True when the forged data set is present.
 bool haveDataSet();
+// Tests of the forged data set fail without it: a suite that skipped them
+// would report success without having looked at the show's data.
+#define REQUIRE_DATA_SET() ASSERT_TRUE(haveDataSet()) << "no forged data set in data/ (build/demo-forge data)"
 
 // A fresh empty directory under the system's temporary directory.
 std::filesystem::path makeTempDir(const std::string& name);

@@ -115,8 +115,7 @@ class VideoExport : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!haveDataSet())
-            GTEST_SKIP() << "no forged data set in data/";
+        REQUIRE_DATA_SET();
         dir = makeTempDir("video");
     }
     std::filesystem::path dir;

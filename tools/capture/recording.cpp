@@ -19,9 +19,8 @@ void takeDisplayCopy(DisplayCopy& copy, const Screen& screen)
     }
 }
 
-uint64_t hashBytes(const uint8_t* bytes, size_t count)
+uint64_t hashBytes(const uint8_t* bytes, size_t count, uint64_t hash)
 {
-    uint64_t hash = 0xcbf29ce484222325ull;
     for (size_t i = 0; i < count; ++i) {
         hash ^= bytes[i];
         hash *= 0x100000001b3ull;

@@ -14,8 +14,9 @@ struct DisplayCopy {
 };
 
 void takeDisplayCopy(DisplayCopy& copy, const Screen& screen);
-// FNV-1a, 64 bits.
-uint64_t hashBytes(const uint8_t* bytes, size_t count);
+// FNV-1a, 64 bits; `hash` carries on from an earlier call over bytes before.
+constexpr uint64_t HashStart = 0xcbf29ce484222325ull;
+uint64_t hashBytes(const uint8_t* bytes, size_t count, uint64_t hash = HashStart);
 void writeLogLine(FILE* log, uint32_t now, const DisplayCopy& display);
 void writeDisplayPng(const std::string& path, const DisplayCopy& display);
 void writeDisplayRaw(const std::string& path, const DisplayCopy& display);

@@ -152,5 +152,7 @@ std::vector<uint8_t> fontSheet()
 
 void forgeFont(const std::string& dir)
 {
-    writeGrayPng(dir + "/font-16x16", SheetWidth, SheetHeight, fontSheet(), 0);
+    constexpr const DataFile& sheet = dataFile("data/font-16x16");
+    static_assert(SheetWidth == sheet.width && SheetHeight >= sheet.minHeight && SheetHeight <= sheet.maxHeight);
+    writeGrayPng(forgedPath(dir, sheet), SheetWidth, SheetHeight, fontSheet(), sheet.bytes);
 }

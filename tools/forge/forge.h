@@ -3,6 +3,8 @@
 // them in order.
 #pragma once
 
+#include "core/data_files.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -27,6 +29,13 @@ void writePalette(const std::string& path, const Palette& palette);
 // Reads back a palette written by writePalette (the forge maps converted
 // pictures onto the exact colours of the palette in force when they load).
 Palette readPalette(const std::string& path);
+
+// Where a data file goes in the folder being forged.
+std::string forgedPath(const std::string& dir, const DataFile& file);
+// A palette already forged into dir.
+Palette readForgedPalette(const std::string& dir, const DataFile& palette);
+// The palette in force when the show loads a converted picture.
+Palette paletteAtLoad(const std::string& dir, const DataFile& picture);
 
 // 8-bit grayscale PNG (colour type 0). exactSize 0 = any size; otherwise the
 // file is padded with a private ancillary chunk to exactly that many bytes,

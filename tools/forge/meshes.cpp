@@ -797,53 +797,60 @@ void writeObText(std::FILE* file, const std::string& name, const ForgeMesh& mesh
     std::fprintf(file, "\t\t}\n\t}\n}\n");
 }
 
+// Each mesh comes out with exactly the counts of its row in the data table.
 struct MeshFile {
-    const char* name;
+    const DataFile& file;
     ForgeMesh (*build)();
-    size_t vertexCount, faceCount, texelCount;  // what the show passes to its reader
 };
 
 constexpr MeshFile MeshFiles[] = {
-    {"knot", buildKnot, 72, 144, 304},        {"lehti", buildLeaf, 9, 12, 20},
-    {"stara", buildStar, 160, 320, 386},      {"spidey", buildSpider, 140, 276, 396},
-    {"calendar", buildCalendar, 30, 56, 66},  {"pyramid", buildPyramid, 41, 56, 46},
-    {"junkka", buildTrunks, 168, 168, 728},   {"plane", buildPlane, 9, 8, 15},
-    {"cube", buildCube, 26, 48, 54},
+    {dataFile("data/knot.ob"), buildKnot},         {dataFile("data/lehti.ob"), buildLeaf},
+    {dataFile("data/stara.ob"), buildStar},        {dataFile("data/spidey.ob"), buildSpider},
+    {dataFile("data/calendar.ob"), buildCalendar}, {dataFile("data/pyramid.ob"), buildPyramid},
+    {dataFile("data/junkka.ob"), buildTrunks},     {dataFile("data/plane.ob"), buildPlane},
+    {dataFile("data/cube.ob"), buildCube},
 };
+
+// The object's name inside the file: the file's name without ".ob".
+std::string objectName(const DataFile& file)
+{
+    const std::string name = dataFileName(file);
+    return name.substr(0, name.size() - 3);
+}
 
 // The show sizes its arrays from its own counts and trusts the file, so a
 // mesh that came out with other counts stops the forge.
-void requireCounts(const MeshFile& file, const ForgeMesh& mesh)
+void requireCounts(const DataFile& file, const ForgeMesh& mesh)
 {
-    if (mesh.vertices.size() == file.vertexCount && mesh.faces.size() == file.faceCount &&
-        mesh.texels.size() == file.texelCount)
+    if (mesh.vertices.size() == size_t(file.vertices) && mesh.faces.size() == size_t(file.faces) &&
+        mesh.texels.size() == size_t(file.texCoords))
         return;
-    std::fprintf(stderr, "forge: %s.ob came out with %zu/%zu/%zu entries, the show reads %zu/%zu/%zu\n", file.name,
-                 mesh.vertices.size(), mesh.faces.size(), mesh.texels.size(), file.vertexCount, file.faceCount,
-                 file.texelCount);
+    std::fprintf(stderr, "forge: %s came out with %zu/%zu/%zu entries, the show reads %d/%d/%d\n",
+                 dataFileName(file), mesh.vertices.size(), mesh.faces.size(), mesh.texels.size(), file.vertices,
+                 file.faces, file.texCoords);
     std::exit(1);
 }
 
-ForgeMesh finishedMesh(const MeshFile& file)
+ForgeMesh finishedMesh(const MeshFile& mesh)
 {
-    ForgeMesh mesh = file.build();
-    padTexels(mesh, file.texelCount);
-    requireCounts(file, mesh);
-    return mesh;
+    ForgeMesh built = mesh.build();
+    padTexels(built, size_t(mesh.file.texCoords));
+    requireCounts(mesh.file, built);
+    return built;
 }
 
 }  // namespace
 
 void forgeMeshes(const std::string& dir)
 {
-    for (const MeshFile& file : MeshFiles) {
-        const std::string path = dir + "/" + file.name + ".ob";
+    for (const MeshFile& mesh : MeshFiles) {
+        const std::string path = forgedPath(dir, mesh.file);
         std::FILE* out = std::fopen(path.c_str(), "w");
         if (!out) {
             std::fprintf(stderr, "forge: cannot write %s\n", path.c_str());
             std::exit(1);
         }
-        writeObText(out, file.name, finishedMesh(file));
+        writeObText(out, objectName(mesh.file), finishedMesh(mesh));
         if (std::fclose(out) != 0) {
             std::fprintf(stderr, "forge: cannot write %s\n", path.c_str());
             std::exit(1);

@@ -2,6 +2,7 @@
 // Vorbis at the mixer's rate so nothing is resampled; on request also as a
 // plain WAV, the exact samples before the encoder, to measure or listen to.
 #include "forge.h"
+#include "music.h"
 #include "music_score.h"
 
 #include <vorbis/vorbisenc.h>
@@ -25,8 +26,14 @@ void writePage(std::FILE* file, const ogg_page& page)
     std::fwrite(page.body, 1, page.body_len, file);
 }
 
-// Encodes two channels of samples in -1..1 at kSampleRate. Stops the forge
-// with a message when the file cannot be written.
+void putLittleEndian(std::vector<uint8_t>& bytes, uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+}  // namespace
+
 void writeOggVorbis(const std::string& path, const std::vector<float>& left,
                     const std::vector<float>& right)
 {
@@ -103,22 +110,11 @@ void writeOggVorbis(const std::string& path, const std::vector<float>& left,
     }
 }
 
-// A sample in -1..1 as 16-bit PCM, rounded to nearest; the mastered piece
-// never reaches full scale, the clamp only guards the conversion's range.
 int16_t pcmSample(float sample)
 {
     return static_cast<int16_t>(std::lround(std::clamp(sample, -1.0f, 1.0f) * 32767.0f));
 }
 
-void putLittleEndian(std::vector<uint8_t>& bytes, uint32_t value, int size)
-{
-    for (int i = 0; i < size; ++i)
-        bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-// A canonical RIFF WAVE file: the 44-byte header ("fmt " chunk of PCM,
-// two channels at kSampleRate, 16 bits) and the interleaved samples. Stops
-// the forge with a message when the file cannot be written.
 void writeWav(const std::string& path, const std::vector<float>& left,
               const std::vector<float>& right)
 {
@@ -151,8 +147,6 @@ void writeWav(const std::string& path, const std::vector<float>& left,
         std::exit(1);
     }
 }
-
-}  // namespace
 
 void forgeMusic(const std::string& dir)
 {

@@ -1,5 +1,6 @@
 // Turns the score into sound: the instruments, the reading of each section's
 // patterns into notes and hits, and the final mix.
+#include "music.h"
 #include "music_score.h"
 
 #include <algorithm>
@@ -8,31 +9,7 @@
 #include <numbers>
 #include <string>
 
-namespace {
-
 // ---- Instruments ---------------------------------------------------------
-
-// A subtractive voice: two detuned saws, a pulse and a sine through the
-// resonant low-pass, or (bell > 0) a two-operator FM sine through the same
-// filter, which there only rounds off the highest sidebands.
-struct Patch {
-    float saw = 0.0f;          // level of the two detuned saws together
-    float detune = 0.0f;       // semitones between the two saws
-    float pulse = 0.0f;        // level of the pulse
-    float pulseWidth = 0.5f;
-    float sine = 0.0f;         // level of a sine at the fundamental (body)
-    float bell = 0.0f;         // level of the FM bell
-    float bellRatio = 1.0f;    // modulator frequency / carrier frequency
-    float bellIndex = 0.0f;    // modulation depth at the strike, in radians
-    Adsr amp{};
-    Adsr filter{};
-    float cutoff = 20000.0f;   // Hz at brightness 1 with the filter envelope at 0
-    float sweep = 0.0f;        // Hz added at the filter envelope's peak
-    float resonance = 0.0f;
-    float vibrato = 0.0f;      // semitones, fading in over half a second
-    float drive = 0.0f;        // tanh saturation, 0 = clean
-    float level = 1.0f;
-};
 
 const Patch kPadPatch{.saw = 1.0f, .detune = 0.12f,
                       .amp = {1.2f, 1.0f, 0.85f, 1.6f}, .filter = {1.5f, 2.0f, 0.5f, 1.6f},
@@ -53,6 +30,8 @@ const Patch kLeadPatch{.saw = 0.8f, .detune = 0.08f, .pulse = 0.4f, .pulseWidth 
                        .vibrato = 0.18f};
 const Patch kBellPatch{.bell = 1.0f, .bellRatio = 3.5f, .bellIndex = 2.0f,
                        .amp = {0.002f, 2.5f, 0.0f, 1.2f}, .cutoff = 2800.0f};
+
+namespace {
 
 // Octaves the instruments play in: each chord tone is placed in [low, low + 12).
 constexpr int kBassLow = 34;    // B flat 1
@@ -80,7 +59,8 @@ long sampleOfTime(double seconds)
     return std::lround(seconds * kSampleRate);
 }
 
-// Adds one note of `gate` seconds (plus its release) at sample `start`.
+}  // namespace
+
 void addNote(std::vector<float>& track, const Patch& patch, float note, long start,
              float gate, float velocity, float brightness)
 {
@@ -130,19 +110,13 @@ void addNote(std::vector<float>& track, const Patch& patch, float note, long sta
 
 // ---- Reading sections ------------------------------------------------------
 
-// A section's span in steps and the bar line its patterns count from.
-struct Span {
-    int start, end, origin;
-};
-
-Span spanOf(const Section& section)
+SectionSteps spanOf(const Section& section)
 {
     const int start = static_cast<int>(std::lround(section.start * kStepsPerSecond));
     const int end = static_cast<int>(std::lround(section.end * kStepsPerSecond));
     return {start, end, start / kStepsPerBar * kStepsPerBar};
 }
 
-// A pattern without the spaces and bar marks that only help reading it.
 std::string compact(const char* pattern)
 {
     std::string result;
@@ -168,6 +142,8 @@ std::vector<std::string> words(const char* text)
         }
     }
 }
+
+namespace {
 
 // Calls hit(step, length, symbol) for every non-rest, non-hold character of
 // a cycling pattern over [from, to), the pattern's first character falling
@@ -220,7 +196,7 @@ float dynamicsOf(Energy energy)
 }
 
 // The chord sounding at a step of a section.
-std::string chordAt(const Section& section, const Span& span, int step)
+std::string chordAt(const Section& section, const SectionSteps& span, int step)
 {
     const std::vector<std::string> chords = words(section.chords);
     const int index = (step - span.origin) / (kStepsPerBar * section.chordBars);
@@ -245,7 +221,7 @@ void addDrumHit(Stems& stems, Drums& drums, char symbol, long at)
     }
 }
 
-void renderDrums(const Section& section, const Span& span, Stems& stems, Drums& drums)
+void renderDrums(const Section& section, const SectionSteps& span, Stems& stems, Drums& drums)
 {
     const int fillStart = *section.fill ? std::max(span.start, span.end - kStepsPerBar) : span.end;
     readPattern(section.kick, span.start, span.end, span.origin, [&](int step, int, char symbol) {
@@ -278,7 +254,7 @@ float secondsOfSteps(int steps)
     return static_cast<float>(steps) / kStepsPerSecond;
 }
 
-void renderImpact(const Section& section, const Span& span, Stems& stems, Drums& drums)
+void renderImpact(const Section& section, const SectionSteps& span, Stems& stems, Drums& drums)
 {
     if (section.impact <= 0.0f)
         return;
@@ -291,7 +267,7 @@ void renderImpact(const Section& section, const Span& span, Stems& stems, Drums&
 }
 
 // The pad holds each chord until the next different one or the section's end.
-void renderPad(const Section& section, const Span& span, Stems& stems)
+void renderPad(const Section& section, const SectionSteps& span, Stems& stems)
 {
     if (section.pad <= 0.0f)
         return;
@@ -312,7 +288,7 @@ void renderPad(const Section& section, const Span& span, Stems& stems)
 // Notes shorter than their steps by this much, so repeated notes re-strike.
 constexpr float kArticulation = 0.02f;
 
-void renderBass(const Section& section, const Span& span, Stems& stems)
+void renderBass(const Section& section, const SectionSteps& span, Stems& stems)
 {
     readPattern(section.bass, span.start, span.end, span.origin, [&](int step, int length, char symbol) {
         const std::string chord = chordAt(section, span, step);
@@ -329,7 +305,7 @@ void renderBass(const Section& section, const Span& span, Stems& stems)
     });
 }
 
-void renderArp(const Section& section, const Span& span, Stems& stems)
+void renderArp(const Section& section, const SectionSteps& span, Stems& stems)
 {
     readPattern(section.arp, span.start, span.end, span.origin, [&](int step, int length, char symbol) {
         const std::vector<int> notes = chordNotes(chordAt(section, span, step), kArpLow);
@@ -343,7 +319,7 @@ void renderArp(const Section& section, const Span& span, Stems& stems)
     });
 }
 
-void renderStabs(const Section& section, const Span& span, Stems& stems)
+void renderStabs(const Section& section, const SectionSteps& span, Stems& stems)
 {
     readPattern(section.stab, span.start, span.end, span.origin, [&](int step, int, char symbol) {
         addChord(stems[kStabTrack], kStabPatch, chordAt(section, span, step), kStabLow,
@@ -352,7 +328,7 @@ void renderStabs(const Section& section, const Span& span, Stems& stems)
 }
 
 void renderLine(const char* line, int key, const Patch& patch, int transpose,
-                const Span& span, std::vector<float>& track)
+                const SectionSteps& span, std::vector<float>& track)
 {
     for (const MelodyNote& note : expandLine(line, key)) {
         const int step = span.origin + note.step;
@@ -367,7 +343,7 @@ void renderLine(const char* line, int key, const Patch& patch, int transpose,
 // A noise sweep over the section's last bars: the low-pass opens from a
 // rumble to a rush (about 4 kHz, short of a hiss) while the level swells,
 // and stops dead at the section's end, where the next section lands.
-void renderRiser(const Section& section, const Span& span, Stems& stems)
+void renderRiser(const Section& section, const SectionSteps& span, Stems& stems)
 {
     if (section.riserBars <= 0)
         return;
@@ -503,7 +479,7 @@ Stems renderStems()
         stem.assign(length, 0.0f);
     Drums drums;
     for (const Section& section : pieceSections()) {
-        const Span span = spanOf(section);
+        const SectionSteps span = spanOf(section);
         renderImpact(section, span, stems, drums);
         renderDrums(section, span, stems, drums);
         renderPad(section, span, stems);

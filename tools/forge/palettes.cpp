@@ -209,20 +209,20 @@ Palette bluePalette()
 
 void forgePalettes(const std::string& dir)
 {
-    writePalette(dir + "/hedelmae.pal", hedelmaePalette());
-    writePalette(dir + "/flares.pal", flaresPalette());
+    writePalette(forgedPath(dir, dataFile("data/hedelmae.pal")), hedelmaePalette());
+    writePalette(forgedPath(dir, dataFile("data/flares.pal")), flaresPalette());
     const Palette green = greenPalette();
-    writePalette(dir + "/green.pal", green);
-    writePalette(dir + "/knot.pal", green);  // never installed: the knot is shown under green.pal
+    writePalette(forgedPath(dir, dataFile("data/green.pal")), green);
+    writePalette(forgedPath(dir, dataFile("data/knot.pal")), green);  // never installed: the knot is shown under green.pal
     const Palette logo = logoPalette();
-    writePalette(dir + "/logo.pal", logo);
-    writePalette(dir + "/sand.pal", sandPalette(logo));
-    writePalette(dir + "/water.pal", waterPalette(logo));
-    writePalette(dir + "/rainsky.pal", rainskyPalette());
+    writePalette(forgedPath(dir, dataFile("data/logo.pal")), logo);
+    writePalette(forgedPath(dir, dataFile("data/sand.pal")), sandPalette(logo));
+    writePalette(forgedPath(dir, dataFile("data/water.pal")), waterPalette(logo));
+    writePalette(forgedPath(dir, dataFile("data/rainsky.pal")), rainskyPalette());
     const Palette cube = cubePalette();
     const Palette clouds = cloudsPalette(cube);
-    writePalette(dir + "/cube.pal", cube);
-    writePalette(dir + "/clouds.pal", clouds);
-    writePalette(dir + "/sparks.pal", sparksPalette(cube, clouds));
-    writePalette(dir + "/blue", bluePalette());
+    writePalette(forgedPath(dir, dataFile("data/cube.pal")), cube);
+    writePalette(forgedPath(dir, dataFile("data/clouds.pal")), clouds);
+    writePalette(forgedPath(dir, dataFile("data/sparks.pal")), sparksPalette(cube, clouds));
+    writePalette(forgedPath(dir, dataFile("data/blue")), bluePalette());
 }

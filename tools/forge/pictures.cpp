@@ -33,36 +33,37 @@ constexpr double DetailLevels[] = {1.0, 0.8, 0.6, 0.4, 0.2, 0.0};
 // least that much room can always be padded to its exact size.
 constexpr uint32_t PaddingRoom = 12;
 
-Pixels fitToBudget(const std::string& name, uint32_t budget, const Painter& paint,
+Pixels fitToBudget(const DataFile& file, const Painter& paint,
                    const std::function<uint32_t(const Pixels&)>& encodedSize)
 {
     for (double detail : DetailLevels) {
         Pixels pixels = paint(detail);
-        if (encodedSize(pixels) + PaddingRoom <= budget)
+        if (encodedSize(pixels) + PaddingRoom <= file.bytes)
             return pixels;
     }
     const uint32_t leastDetail = encodedSize(paint(DetailLevels[std::size(DetailLevels) - 1]));
     std::fprintf(stderr, "forge: %s does not fit its budget of %u bytes (%u at the least detail)\n",
-                 name.c_str(), budget, leastDetail);
+                 dataFileName(file), file.bytes, leastDetail);
     std::exit(1);
 }
 
-void writeGrayPicture(const std::string& dir, const std::string& name, int width, int height,
-                      uint32_t budget, const Painter& paint)
+// Each picture takes its width, its height (the least the show reads) and
+// its byte budget from its row of the data table.
+void writeGrayPicture(const std::string& dir, const DataFile& file, const Painter& paint)
 {
-    const Pixels pixels = fitToBudget(name, budget, paint, [&](const Pixels& p) {
-        return encodedGraySize(width, height, p);
+    const Pixels pixels = fitToBudget(file, paint, [&](const Pixels& p) {
+        return encodedGraySize(file.width, file.minHeight, p);
     });
-    writeGrayPng(dir + "/" + name, width, height, pixels, budget);
+    writeGrayPng(forgedPath(dir, file), file.width, file.minHeight, pixels, file.bytes);
 }
 
-void writeConvertedPicture(const std::string& dir, const std::string& name, int width, int height,
-                           uint32_t budget, const Palette& inForce, const Painter& paint)
+void writeConvertedPicture(const std::string& dir, const DataFile& file, const Palette& inForce,
+                           const Painter& paint)
 {
-    const Pixels pixels = fitToBudget(name, budget, paint, [&](const Pixels& p) {
-        return encodedIndexedSize(width, height, p, inForce);
+    const Pixels pixels = fitToBudget(file, paint, [&](const Pixels& p) {
+        return encodedIndexedSize(file.width, file.minHeight, p, inForce);
     });
-    writeIndexedPng(dir + "/" + name, width, height, pixels, inForce, budget);
+    writeIndexedPng(forgedPath(dir, file), file.width, file.minHeight, pixels, inForce, file.bytes);
 }
 
 // ---------------------------------------------------------------------------
@@ -927,30 +928,30 @@ Pixels paintBackdrop(double detail)
 
 void forgePictures(const std::string& dir)
 {
-    writeGrayPicture(dir, "flare", 32, 32, 494, paintFlare);
-    writeGrayPicture(dir, "cloud1", 256, 256, 27248, [](double detail) {
+    writeGrayPicture(dir, dataFile("data/flare"), paintFlare);
+    writeGrayPicture(dir, dataFile("data/cloud1"), [](double detail) {
         return paintCloud({0xC10D0001u, 4, 0.12, 0.27, 0.26}, detail);
     });
-    writeGrayPicture(dir, "cloud2", 256, 256, 24607, [](double detail) {
+    writeGrayPicture(dir, dataFile("data/cloud2"), [](double detail) {
         return paintCloud({0xC10D0002u, 5, 0.14, 0.37, 0.24}, detail);
     });
-    writeGrayPicture(dir, "cloud3", 256, 256, 23988, [](double detail) {
+    writeGrayPicture(dir, dataFile("data/cloud3"), [](double detail) {
         return paintCloud({0xC10D0003u, 6, 0.16, 0.4, 0.22}, detail);
     });
-    writeGrayPicture(dir, "credits", 320, 512, 22384, paintCredits);
-    writeGrayPicture(dir, "roto", 256, 256, 41675, paintRoto);
-    writeGrayPicture(dir, "bird", 192, 32, 666, paintBird);
-    writeConvertedPicture(dir, "maasto", ScreenWidth, ScreenHeight, 13913, readPalette(dir + "/rainsky.pal"),
-                          paintLandscape);
-    const Palette logo = readPalette(dir + "/logo.pal");
+    writeGrayPicture(dir, dataFile("data/credits"), paintCredits);
+    writeGrayPicture(dir, dataFile("data/roto"), paintRoto);
+    writeGrayPicture(dir, dataFile("data/bird"), paintBird);
+    constexpr const DataFile& landscape = dataFile("data/maasto");
+    writeConvertedPicture(dir, landscape, paletteAtLoad(dir, landscape), paintLandscape);
+    constexpr const DataFile& sandLogo = dataFile("data/hiekkalogo");
+    const Palette logo = paletteAtLoad(dir, sandLogo);
     const Canvas distance = logoDistance();
     const Canvas heights = logoHeights(distance);
-    writeGrayPicture(dir, "heightmap", ScreenWidth, ScreenHeight, 12926,
-                     [&](double) { return canvasBytes(heights); });
-    writeConvertedPicture(dir, "hiekkalogo", ScreenWidth, ScreenHeight, 14334, logo,
+    writeGrayPicture(dir, dataFile("data/heightmap"), [&](double) { return canvasBytes(heights); });
+    writeConvertedPicture(dir, sandLogo, logo,
                           [&](double detail) { return paintSandLogo(heights, distance, detail); });
-    writeConvertedPicture(dir, "sand", ScreenWidth, ScreenHeight, 61479,
-                          logoWithSand(logo, readPalette(dir + "/sand.pal")), paintSand);
-    writeGrayPicture(dir, "tausta", ScreenWidth, ScreenHeight, 29000, paintBackdrop);
-    writeGrayPicture(dir, "lightning", 256, 192, 2170, paintLightning);
+    writeConvertedPicture(dir, dataFile("data/sand"), logoWithSand(logo, readForgedPalette(dir, dataFile("data/sand.pal"))),
+                          paintSand);
+    writeGrayPicture(dir, dataFile("data/tausta"), paintBackdrop);
+    writeGrayPicture(dir, dataFile("data/lightning"), paintLightning);
 }

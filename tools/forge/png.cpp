@@ -418,3 +418,19 @@ void writeIndexedPng(const std::string& path, int width, int height,
         padToSize(file, exactSize);
     writeFile(path, file);
 }
+
+std::string forgedPath(const std::string& dir, const DataFile& file)
+{
+    return dir + "/" + dataFileName(file);
+}
+
+Palette readForgedPalette(const std::string& dir, const DataFile& palette)
+{
+    return readPalette(forgedPath(dir, palette));
+}
+
+Palette paletteAtLoad(const std::string& dir, const DataFile& picture)
+{
+    const std::string_view prefix = "data/";
+    return readPalette(dir + "/" + std::string(std::string_view(picture.paletteAtLoad).substr(prefix.size())));
+}

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <numbers>
 
 using namespace paint;
@@ -92,9 +94,13 @@ void drawLimb(IndexCanvas& canvas, double x0, double y0, double x1, double y1, d
              });
 }
 
-void writeConverted(const std::string& dir, const std::string& name, const IndexCanvas& canvas,
-                    const std::string& paletteFile, uint32_t exactSize)
+void writeConverted(const std::string& dir, const DataFile& file, const IndexCanvas& canvas)
 {
-    writeIndexedPng(dir + "/" + name, canvas.width, canvas.height, canvas.pixels, readPalette(dir + "/" + paletteFile),
-                    exactSize);
+    if (canvas.width != file.width || canvas.height < file.minHeight || canvas.height > file.maxHeight) {
+        std::fprintf(stderr, "forge: %s came out %d x %d, the show reads %d x %d\n", dataFileName(file),
+                     canvas.width, canvas.height, file.width, file.minHeight);
+        std::exit(1);
+    }
+    writeIndexedPng(forgedPath(dir, file), canvas.width, canvas.height, canvas.pixels, paletteAtLoad(dir, file),
+                    file.bytes);
 }

@@ -136,6 +136,6 @@ void drawLimb(IndexCanvas& canvas, double x0, double y0, double x1, double y1, d
               Ramp ramp, double light);
 
 // Writes a converted-mode picture: the canvas indices with the colours of
-// the palette file (in dir) that is in force when the show loads it.
-void writeConverted(const std::string& dir, const std::string& name, const IndexCanvas& canvas,
-                    const std::string& paletteFile, uint32_t exactSize);
+// the palette (forged into dir) that is in force when the show loads it, at
+// the size and shape of the picture's row in the data table.
+void writeConverted(const std::string& dir, const DataFile& file, const IndexCanvas& canvas);

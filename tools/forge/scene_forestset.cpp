@@ -12,9 +12,6 @@ using namespace JunkkaPal;
 namespace {
 
 constexpr int Size = 256;
-constexpr uint32_t CalendarBytes = 13461;
-constexpr uint32_t BarkBytes = 17122;
-constexpr uint32_t LeafClusterBytes = 11409;
 
 // Ink where the stroke lettering passes, on whatever lies beneath.
 void letter(IndexCanvas& c, const std::string& text, double x, double y, double unit, double tracking,
@@ -106,7 +103,7 @@ IndexCanvas paintLeafClusters()
 
 void forgeForestSetPictures(const std::string& dir)
 {
-    writeConverted(dir, "calendar", paintCalendar(), "junkka.pal", CalendarBytes);
-    writeConverted(dir, "puut", paintBark(), "junkka.pal", BarkBytes);
-    writeConverted(dir, "lehdet", paintLeafClusters(), "junkka.pal", LeafClusterBytes);
+    writeConverted(dir, dataFile("data/calendar"), paintCalendar());
+    writeConverted(dir, dataFile("data/puut"), paintBark());
+    writeConverted(dir, dataFile("data/lehdet"), paintLeafClusters());
 }

@@ -12,7 +12,6 @@ namespace {
 
 constexpr int Width = 684;
 constexpr int Height = 248;
-constexpr uint32_t JungleBytes = 47107;
 
 using namespace JunglePal;
 
@@ -224,5 +223,5 @@ void forgeJunglePicture(const std::string& dir)
     paintNearForest(c, random);
     paintForeground(c, random);
     paintMacaw(c);
-    writeConverted(dir, "jungle", c, "jungle2.pal", JungleBytes);
+    writeConverted(dir, dataFile("data/jungle"), c);
 }

@@ -16,7 +16,6 @@ using namespace paint;
 namespace {
 
 constexpr int Size = 256;
-constexpr uint32_t KnotBytes = 10910;
 constexpr Ramp Glow{48, 200};     // stays clear of black and of the brightest whites
 constexpr double SideRows = 85;   // the mesh maps side j to rows 85 j .. 85 (j + 1)
 
@@ -39,5 +38,5 @@ IndexCanvas paintKnot()
 
 void forgeKnotPicture(const std::string& dir)
 {
-    writeConverted(dir, "knot", paintKnot(), "knot.pal", KnotBytes);
+    writeConverted(dir, dataFile("data/knot"), paintKnot());
 }

@@ -13,7 +13,6 @@ using namespace LehtiPal;
 namespace {
 
 constexpr int Size = 256;
-constexpr uint32_t LeafBytes = 18234;
 
 // Brightness of the blade at (x, y): a raised midrib down the centre, side
 // veins sweeping up and out from it, slightly domed panels between them.
@@ -51,5 +50,5 @@ IndexCanvas paintLeaf()
 
 void forgeLeafPicture(const std::string& dir)
 {
-    writeConverted(dir, "lehti", paintLeaf(), "lehti.pal", LeafBytes);
+    writeConverted(dir, dataFile("data/lehti"), paintLeaf());
 }

@@ -15,7 +15,6 @@ namespace {
 
 constexpr int Width = 320;
 constexpr int Height = 240;
-constexpr uint32_t MaskBytes = 26316;
 constexpr double CentreX = 160, CentreY = 120;  // where the zoom goes
 constexpr double FaceY = 126;
 
@@ -158,5 +157,5 @@ IndexCanvas paintMask()
 
 void forgeMaskPicture(const std::string& dir)
 {
-    writeConverted(dir, "mask", paintMask(), "mask1.pal", MaskBytes);
+    writeConverted(dir, dataFile("data/mask"), paintMask());
 }

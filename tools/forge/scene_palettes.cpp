@@ -124,21 +124,21 @@ Palette girlPalette()
     return p;
 }
 
-void writeScenePalette(const std::string& dir, const char* name, Palette palette)
+void writeScenePalette(const std::string& dir, const DataFile& file, Palette palette)
 {
     palette[0] = {0, 0, 0};
     makeDistinct(palette, 0, 255);
-    writePalette(dir + "/" + name, palette);
+    writePalette(forgedPath(dir, file), palette);
 }
 
 }  // namespace
 
 void forgeScenePalettes(const std::string& dir)
 {
-    writeScenePalette(dir, "jungle2.pal", junglePalette());
-    writeScenePalette(dir, "junkka.pal", junkkaPalette());
-    writeScenePalette(dir, "lehti.pal", lehtiPalette());
-    writeScenePalette(dir, "forest.pal", forestPalette());
-    writeScenePalette(dir, "mask1.pal", maskPalette());
-    writeScenePalette(dir, "girl.pal", girlPalette());
+    writeScenePalette(dir, dataFile("data/jungle2.pal"), junglePalette());
+    writeScenePalette(dir, dataFile("data/junkka.pal"), junkkaPalette());
+    writeScenePalette(dir, dataFile("data/lehti.pal"), lehtiPalette());
+    writeScenePalette(dir, dataFile("data/forest.pal"), forestPalette());
+    writeScenePalette(dir, dataFile("data/mask1.pal"), maskPalette());
+    writeScenePalette(dir, dataFile("data/girl.pal"), girlPalette());
 }

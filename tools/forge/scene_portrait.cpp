@@ -234,6 +234,6 @@ IndexCanvas paintStar()
 
 void forgePortraitPictures(const std::string& dir)
 {
-    writeConverted(dir, "girl", paintPortrait(), "girl.pal", 0);
-    writeConverted(dir, "stara", paintStar(), "girl.pal", 0);
+    writeConverted(dir, dataFile("data/girl"), paintPortrait());
+    writeConverted(dir, dataFile("data/stara"), paintStar());
 }

@@ -12,7 +12,6 @@ using namespace paint;
 namespace {
 
 constexpr int Size = 256;
-constexpr uint32_t StoneBytes = 22074;
 constexpr Ramp Granite{60, 68};  // 60..127
 struct Block {
     int x, y;
@@ -49,5 +48,5 @@ IndexCanvas paintStone()
 
 void forgeStonePicture(const std::string& dir)
 {
-    writeConverted(dir, "stoneblock", paintStone(), "cube.pal", StoneBytes);
+    writeConverted(dir, dataFile("data/stoneblock"), paintStone());
 }

@@ -14,8 +14,6 @@ namespace {
 constexpr int Width = 320;
 constexpr int Height = 240;
 constexpr int Size = 256;
-constexpr uint32_t ForestBytes = 33883;
-constexpr uint32_t SpiderBytes = 5018;
 
 // The sun rises behind the trees, up and to the right of the web's hub.
 constexpr double SunX = 222, SunY = 58;
@@ -120,6 +118,6 @@ IndexCanvas paintSpider()
 
 void forgeWebPictures(const std::string& dir)
 {
-    writeConverted(dir, "forest", paintForest(), "forest.pal", ForestBytes);
-    writeConverted(dir, "spidey", paintSpider(), "forest.pal", SpiderBytes);
+    writeConverted(dir, dataFile("data/forest"), paintForest());
+    writeConverted(dir, dataFile("data/spidey"), paintSpider());
 }
