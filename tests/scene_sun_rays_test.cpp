@@ -14,6 +14,19 @@
 
 namespace {
 
+TEST(SunRaysStart, BirdRowsAndTheSunDiscOfRadiusForty)
+{
+    testScreen();
+    const int32_t rows[BirdCount] = {50, 60, 75, 99, 90};
+    for (int b = 0; b < BirdCount; ++b)
+        EXPECT_EQ(BirdY[b], rows[b]);
+    EXPECT_EQ(SpotMask[80 * 320 + 220], 255);
+    EXPECT_EQ(SpotMask[80 * 320 + 259], 255);
+    EXPECT_EQ(SpotMask[80 * 320 + 260], 0);
+    EXPECT_EQ(SpotMask[41 * 320 + 220], 255);
+    EXPECT_EQ(SpotMask[40 * 320 + 220], 0);
+}
+
 class SunRays : public testing::Test {
 protected:
     void SetUp() override

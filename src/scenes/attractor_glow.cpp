@@ -12,6 +12,26 @@
 #include <algorithm>
 #include <cstring>
 
+// A listed coefficient (|value| < 2048) with 20 fraction bits, truncated
+// toward zero.
+static constexpr int64_t fixed20(double value)
+{
+    return int64_t(int32_t(value * 1048576.0));
+}
+
+// The map's twelve coefficients start nudged by -30000 (about -0.029), so the
+// drift begins just off the listed values.
+static constexpr int64_t drifting(double value)
+{
+    return fixed20(value) - 30000;
+}
+
+int64_t WaveParams[16] = {  // 20 fraction bits; 0..11 drift every step
+    drifting(-0.7), drifting(-0.4), drifting(0.5),  drifting(-1.0),
+    drifting(-0.9), drifting(-0.8), drifting(0.5),  drifting(0.5),
+    drifting(0.3),  drifting(0.9),  drifting(-0.1), drifting(-0.9),
+    fixed20(180.0), fixed20(180.0), fixed20(220.0), fixed20(120.0),
+};
 int64_t attractorU = 0;       // 0 at start, 20 fraction bits
 int64_t attractorV = 0;       // 0 at start, 20 fraction bits
 uint32_t attractorSteps = 0;  // 0 at start, steps
@@ -50,7 +70,6 @@ void updateAttractor()
     if (attractorSteps == 0)
         std::memset(WorkBufferB, 255, sizeof WorkBufferB);
     const uint32_t k = ++attractorSteps;
-    TickPeriod = 40;
     const int64_t drift = (CosineTable[(16 * k) & 4095] * DriftAmplitude) >> 8;
     for (int i = 0; i < 12; ++i)
         WaveParams[i] += drift;
