@@ -9,6 +9,7 @@
 
 #include "assets/assets.h"
 #include "gfx2d/feedback.h"
+#include "core/saturate.h"
 #include "core/show_state.h"
 #include "core/screen.h"
 #include "core/tables.h"
@@ -80,11 +81,6 @@ void updateSunRays()
         sunFade += 1;
 }
 
-static int32_t clampByte(int32_t value)
-{
-    return value < 0 ? 0 : value > 255 ? 255 : value;
-}
-
 // 320 bytes of a 256-wide row that wraps around, from column `start` on, in
 // contiguous pieces.
 static void unwrapRow(const uint8_t* row, int32_t start, uint8_t* out)
@@ -115,7 +111,7 @@ static void stampSunAndClouds(int32_t frame, int32_t fade)
         for (int32_t x = 0; x < ScreenWidth; ++x) {
             const int32_t sum = nearLine[x] + farLine[x];
             sums[x] = sum;
-            light[x] = uint8_t(clampByte(light[x] - sum - fade));
+            light[x] = clampToByte(light[x] - sum - fade);
         }
     }
 }
@@ -203,7 +199,7 @@ static void drawWater(int32_t frame, int32_t fade)
         for (int32_t x = 0; x < ScreenWidth; ++x) {
             const int32_t wave = (5120 * (columnWave[x] + rowWave)) >> 16;
             const int32_t value = mirrored[x] + wave - darken;
-            const int32_t lit = clampByte(value + light[x] - fade);
+            const int32_t lit = clampToByte(value + light[x] - fade);
             const int32_t dim = light[x] - fade;
             out[x] = uint8_t(light[x] < lit ? lit : dim > 0 ? dim : 0);
         }
