@@ -16,19 +16,12 @@ using Pixel = std::pair<int, int>;
 // A picture of its own pixels, drawing into `canvas`.
 struct TestPicture {
     TestPicture(Canvas& canvas, int width, int height, uint8_t (*value)(int x, int y))
-        : pixels(size_t(width) * height + 1, 0)
     {
+        makeTestPicture(picture, pixels, uint16_t(width), uint16_t(height), 0);
+        picture.screen = canvas.screen.get();
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
                 pixels[size_t(y) * width + x] = value(x, y);
-        picture.screen = canvas.screen.get();
-        picture.pixels = pixels.data();
-        picture.pixelCount = uint32_t(width * height);
-        picture.width = uint16_t(width);
-        picture.height = uint16_t(height);
-        picture.right = uint16_t(width);
-        picture.bottom = uint16_t(height);
-        picture.limit = 255;
     }
     std::vector<uint8_t> pixels;
     Picture picture{};

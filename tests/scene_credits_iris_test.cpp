@@ -50,6 +50,15 @@ struct TaggedCredits {
 
 }  // namespace
 
+TEST(CreditsIris, DistanceMapCountsWholePixelsFromTheCentre)
+{
+    testScreen();
+    EXPECT_EQ(DistanceMap[120 * 320 + 160], 0);
+    EXPECT_EQ(DistanceMap[120 * 320 + 171], 11);
+    EXPECT_EQ(DistanceMap[0], 200);
+    EXPECT_EQ(DistanceMap[239 * 320 + 319], 198);
+}
+
 TEST(CreditsIris, FirstStepPaintsTheScreenOnceAndTheBlankStartShowsColourOne)
 {
     testScreen();

@@ -19,11 +19,10 @@ namespace {
 constexpr int VertexCount = 4;
 
 // The pyramid replaced by four vertices at the model origin, with the
-// placement the show gives it; the real mesh and the frame's step length,
-// tick count and scene code come back afterwards.
+// placement the show gives it; the real mesh and the frame's tick count and
+// scene code come back afterwards.
 struct SmallPyramid {
     Mesh saved = pyramidMesh;
-    int32_t savedPeriod = TickPeriod;
     int32_t savedTicks = TickCount;
     uint32_t savedMask = SceneMask;
     std::vector<int32_t> vertices = std::vector<int32_t>(3 * VertexCount + 9);
@@ -54,7 +53,6 @@ struct SmallPyramid {
     ~SmallPyramid()
     {
         pyramidMesh = saved;
-        TickPeriod = savedPeriod;
         TickCount = savedTicks;
         SceneMask = savedMask;
     }
@@ -99,13 +97,11 @@ void fillScreen(uint8_t value)
 TEST(FlarePyramidUpdate, DropStartsAboveTheScreenAndIsHeldAtRow120)
 {
     SmallPyramid pyramid;
-    TickPeriod = 40;
     updateFlarePyramid();
     EXPECT_EQ(flareStep, 1);
     EXPECT_EQ(pyramidMesh.centreY, -49 * 256);
     EXPECT_EQ(pyramidMesh.angleX, 155);
     EXPECT_EQ(pyramidMesh.angleZ, 10);
-    EXPECT_EQ(TickPeriod, 25);
     // The zoom origin comes from the centre before the step moved it.
     EXPECT_EQ(zoomOriginX, 33280 - 29900);
     EXPECT_EQ(zoomOriginY, 30720 - 27600);

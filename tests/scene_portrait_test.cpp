@@ -41,6 +41,7 @@ TEST_F(Portrait, PortraitIsCopiedAsItIsAndTheDepthClearedAfterIt)
     std::vector<uint8_t> portrait(ScreenPixels + 1);
     for (int i = 0; i < ScreenPixels; ++i)
         portrait[i] = uint8_t(i * 13 + i / 320);
+    const Picture saved = portraitPicture;
     portraitPicture.pixels = portrait.data();
     for (int32_t& depth : MainScreen.depth)
         depth = -5;
@@ -48,6 +49,7 @@ TEST_F(Portrait, PortraitIsCopiedAsItIsAndTheDepthClearedAfterIt)
     starMesh.visible = 0;  // the star itself belongs to the rasteriser's tests
     drawPortrait();
     starMesh.visible = visible;
+    portraitPicture = saved;
     for (int i = 0; i < ScreenPixels; ++i) {
         ASSERT_EQ(MainScreen.pixels[i], portrait[i]) << i;
         ASSERT_EQ(MainScreen.depth[i], 100 * 256) << i;

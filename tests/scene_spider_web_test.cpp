@@ -105,6 +105,19 @@ bool inside(int x, int y)
 
 }  // namespace
 
+TEST(SpiderWebPoints, SpiralWindsOutFromNearTheHubAndEndsOnIt)
+{
+    testScreen();
+    EXPECT_EQ(webPointCount, 104);
+    EXPECT_EQ(webTarget, 104);
+    EXPECT_EQ(webBaseX[0], 173);
+    EXPECT_EQ(webBaseY[0], 119);
+    EXPECT_EQ(webBaseX[102], 272);
+    EXPECT_EQ(webBaseY[102], 305);
+    EXPECT_EQ(webBaseX[103], 160);
+    EXPECT_EQ(webBaseY[103], 120);
+}
+
 TEST(SpiderWebUpdate, ThreadTargetFollowsTheShowTime)
 {
     WebScene scene;

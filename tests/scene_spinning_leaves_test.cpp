@@ -54,6 +54,18 @@ void expectTurned(int turns, const char* when)
 
 }  // namespace
 
+TEST(SpinningLeaves, RingsShowTheOuterNinePixelsOfEveryTwenty)
+{
+    testScreen();
+    auto at = [](int x, int y) { return RingBackground[y * 320 + x]; };
+    EXPECT_EQ(at(160, 120), 0);
+    EXPECT_EQ(at(170, 120), 0);
+    EXPECT_EQ(at(171, 120), 11);
+    EXPECT_EQ(at(179, 120), 19);
+    EXPECT_EQ(at(180, 120), 0);
+    EXPECT_EQ(at(0, 0), 0) << "distance 200";
+}
+
 TEST(SpinningLeaves, SpinDoublesOnlyAfterShowTime23000)
 {
     {

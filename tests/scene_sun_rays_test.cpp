@@ -1,4 +1,5 @@
 #include "assets/assets.h"
+#include "core/saturate.h"
 #include "core/show_state.h"
 #include "core/tables.h"
 #include "scenes/scenes.h"
@@ -13,6 +14,19 @@
 #include <vector>
 
 namespace {
+
+TEST(SunRaysStart, BirdRowsAndTheSunDiscOfRadiusForty)
+{
+    testScreen();
+    const int32_t rows[BirdCount] = {50, 60, 75, 99, 90};
+    for (int b = 0; b < BirdCount; ++b)
+        EXPECT_EQ(BirdY[b], rows[b]);
+    EXPECT_EQ(SpotMask[80 * 320 + 220], 255);
+    EXPECT_EQ(SpotMask[80 * 320 + 259], 255);
+    EXPECT_EQ(SpotMask[80 * 320 + 260], 0);
+    EXPECT_EQ(SpotMask[41 * 320 + 220], 255);
+    EXPECT_EQ(SpotMask[40 * 320 + 220], 0);
+}
 
 class SunRays : public testing::Test {
 protected:
@@ -93,7 +107,6 @@ void plainDrawSunRays()
 {
     const int32_t frame = TickCount;
     const int32_t fade = sunFade;
-    const auto clampByte = [](int32_t value) { return value < 0 ? 0 : value > 255 ? 255 : value; };
     uint8_t* screen = MainScreen.pixels;
     std::memset(screen, 0, 320);
     for (int32_t i = 0; i < 180 * 320; ++i)
@@ -104,7 +117,7 @@ void plainDrawSunRays()
             const int32_t sum = cloud3Picture.pixels[r * 256 + ((x - 2 * frame) & 255)] +
                                 cloud2Picture.pixels[(r + 20) * 256 + ((x - frame) & 255)];
             cloudSum[r * 320 + x] = sum;
-            WorkBufferB[r * 320 + x] = uint8_t(clampByte(WorkBufferB[r * 320 + x] - sum - fade));
+            WorkBufferB[r * 320 + x] = clampToByte(WorkBufferB[r * 320 + x] - sum - fade);
         }
     for (int32_t y = 0; y < 240; ++y)
         for (int32_t x = 0; x < 320; ++x)
@@ -146,7 +159,7 @@ void plainDrawSunRays()
             if (horizon > 0)
                 value -= 8 * horizon;
             const int32_t light = WorkBufferA[row * 320 + x];
-            const int32_t lit = clampByte(value + light - fade);
+            const int32_t lit = clampToByte(value + light - fade);
             const int32_t dim = light - fade;
             screen[row * 320 + x] = uint8_t(light < lit ? lit : dim > 0 ? dim : 0);
         }

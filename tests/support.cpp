@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include "scenes/scenes.h"
+
 #include <array>
 #include <cstdio>
 #include <fstream>

@@ -93,42 +93,4 @@ TEST(Isqrt, ExactAtTheEdgesAndOverASweep)
     }
 }
 
-TEST_F(Tables, WebSpiralPointsAndHub)
-{
-    EXPECT_EQ(webPointCount, 104);
-    EXPECT_EQ(webTarget, 104);
-    EXPECT_EQ(webBaseX[0], 173);
-    EXPECT_EQ(webBaseY[0], 119);
-    EXPECT_EQ(webBaseX[102], 272);
-    EXPECT_EQ(webBaseY[102], 305);
-    EXPECT_EQ(webBaseX[103], 160);
-    EXPECT_EQ(webBaseY[103], 120);
-}
-
-TEST_F(Tables, BirdsAndAttractorCoefficients)
-{
-    const int32_t birdY[5] = {50, 60, 75, 99, 90};
-    for (int b = 0; b < 5; ++b)
-        EXPECT_EQ(BirdY[b], birdY[b]);
-    const int64_t waves[16] = {-764003,  -449430, 494288,  -1078576, -973718,   -868860,
-                               494288,   494288,  284572,  913718,   -134857,   -973718,
-                               188743680, 188743680, 230686720, 125829120};
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(WaveParams[i], waves[i]) << i;
-}
-
-TEST_F(Tables, DistanceMapsSpotAndRings)
-{
-    auto at = [](int x, int y) { return y * 320 + x; };
-    EXPECT_EQ(SpotMask[at(220, 80)], 255);
-    EXPECT_EQ(SpotMask[at(259, 80)], 255);
-    EXPECT_EQ(SpotMask[at(260, 80)], 0);
-    EXPECT_EQ(RingBackground[at(160, 120)], 0);
-    EXPECT_EQ(RingBackground[at(171, 120)], 11);
-    EXPECT_EQ(RingBackground[at(180, 120)], 0);
-    EXPECT_EQ(RingBackground[at(0, 0)], 200 % 20 <= 10 ? 0 : 200);
-    EXPECT_EQ(DistanceMap[at(0, 0)], 200);
-    EXPECT_EQ(DistanceMap[at(319, 239)], 198);
-}
-
 }  // namespace

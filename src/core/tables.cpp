@@ -1,7 +1,6 @@
 #include "core/tables.h"
 
 #include <cmath>
-#include <cstring>
 
 int32_t SineTable[4096];
 int32_t CosineTable[4096];
@@ -11,23 +10,6 @@ int32_t RowOffsets[1024];
 int32_t TriangleRamp[256];
 int32_t IdentityRamp[256];
 int32_t FalloffRamp[256];
-uint8_t WhiteBufferA[76800];
-uint8_t WhiteBufferB[76800];
-
-int32_t webBaseX[WebCapacity];
-int32_t webBaseY[WebCapacity];
-int32_t webX[WebCapacity];
-int32_t webY[WebCapacity];
-int32_t webPointCount = 0;
-int32_t webTarget = 0;
-
-int32_t BirdX[5];
-int32_t BirdY[5];
-int64_t WaveParams[16];
-
-uint8_t SpotMask[76800];
-uint8_t RingBackground[76800];
-int32_t DistanceMap[76800];
 
 // Restoring square root, one result bit per round.
 uint32_t isqrt(uint32_t n)
@@ -48,6 +30,12 @@ uint32_t isqrt(uint32_t n)
     if (n >= root + 1)
         root |= 2;
     return root >> 1;
+}
+
+uint32_t pixelDistance(int32_t x, int32_t y, int32_t centreX, int32_t centreY)
+{
+    const int32_t dx = x - centreX, dy = y - centreY;
+    return isqrt(uint32_t(dx * dx + dy * dy));
 }
 
 // Power series of sine (firstPower 1) or cosine (firstPower 0) up to the
@@ -110,8 +98,6 @@ void buildPlainTables()
 {
     for (int i = 0; i < 1024; ++i)
         RowOffsets[i] = 320 * i;
-    std::memset(WhiteBufferA, 255, sizeof WhiteBufferA);
-    std::memcpy(WhiteBufferB, WhiteBufferA, sizeof WhiteBufferB);
     for (int i = 0; i < 4095; ++i) {
         SineCopy[i] = (SineTable[i] * 256) >> 8;
         CosineQuarter[i] = (CosineTable[i] * 64) >> 8;
@@ -121,69 +107,4 @@ void buildPlainTables()
         IdentityRamp[i] = i;
         FalloffRamp[i] = 32768 - ((i * 32768) >> 8);
     }
-}
-
-static void appendWebPoint(int32_t x, int32_t y)
-{
-    webBaseX[webPointCount] = webX[webPointCount] = x;
-    webBaseY[webPointCount] = webY[webPointCount] = y;
-    ++webPointCount;
-}
-
-// 103 points on an outward spiral, one every 32 steps of k, then the hub.
-static void buildWebPoints()
-{
-    webPointCount = 0;
-    for (int32_t k = 0; k < 3300; ++k) {
-        if ((k + 200) % 32 != 0)
-            continue;
-        const int32_t angle = (1800 + 9 * k) & 4095;
-        const int32_t radius = 3000 + 16 * k;
-        appendWebPoint(160 + ((radius * CosineTable[angle]) >> 16),
-                       120 + ((radius * SineTable[angle]) >> 16));
-    }
-    appendWebPoint(160, 120);
-    webTarget = webPointCount;
-}
-
-static void buildBirds()
-{
-    static const int32_t StartX[5] = {-300, -240, -255, -230, -210};
-    static const int32_t StartY[5] = {50, 60, 75, 99, 90};
-    std::memcpy(BirdX, StartX, sizeof BirdX);
-    std::memcpy(BirdY, StartY, sizeof BirdY);
-}
-
-// The attractor's coefficients with 20 fraction bits; the first twelve are
-// nudged by -30000 so the drift starts just off the listed values.
-static void buildWaveParams()
-{
-    static const double Start[16] = {-0.7, -0.4, 0.5,  -1.0, -0.9,  -0.8,  0.5,   0.5,
-                                     0.3,  0.9,  -0.1, -0.9, 180.0, 180.0, 220.0, 120.0};
-    for (int i = 0; i < 16; ++i) {
-        WaveParams[i] = int64_t(int32_t(Start[i] * 1048576.0));
-        if (i < 12)
-            WaveParams[i] += -30000;
-    }
-}
-
-static void buildDistanceMaps()
-{
-    for (int32_t y = 0; y < 240; ++y)
-        for (int32_t x = 0; x < 320; ++x) {
-            const int32_t p = y * 320 + x;
-            const uint32_t spot = isqrt(uint32_t((x - 220) * (x - 220) + (y - 80) * (y - 80)));
-            const uint32_t d = isqrt(uint32_t((x - 160) * (x - 160) + (y - 120) * (y - 120)));
-            SpotMask[p] = spot <= 39 ? 255 : 0;
-            RingBackground[p] = d % 20 <= 10 ? 0 : uint8_t(d & 255);
-            DistanceMap[p] = int32_t(d);
-        }
-}
-
-void buildSceneTables()
-{
-    buildWebPoints();
-    buildBirds();
-    buildWaveParams();
-    buildDistanceMaps();
 }

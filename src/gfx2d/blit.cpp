@@ -1,17 +1,10 @@
 #include "gfx2d/blit.h"
 
+#include "core/saturate.h"
 #include "core/tables.h"
 
 #include <algorithm>
 #include <cstring>
-
-// Additive blend of one pixel: the plain integer sum, clamped at `limit`
-// (a screen value already above the limit comes down to it).
-static inline uint8_t addClamped(uint8_t source, uint8_t destination, uint8_t limit)
-{
-    const int32_t sum = int32_t(source) + destination;
-    return uint8_t(sum < limit ? sum : limit);
-}
 
 void drawPicture(const Picture& picture)
 {
@@ -53,7 +46,7 @@ void addPicture(const Picture& picture, int32_t x, int32_t y)
         const uint8_t* src = picture.pixels + r * picture.width + firstColumn;
         uint8_t* dst = screen + RowOffsets[y + r] + x + firstColumn;
         for (int32_t n = int32_t(endColumn - firstColumn); n > 0; --n, ++src, ++dst)
-            *dst = addClamped(*src, *dst, limit);
+            *dst = addSaturating(*src, *dst, limit);
     }
 }
 
@@ -79,7 +72,7 @@ void addSprite32(const Picture& picture, int32_t x, int32_t y)
         const uint8_t* src = picture.pixels + r * 32 + first;
         uint8_t* dst = screen + (rowOffset + first);
         for (int32_t n = int32_t(end - first); n > 0; --n, ++src, ++dst)
-            *dst = addClamped(*src, *dst, limit);
+            *dst = addSaturating(*src, *dst, limit);
     }
 }
 

@@ -4,14 +4,34 @@
 #include "scenes/attractor_glow.h"
 
 #include "assets/assets.h"
+#include "core/saturate.h"
 #include "core/show_state.h"
 #include "core/screen.h"
 #include "core/tables.h"
 #include "scenes/scenes.h"
 
-#include <algorithm>
 #include <cstring>
 
+// A listed coefficient (|value| < 2048) with 20 fraction bits, truncated
+// toward zero.
+static constexpr int64_t fixed20(double value)
+{
+    return int64_t(int32_t(value * 1048576.0));
+}
+
+// The map's twelve coefficients start nudged by -30000 (about -0.029), so the
+// drift begins just off the listed values.
+static constexpr int64_t drifting(double value)
+{
+    return fixed20(value) - 30000;
+}
+
+int64_t WaveParams[16] = {  // 20 fraction bits; 0..11 drift every step
+    drifting(-0.7), drifting(-0.4), drifting(0.5),  drifting(-1.0),
+    drifting(-0.9), drifting(-0.8), drifting(0.5),  drifting(0.5),
+    drifting(0.3),  drifting(0.9),  drifting(-0.1), drifting(-0.9),
+    fixed20(180.0), fixed20(180.0), fixed20(220.0), fixed20(120.0),
+};
 int64_t attractorU = 0;       // 0 at start, 20 fraction bits
 int64_t attractorV = 0;       // 0 at start, 20 fraction bits
 uint32_t attractorSteps = 0;  // 0 at start, steps
@@ -31,18 +51,13 @@ static int32_t signExtend12(int64_t v)
     return int32_t(uint32_t(v) << 20) >> 20;
 }
 
-static void addClamped(uint8_t& glow, int32_t amount)
-{
-    glow = uint8_t(std::min(255, glow + amount));
-}
-
 void splatGlow(int32_t row, int32_t column, int32_t a, int32_t b)
 {
     uint8_t* glow = WorkBufferB + RowOffsets[row] + column;
-    addClamped(glow[0], ((180 - a) * (180 - b)) >> 8);
-    addClamped(glow[1], (a * (180 - b)) >> 8);
-    addClamped(glow[320], (b * (180 - a)) >> 8);
-    addClamped(glow[321], (a * b) >> 8);
+    glow[0] = addSaturating(glow[0], ((180 - a) * (180 - b)) >> 8);
+    glow[1] = addSaturating(glow[1], (a * (180 - b)) >> 8);
+    glow[320] = addSaturating(glow[320], (b * (180 - a)) >> 8);
+    glow[321] = addSaturating(glow[321], (a * b) >> 8);
 }
 
 void updateAttractor()
@@ -50,7 +65,6 @@ void updateAttractor()
     if (attractorSteps == 0)
         std::memset(WorkBufferB, 255, sizeof WorkBufferB);
     const uint32_t k = ++attractorSteps;
-    TickPeriod = 40;
     const int64_t drift = (CosineTable[(16 * k) & 4095] * DriftAmplitude) >> 8;
     for (int i = 0; i < 12; ++i)
         WaveParams[i] += drift;
@@ -84,26 +98,31 @@ void iterateAttractor(int32_t count)
     attractorV = v;
 }
 
+// The glow walk's ends: the last offset with a row below it (row 238, column
+// 319) and row 1, column 2, where the walk stops short of the two pixels
+// before it.
+constexpr int32_t GlowWalkLast = (ScreenHeight - 1) * ScreenWidth - 1;
+constexpr int32_t GlowWalkFirst = ScreenWidth + 2;
+
 void drawAttractor()
 {
-    // Walking down from the last offset whose lower neighbour exists (row 238,
-    // column 319) to the first whose upper one does (row 1, column 2), each
-    // glow byte becomes the average of its four neighbours less the fade, in
-    // place: the right and lower neighbours are already this frame's (the
-    // right one is carried in a register). The screen shows glow plus
-    // background, saturated at 255; offsets 0..321 and the last row keep
-    // what they show.
-    uint8_t* glow = WorkBufferB + 76479;
-    uint8_t* dst = MainScreen.pixels + 76479;
-    const uint8_t* background = backgroundPicture.pixels + 76479;
+    // Walking down from GlowWalkLast to GlowWalkFirst, each glow byte becomes
+    // the average of its four neighbours less the fade, in place: the right
+    // and lower neighbours are already this frame's (the right one is carried
+    // in a register; the first one's wraps to the start of the last row). The
+    // screen shows glow plus background, saturated at 255; the offsets before
+    // the walk and the last row keep what they show.
+    uint8_t* glow = WorkBufferB + GlowWalkLast;
+    uint8_t* dst = MainScreen.pixels + GlowWalkLast;
+    const uint8_t* background = backgroundPicture.pixels + GlowWalkLast;
     int32_t right = glow[1];
-    for (int32_t o = 76479; o >= 322; --o, --glow, --dst, --background) {
-        int32_t g = (glow[-1] + right + glow[320] + glow[-320]) >> 2;
+    for (int32_t o = GlowWalkLast; o >= GlowWalkFirst; --o, --glow, --dst, --background) {
+        int32_t g = (glow[-1] + right + glow[ScreenWidth] + glow[-ScreenWidth]) >> 2;
         if (g > GlowFade)
             g -= GlowFade;
         *glow = uint8_t(g);
         right = g;
-        *dst = uint8_t(std::min(255, g + *background));
+        *dst = addSaturating(g, *background);
     }
     iterateAttractor(IterationsPerFrame);
 }

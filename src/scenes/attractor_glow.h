@@ -3,7 +3,9 @@
 
 #include <cstdint>
 
-// The map's twelve coefficients c0..c11 are WaveParams[0..11] (20 fraction bits).
+// The map's coefficients c0..c11, 20 fraction bits, drifting with the steps;
+// entries 12..15 are carried along unused.
+extern int64_t WaveParams[16];
 extern int64_t attractorU;        // point, 20 fraction bits
 extern int64_t attractorV;
 extern uint32_t attractorSteps;   // update steps taken by the scene

@@ -11,6 +11,7 @@
 
 #include <cstring>
 
+int32_t DistanceMap[76800];  // set at start-up, whole pixels (0..200)
 uint8_t irisFirstStep = 1;  // 1 at start, flag
 uint32_t irisPanel = 0;     // 0 at start, panel number
 int32_t irisTarget = 0;     // 0 at start, whole pixels
@@ -90,6 +91,14 @@ void drawCurtainDisc()
 }
 
 }  // namespace
+
+void buildDistanceMap()
+{
+    for (int32_t y = 0; y < ScreenHeight; ++y)
+        for (int32_t x = 0; x < ScreenWidth; ++x)
+            DistanceMap[y * ScreenWidth + x] =
+                int32_t(pixelDistance(x, y, ScreenWidth / 2, ScreenHeight / 2));
+}
 
 void updateCreditsIris()
 {

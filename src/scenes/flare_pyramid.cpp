@@ -26,7 +26,6 @@ int32_t zoomOriginY = 0;   // 0 at start, 24.8 screen position
 namespace {
 
 constexpr uint32_t ZoomTrailsBit = 0x100000;
-constexpr int32_t StepPeriod = 25;     // ms per update step while the scene runs
 constexpr int32_t ZoomStep = 230;      // source step per screen pixel, 8.8 (256/230 zoom)
 constexpr int32_t DropSteps = 200;     // steps of the drop; the spin follows
 constexpr int32_t FloorY = 120;        // pixel row the drop stops at
@@ -118,7 +117,6 @@ void updateFlarePyramid()
     const int32_t step = flareStep;
     zoomOriginX = zoomOriginFor(pyramidMesh.centreX);
     zoomOriginY = zoomOriginFor(pyramidMesh.centreY);
-    TickPeriod = StepPeriod;
     if (step <= DropSteps)
         dropPyramid(step);
     else

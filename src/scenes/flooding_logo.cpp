@@ -5,6 +5,7 @@
 #include "scenes/flooding_logo.h"
 
 #include "assets/assets.h"
+#include "core/saturate.h"
 #include "core/show_state.h"
 #include "core/screen.h"
 #include "core/tables.h"
@@ -62,7 +63,7 @@ void drawFlood()
         if (h > w)
             *dst = uint8_t(g);
         else if (h < w - DeepBelow)
-            *dst = uint8_t(std::min(255, (w >> 1) + FirstWaterShade));
+            *dst = addSaturating(w >> 1, FirstWaterShade);
         else
             *dst = uint8_t(std::clamp((w >> 1) + (g >> 1) + (h >> 1), FirstWaterShade, 255));
     }

@@ -21,7 +21,6 @@ constexpr uint8_t GroundColour = 28;
 constexpr int SkyBandEnd = 28;       // first row repainted every frame
 constexpr int HorizonRow = 110;      // first ground row
 constexpr int GroundBandStart = 215; // first row painted only once
-constexpr int32_t ForestTickPeriod = 60;  // ms per update step in this scene
 
 // The views are rendered around pixel (64, 64) at a close eye, and pasted
 // with their top-left corner here, so the calendar covers columns 96..223
@@ -81,7 +80,6 @@ void updateForestCalendar()
         fillRows(GroundBandStart, ScreenHeight, GroundColour);
     }
     forestSteps += 1;
-    TickPeriod = ForestTickPeriod;
     tickForest(SceneForest);
 }
 

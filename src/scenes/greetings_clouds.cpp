@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 int32_t cloudShift1 = 0;   // columns, grows by 3 per step; only the low 8 bits are read
 int32_t cloudShift2 = 0;   // columns, grows by 2 per step
@@ -24,27 +25,33 @@ constexpr uint8_t FlashColour = 251;
 constexpr int LightningRows = 192;
 constexpr int LightningWidth = 256;
 
-// Each word's arrival (and the last one's departure) opens a lightning
-// window of 29 centiseconds, with the bolt moved right by `shift` columns.
-struct LightningWindow {
-    uint32_t first, last;  // DemoTime, inclusive
-    int32_t shift;
+// The show times (centiseconds, strict) after which words 2 to 4 arrive, each
+// sending the word before away, and then the last word leaves. Each cue also
+// opens a lightning window for its first 29 centiseconds, with the bolt moved
+// right by `flashShift` columns.
+struct GreetingCue {
+    uint32_t after;
+    int32_t flashShift;
 };
-static constexpr LightningWindow LightningWindows[] = {
-    {19001, 19029, -20}, {19801, 19829, 30}, {20601, 20629, 60}, {21401, 21429, 120}};
+static constexpr GreetingCue GreetingCues[] = {{19000, -20}, {19800, 30}, {20600, 60}, {21400, 120}};
+constexpr uint32_t LightningLength = 29;  // centiseconds
 
-// Bit b set once DemoTime has passed the b-th arrival.
+// Bit b set once DemoTime has passed cue b.
 static int32_t greetingFlags(uint32_t t)
 {
-    return (t > 19000 ? 1 : 0) + (t > 19800 ? 2 : 0) + (t > 20600 ? 4 : 0) + (t > 21400 ? 8 : 0);
+    int32_t flags = 0;
+    for (size_t b = 0; b < std::size(GreetingCues); ++b)
+        if (t > GreetingCues[b].after)
+            flags |= 1 << b;
+    return flags;
 }
 
 static void openLightningWindows(uint32_t t)
 {
     flashOn = 0;
-    for (const LightningWindow& window : LightningWindows) {
-        if (t >= window.first && t <= window.last) {
-            flashShift = window.shift;
+    for (const GreetingCue& cue : GreetingCues) {
+        if (t > cue.after && t <= cue.after + LightningLength) {
+            flashShift = cue.flashShift;
             flashOn = 1;
         }
     }

@@ -1,7 +1,12 @@
 #include "scenes/registry.h"
 
 #include "core/show_state.h"
+#include "scenes/credits_iris.h"
+#include "scenes/sand_reveal.h"
 #include "scenes/scenes.h"
+#include "scenes/spider_web.h"
+#include "scenes/spinning_leaves.h"
+#include "scenes/sun_rays.h"
 
 #include <array>
 #include <bit>
@@ -61,4 +66,13 @@ std::string sceneMaskNames(uint32_t mask)
             names += (names.empty() ? "" : " + ") + std::string(name);
     }
     return names.empty() ? "blank" : names;
+}
+
+void buildSceneTables()
+{
+    buildSandLevels();
+    buildWebPoints();
+    buildSunSpot();
+    buildRingBackground();
+    buildDistanceMap();
 }

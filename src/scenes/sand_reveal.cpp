@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+uint8_t WhiteBufferA[76800];  // 255 from start-up, sand level 0..255 per screen pixel
+uint8_t WhiteBufferB[76800];  // 255 from start-up, levels
 uint32_t sandSteps = 0;   // 0 at start, steps
 int32_t biteCount = 250;  // 250 at start, bites per step; 0 from step 95 on
 
@@ -20,6 +22,12 @@ constexpr uint32_t FullBiteSteps = 90;    // steps with 250 bites before they ta
 constexpr uint32_t SmoothingSteps = 200;  // the levels are smoothed in steps below this
 constexpr int32_t BiteDepth = 10;         // taken off each byte of a bite
 constexpr uint8_t SoftSand = 140;         // a bite whose corner is this low or lower is skipped
+
+void buildSandLevels()
+{
+    std::memset(WhiteBufferA, 255, sizeof WhiteBufferA);
+    std::memset(WhiteBufferB, 255, sizeof WhiteBufferB);
+}
 
 // Takes BiteDepth off the 4 x 4 block of levels whose top-left byte is p,
 // if that byte is still above SoftSand. The bytes wrap below zero.

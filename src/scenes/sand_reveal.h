@@ -1,9 +1,10 @@
-// The sand reveal's state, shared with its tests. The sand level lives in
-// WhiteBufferA and the smoothing scratch in WhiteBufferB (core/tables.h).
+// The sand reveal's state, shared with its tests.
 #pragma once
 
 #include <cstdint>
 
+extern uint8_t WhiteBufferA[76800];  // sand level per screen pixel, 255 untouched
+extern uint8_t WhiteBufferB[76800];  // smoothing scratch; its border bytes stay 255
 extern uint32_t sandSteps;  // update steps taken by the scene
 extern int32_t biteCount;   // bites per update step
 
@@ -11,3 +12,6 @@ extern int32_t biteCount;   // bites per update step
 // columns 3n + 1 .. 3n + 20, biteCount bites each drawing its row, then its
 // column from rand().
 void biteSandBand(uint32_t n);
+
+// Levels and scratch all 255, once before the music starts.
+void buildSandLevels();

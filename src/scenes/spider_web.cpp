@@ -15,6 +15,12 @@
 #include "core/tables.h"
 #include "scenes/scenes.h"
 
+int32_t webBaseX[WebCapacity];  // set at start-up, screen pixels; 104 used
+int32_t webBaseY[WebCapacity];
+int32_t webX[WebCapacity];      // webBase at start-up, screen pixels
+int32_t webY[WebCapacity];
+int32_t webPointCount = 0;      // 104 from start-up on, points
+int32_t webTarget = 0;          // 104 from start-up on, point index
 int32_t webReach = 0;  // 0 at start, segments (point index of the thread's tip)
 
 namespace {
@@ -96,7 +102,32 @@ void drawWebLine(int32_t from, int32_t to)
     drawLine(MainScreen, webX[from], webY[from], webX[to], webY[to], Silk);
 }
 
+void appendWebPoint(int32_t x, int32_t y)
+{
+    webBaseX[webPointCount] = webX[webPointCount] = x;
+    webBaseY[webPointCount] = webY[webPointCount] = y;
+    ++webPointCount;
+}
+
 }  // namespace
+
+// 103 points on an outward spiral about the screen centre, one every 32
+// steps of k (288 angle steps and 2 px of radius apart), from radius 13 px
+// out to 217 px, then the hub. The shifts round towards minus infinity.
+void buildWebPoints()
+{
+    webPointCount = 0;
+    for (int32_t k = 0; k < 3300; ++k) {
+        if ((k + 200) % 32 != 0)
+            continue;
+        const int32_t angle = (1800 + 9 * k) & 4095;
+        const int32_t radius = 3000 + 16 * k;  // 8.8 pixels
+        appendWebPoint(ScreenWidth / 2 + ((radius * CosineTable[angle]) >> 16),
+                       ScreenHeight / 2 + ((radius * SineTable[angle]) >> 16));
+    }
+    appendWebPoint(ScreenWidth / 2, ScreenHeight / 2);
+    webTarget = webPointCount;
+}
 
 void updateSpiderWeb()
 {

@@ -14,9 +14,9 @@
 #include "scenes/spinning_leaves.h"
 
 #include <cstdlib>
-
 #include <cstring>
 
+uint8_t RingBackground[76800];  // set at start-up, palette indices
 Mesh leafMeshes[LeafCount];  // angleX / angleZ: table indices, random 0..3999 at load
 int32_t leafSpinX[LeafCount];  // angle steps per update step, random 40..59 at load
 int32_t leafSpinZ[LeafCount];
@@ -28,6 +28,18 @@ constexpr int32_t SecondKick = 16;         // the once-a-second extra turn, in s
 constexpr int32_t LeafDepthClear = 200;    // far limit of the depth buffer, model units
 
 }  // namespace
+
+// Rings 20 px apart about the screen centre: the pixel's distance d from it
+// is its colour in the outer 9 px of each ring (11..19, 31..39, ...) and 0 in
+// the inner 11.
+void buildRingBackground()
+{
+    for (int32_t y = 0; y < ScreenHeight; ++y)
+        for (int32_t x = 0; x < ScreenWidth; ++x) {
+            const uint32_t d = pixelDistance(x, y, ScreenWidth / 2, ScreenHeight / 2);
+            RingBackground[y * ScreenWidth + x] = d % 20 <= 10 ? 0 : uint8_t(d & 255);
+        }
+}
 
 // The 24 leaves share one file, read once; each gets its own angles and spin
 // rates, four rand() values per leaf in this order.

@@ -7,9 +7,13 @@
 
 constexpr int LeafCount = 24;
 
+extern uint8_t RingBackground[76800];  // rings about the screen centre, per pixel
 extern Mesh leafMeshes[LeafCount];
 extern int32_t leafSpinX[LeafCount];  // angle steps per update step, 40..59
 extern int32_t leafSpinZ[LeafCount];
 
 // Loads the 24 leaves from one mesh file, drawing four rand() values a leaf.
 void loadLeaves(Picture& texture);
+
+// The ring backdrop, built once before the music starts.
+void buildRingBackground();

@@ -9,6 +9,7 @@
 
 #include "assets/assets.h"
 #include "gfx2d/feedback.h"
+#include "core/saturate.h"
 #include "core/show_state.h"
 #include "core/screen.h"
 #include "core/tables.h"
@@ -17,6 +18,9 @@
 #include <algorithm>
 #include <cstring>
 
+int32_t BirdX[BirdCount] = {-300, -240, -255, -230, -210};  // screen columns; +1 per step
+int32_t BirdY[BirdCount] = {50, 60, 75, 99, 90};            // screen rows, fixed
+uint8_t SpotMask[76800];      // 0 or 255 per screen pixel, set at start-up
 int32_t cloudSum[76800];      // 0..62 per pixel, rewritten each frame for rows 0..179
 int32_t sunFade = 0;          // 0..255+, grows by one per update step after 274 s
 uint8_t sunStampPending = 1;  // flag: the light starts all white
@@ -26,8 +30,17 @@ static int32_t sunTop = 0, sunBottom = 179, sunLeft = 0, sunRight = 319;
 
 constexpr int32_t SkyRows = 180;
 constexpr int32_t SkyPixels = SkyRows * ScreenWidth;
-constexpr int32_t BirdCount = 5;
 constexpr int32_t BirdFrames = 6;
+
+constexpr int32_t SunX = 220, SunY = 80;  // centre of the disc, screen pixels
+constexpr uint32_t SunRadius = 40;         // pixels nearer than this are lit
+
+void buildSunSpot()
+{
+    for (int32_t y = 0; y < ScreenHeight; ++y)
+        for (int32_t x = 0; x < ScreenWidth; ++x)
+            SpotMask[y * ScreenWidth + x] = pixelDistance(x, y, SunX, SunY) < SunRadius ? 255 : 0;
+}
 
 // The light is enlarged by 256/235 about (233.14, 83.43), near the sun:
 // screen x samples column (x * 235 + 4896) >> 8, where 4896 = 233.14 * (256 -
@@ -68,11 +81,6 @@ void updateSunRays()
         sunFade += 1;
 }
 
-static int32_t clampByte(int32_t value)
-{
-    return value < 0 ? 0 : value > 255 ? 255 : value;
-}
-
 // 320 bytes of a 256-wide row that wraps around, from column `start` on, in
 // contiguous pieces.
 static void unwrapRow(const uint8_t* row, int32_t start, uint8_t* out)
@@ -103,7 +111,7 @@ static void stampSunAndClouds(int32_t frame, int32_t fade)
         for (int32_t x = 0; x < ScreenWidth; ++x) {
             const int32_t sum = nearLine[x] + farLine[x];
             sums[x] = sum;
-            light[x] = uint8_t(clampByte(light[x] - sum - fade));
+            light[x] = clampToByte(light[x] - sum - fade);
         }
     }
 }
@@ -191,7 +199,7 @@ static void drawWater(int32_t frame, int32_t fade)
         for (int32_t x = 0; x < ScreenWidth; ++x) {
             const int32_t wave = (5120 * (columnWave[x] + rowWave)) >> 16;
             const int32_t value = mirrored[x] + wave - darken;
-            const int32_t lit = clampByte(value + light[x] - fade);
+            const int32_t lit = clampToByte(value + light[x] - fade);
             const int32_t dim = light[x] - fade;
             out[x] = uint8_t(light[x] < lit ? lit : dim > 0 ? dim : 0);
         }

@@ -30,8 +30,8 @@ static void runDrawBlocks()
                 scene->draw();
 }
 
-// One update step. NextTickTime moves on before the blocks run, so a period
-// that a block sets takes effect from the next step.
+// One update step. NextTickTime moves on before the scene's step length is
+// applied, so a new length takes effect from the next step.
 static void runUpdateStep()
 {
     const uint32_t second = DemoTime / 100;
@@ -40,6 +40,7 @@ static void runUpdateStep()
         SecondChanged = 1;
     TickCount += 1;
     SceneMask = applyTimeline(DemoTime, SceneMask);
+    TickPeriod = applyStepPeriod(DemoTime, TickPeriod);
     LastSecond = second;
     runUpdateBlocks();
 }

@@ -1,33 +1,36 @@
 #include "show/schedule.h"
 
+// The flares run on 25 ms steps, and the jungle after them keeps that pace;
+// the forest takes 60 ms steps and the attractor goes back to 40 ms, the
+// length every later scene keeps.
 static const TimelineRow TimelineRows[] = {
-    {0, 0x2000000},      // credits iris
-    {2400, 0x2},         // flare pyramid
-    {3200, 0x100002},    // flare pyramid with zoom trails
-    {4000, 0x8},         // jungle
-    {4800, 0x100},       // forest with calendar
-    {6400, 0x2000},      // attractor glow
-    {8000, 0x10},        // sand logo reveal
-    {8800, 0x80000},     // spinning leaves
-    {10400, 0x40},       // spider web
-    {12350, 0x1000},     // black interlude
-    {12450, 0x40000},    // portrait
-    {14500, 0x4000000},  // rain
-    {15800, 0x400},      // flooding logo
-    {16500, 0x4000},     // flashing mask
-    {17400, 0x20000000}, // rising waves
-    {18200, 0x800},      // greetings
-    {21600, 0x8000000},  // cloud flight
-    {23000, 0x10000000}, // knot
-    {23200, 0x20},       // double rotozoom
-    {23400, 0x8000000},
-    {23600, 0x80000},
-    {23800, 0x10000000},
-    {24000, 0x20},
-    {24200, 0x8000000},
-    {24400, 0x80000},
-    {24600, 0x10000},    // sun rays over water
-    {28400, 0x80000000}, // end of the show
+    {0, 0x2000000, 0},       // credits iris
+    {2400, 0x2, 25},         // flare pyramid
+    {3200, 0x100002, 25},    // flare pyramid with zoom trails
+    {4000, 0x8, 25},         // jungle
+    {4800, 0x100, 60},       // forest with calendar
+    {6400, 0x2000, 40},      // attractor glow
+    {8000, 0x10, 0},         // sand logo reveal
+    {8800, 0x80000, 0},      // spinning leaves
+    {10400, 0x40, 0},        // spider web
+    {12350, 0x1000, 0},      // black interlude
+    {12450, 0x40000, 0},     // portrait
+    {14500, 0x4000000, 0},   // rain
+    {15800, 0x400, 0},       // flooding logo
+    {16500, 0x4000, 0},      // flashing mask
+    {17400, 0x20000000, 0},  // rising waves
+    {18200, 0x800, 0},       // greetings
+    {21600, 0x8000000, 0},   // cloud flight
+    {23000, 0x10000000, 0},  // knot
+    {23200, 0x20, 0},        // double rotozoom
+    {23400, 0x8000000, 0},
+    {23600, 0x80000, 0},
+    {23800, 0x10000000, 0},
+    {24000, 0x20, 0},
+    {24200, 0x8000000, 0},
+    {24400, 0x80000, 0},
+    {24600, 0x10000, 0},     // sun rays over water
+    {28400, 0x80000000, 0},  // end of the show
 };
 
 static const uint32_t UpdateBits[] = {
@@ -46,12 +49,26 @@ const std::span<const TimelineRow> Timeline{TimelineRows};
 const std::span<const uint32_t> UpdateOrder{UpdateBits};
 const std::span<const uint32_t> DrawOrder{DrawBits};
 
-uint32_t applyTimeline(uint32_t demoTime, uint32_t currentMask)
+// The last row whose time has passed, or null at time 0.
+static const TimelineRow* holdingRow(uint32_t demoTime)
 {
+    const TimelineRow* holding = nullptr;
     for (const TimelineRow& row : Timeline)
         if (demoTime > row.after)
-            currentMask = row.sceneMask;
-    return currentMask;
+            holding = &row;
+    return holding;
+}
+
+uint32_t applyTimeline(uint32_t demoTime, uint32_t currentMask)
+{
+    const TimelineRow* row = holdingRow(demoTime);
+    return row ? row->sceneMask : currentMask;
+}
+
+int32_t applyStepPeriod(uint32_t demoTime, int32_t currentPeriod)
+{
+    const TimelineRow* row = holdingRow(demoTime);
+    return row && row->stepPeriod != 0 ? row->stepPeriod : currentPeriod;
 }
 
 struct ScenePalettes {

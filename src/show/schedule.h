@@ -1,15 +1,18 @@
-// The show's running order as data: the timeline, the palettes of each scene
-// and the orders in which scene blocks run. Everything about "what runs when"
-// lives in schedule.cpp.
+// The show's running order as data: the timeline with each scene's update-step
+// length, the palettes of each scene and the orders in which scene blocks
+// run. Everything about "what runs when" lives in schedule.cpp.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
 // SceneMask becomes `sceneMask` once DemoTime > `after`; later rows win.
+// While a row holds, every update step sets TickPeriod to its `stepPeriod`;
+// 0 leaves the period as the step finds it (40 ms, or what "q" made of it).
 struct TimelineRow {
     uint32_t after;      // centiseconds, strict comparison
     uint32_t sceneMask;
+    int32_t stepPeriod;  // ms per update step, 0 for no period of its own
 };
 
 struct PaletteLoad {
@@ -26,6 +29,10 @@ extern const std::span<const uint32_t> DrawOrder;
 // SceneMask after the timeline has been applied at `demoTime`; at time 0 no
 // row matches and the current mask stays.
 uint32_t applyTimeline(uint32_t demoTime, uint32_t currentMask);
+
+// TickPeriod after the timeline has been applied at `demoTime`: the holding
+// row's period, or `currentPeriod` where it has none (and at time 0).
+int32_t applyStepPeriod(uint32_t demoTime, int32_t currentPeriod);
 
 // The palette loads of a scene code, in order (empty for codes without any).
 std::span<const PaletteLoad> paletteLoadsFor(uint32_t sceneMask);

@@ -397,3 +397,15 @@ Canvas strokeDistance(int width, int height, const std::vector<Segment>& strokes
 }
 
 }  // namespace paint
+
+uint8_t rampIndex(Ramp ramp, double t)
+{
+    const double clamped = t > 0 ? std::min(t, 1.0) : 0.0;
+    const int step = static_cast<int>(std::lround(clamped * (ramp.count - 1)));
+    return static_cast<uint8_t>(ramp.first + step);
+}
+
+void fillRamp(Palette& palette, Ramp ramp, const std::vector<paint::ColourStop>& stops)
+{
+    paint::fillRamp(palette, ramp.first, lastEntry(ramp), stops);
+}

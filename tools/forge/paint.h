@@ -123,3 +123,28 @@ double textWidth(const std::string& text, double unit, double tracking = 1.6);
 Canvas strokeDistance(int width, int height, const std::vector<Segment>& strokes, double maxDistance);
 
 }  // namespace paint
+
+// A run of palette entries ordered dark to bright: the one type for a range
+// of palette indices that pictures paint into.
+struct Ramp {
+    int first;
+    int count;
+};
+
+// The ramp over entries first..last, both included.
+constexpr Ramp rampOver(int first, int last)
+{
+    return {first, last - first + 1};
+}
+
+constexpr int lastEntry(Ramp ramp)
+{
+    return ramp.first + ramp.count - 1;
+}
+
+// Index of a ramp at brightness t (0 = first entry, 1 = last), clamped and
+// rounded to the nearest entry; a NaN gives the first entry.
+uint8_t rampIndex(Ramp ramp, double t);
+
+// A ramp through colour stops (paint::fillRamp over the ramp's entries).
+void fillRamp(Palette& palette, Ramp ramp, const std::vector<paint::ColourStop>& stops);

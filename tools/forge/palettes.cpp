@@ -14,23 +14,18 @@ using namespace ForgePal;
 
 namespace {
 
-void fillSpan(Palette& palette, Span span, const std::vector<ColourStop>& stops)
-{
-    fillRamp(palette, span.first, span.last, stops);
-}
-
 // Credits on warm fruit colours, the rotozoom on a second fruit ramp.
 Palette hedelmaePalette()
 {
     Palette p{};
     p[Hedelmae::Black] = {0, 0, 0};
-    fillSpan(p, Hedelmae::Credits, {{0.0, rgbHex(0x14040f)}, {0.28, rgbHex(0x5c1238)},
+    fillRamp(p, Hedelmae::Credits, {{0.0, rgbHex(0x14040f)}, {0.28, rgbHex(0x5c1238)},
                                     {0.55, rgbHex(0xc03a52)}, {0.78, rgbHex(0xf88c4c)},
                                     {0.92, rgbHex(0xffd27a)}, {1.0, rgbHex(0xfff6dc)}});
     // The band outside the panels is the panels' own ground (nudged apart by
     // makeDistinct), so a panel has no edge where it meets the band.
-    p[Hedelmae::Band] = p[size_t(Hedelmae::Credits.at(Hedelmae::PanelGround))];
-    fillSpan(p, Hedelmae::Roto, {{0.0, rgbHex(0x1e0a36)}, {0.25, rgbHex(0x6a1c78)},
+    p[Hedelmae::Band] = p[size_t(rampIndex(Hedelmae::Credits, Hedelmae::PanelGround))];
+    fillRamp(p, Hedelmae::Roto, {{0.0, rgbHex(0x1e0a36)}, {0.25, rgbHex(0x6a1c78)},
                                  {0.5, rgbHex(0xd0306a)}, {0.75, rgbHex(0xff8a2a)},
                                  {1.0, rgbHex(0xfff27a)}});
     makeDistinct(p, 0, 255);
@@ -73,7 +68,7 @@ const std::vector<ColourStop> WaterStops = {{0.0, rgbHex(0x06222e)}, {0.3, rgbHe
 Palette logoPalette()
 {
     Palette p{};
-    fillSpan(p, Logo::Sand, {{0.0, rgbHex(0x1e1208)}, {0.3, rgbHex(0x6a4826)}, {0.6, rgbHex(0xb48a56)},
+    fillRamp(p, Logo::Sand, {{0.0, rgbHex(0x1e1208)}, {0.3, rgbHex(0x6a4826)}, {0.6, rgbHex(0xb48a56)},
                              {0.85, rgbHex(0xe6c88e)}, {1.0, rgbHex(0xfff4d6)}});
     fillRamp(p, 128, 255, WaterStops);
     makeDistinct(p, 0, 255);
@@ -113,18 +108,18 @@ Palette rainskyPalette()
 {
     Palette p{};
     const Rgb sky = rgbHex(0x7d8893);
-    fillSpan(p, Rainsky::Woods, {{0.0, rgbHex(0x0b140e)}, {0.5, rgbHex(0x23392a)}, {1.0, rgbHex(0x56705a)}});
+    fillRamp(p, Rainsky::Woods, {{0.0, rgbHex(0x0b140e)}, {0.5, rgbHex(0x23392a)}, {1.0, rgbHex(0x56705a)}});
     fillRamp(p, Rainsky::Rain.first, Rainsky::FlatSky, {{0.0, rgbHex(0xd6dde4)}, {1.0, sky}});
-    fillRamp(p, Rainsky::FlatSky, Rainsky::Rain.last, {{0.0, sky}, {1.0, rgbHex(0x6a747f)}});
-    fillSpan(p, Rainsky::Meadow, {{0.0, rgbHex(0x1f3218)}, {0.5, rgbHex(0x4c6a34)}, {1.0, rgbHex(0x96ad6a)}});
-    fillSpan(p, Rainsky::Earth, {{0.0, rgbHex(0x241a12)}, {0.5, rgbHex(0x5a4632)}, {1.0, rgbHex(0x9a846a)}});
-    fillSpan(p, Rainsky::Rye, {{0.0, rgbHex(0x5a5030)}, {0.5, rgbHex(0x9a8c56)}, {1.0, rgbHex(0xcabf8c)}});
-    fillSpan(p, Rainsky::Hills, {{0.0, rgbHex(0x3a4650)}, {0.5, rgbHex(0x5c6a72)}, {1.0, rgbHex(0x76838c)}});
-    fillSpan(p, Rainsky::Cloud, {{0.0, rgbHex(0x1c2128)}, {0.35, rgbHex(0x3a424c)}, {0.7, rgbHex(0x687480)},
+    fillRamp(p, Rainsky::FlatSky, lastEntry(Rainsky::Rain), {{0.0, sky}, {1.0, rgbHex(0x6a747f)}});
+    fillRamp(p, Rainsky::Meadow, {{0.0, rgbHex(0x1f3218)}, {0.5, rgbHex(0x4c6a34)}, {1.0, rgbHex(0x96ad6a)}});
+    fillRamp(p, Rainsky::Earth, {{0.0, rgbHex(0x241a12)}, {0.5, rgbHex(0x5a4632)}, {1.0, rgbHex(0x9a846a)}});
+    fillRamp(p, Rainsky::Rye, {{0.0, rgbHex(0x5a5030)}, {0.5, rgbHex(0x9a8c56)}, {1.0, rgbHex(0xcabf8c)}});
+    fillRamp(p, Rainsky::Hills, {{0.0, rgbHex(0x3a4650)}, {0.5, rgbHex(0x5c6a72)}, {1.0, rgbHex(0x76838c)}});
+    fillRamp(p, Rainsky::Cloud, {{0.0, rgbHex(0x1c2128)}, {0.35, rgbHex(0x3a424c)}, {0.7, rgbHex(0x687480)},
                                  {1.0, rgbHex(0x9ea7b1)}});
-    fillSpan(p, Rainsky::Pond, {{0.0, rgbHex(0x2a343e)}, {1.0, rgbHex(0x8e9aa6)}});
-    fillSpan(p, Rainsky::Roof, {{0.0, rgbHex(0x3c1410)}, {1.0, rgbHex(0x9a4030)}});
-    fillSpan(p, Rainsky::Wall, {{0.0, rgbHex(0x5a5650)}, {1.0, rgbHex(0xd4cec2)}});
+    fillRamp(p, Rainsky::Pond, {{0.0, rgbHex(0x2a343e)}, {1.0, rgbHex(0x8e9aa6)}});
+    fillRamp(p, Rainsky::Roof, {{0.0, rgbHex(0x3c1410)}, {1.0, rgbHex(0x9a4030)}});
+    fillRamp(p, Rainsky::Wall, {{0.0, rgbHex(0x5a5650)}, {1.0, rgbHex(0xd4cec2)}});
     p[Rainsky::SkyKey] = sky;
     p[0] = {0, 0, 0};
     // The sky key gives way: its look matters, not its exact value.

@@ -386,7 +386,7 @@ Pixels paintCredits(double detail)
     for (const CreditPanel& panel : CreditPanels) {
         const Canvas tone = paintCreditPanel(panel, detail);
         for (double t : tone.values)
-            pixels.push_back(uint8_t(Hedelmae::Credits.at(t)));
+            pixels.push_back(uint8_t(rampIndex(Hedelmae::Credits, t)));
     }
     return pixels;
 }
@@ -474,7 +474,7 @@ Pixels paintRoto(double detail)
                 if (cover > 0)
                     tone = lerp(tone, sliceTone(slice, dx, dy, detail, 0x511CEu + uint32_t(slice.segments)), cover);
             }
-            pixels[size_t(y * Size + x)] = uint8_t(Hedelmae::Roto.at(tone));
+            pixels[size_t(y * Size + x)] = uint8_t(rampIndex(Hedelmae::Roto, tone));
         }
     }
     return pixels;
@@ -596,7 +596,7 @@ Pixels paintSandLogo(const Canvas& heights, const Canvas& distance, double detai
                                                       canvasAt(distance, x, y));
             const double ripple = 0.15 * detail * rippled * face;
             const double light = 0.2 + 0.75 * canvasAt(shade, x, y) * (1 - 0.45 * shadow) + ripple;
-            pixels[size_t(y * ScreenWidth + x)] = uint8_t(Logo::Sand.at(light));
+            pixels[size_t(y * ScreenWidth + x)] = uint8_t(rampIndex(Logo::Sand, light));
         }
     }
     return pixels;
@@ -662,7 +662,7 @@ int oakIndex(double x, int y, double detail)
     const double trunkCentre = 50 + (240 - y) * 0.06 + 2 * std::sin(y * 0.05);
     const double trunkHalf = 3.5 + 0.05 * std::max(0, y - 140);
     if (y > 128 && std::fabs(x - trunkCentre) < trunkHalf)
-        return Rainsky::Woods.at(0.08 + 0.12 * (1 - (x - trunkCentre) / trunkHalf));
+        return rampIndex(Rainsky::Woods, 0.08 + 0.12 * (1 - (x - trunkCentre) / trunkHalf));
     for (const TreeCrown& c : OakCrown) {
         const double dx = x - c.x, dy = y - c.y;
         const double lumpy = c.radius * (0.86 + 0.14 * valueNoise(0x0A4u, std::atan2(dy, dx) * 3 + c.x, 0, 1 << 16));
@@ -671,12 +671,12 @@ int oakIndex(double x, int y, double detail)
             // Each leaf mass lit on its upper left, darker at its rim.
             const double lit = clamp01(0.55 - 0.5 * (dx + dy) / (1.6 * c.radius)) * (1 - 0.5 * smoothstep(0.75, 1.0, r / lumpy));
             const double leaves = valueNoise(0x0A5u, x / 3.0, y / 3.0, 1 << 16) * detail;
-            return Rainsky::Woods.at(0.15 + 0.6 * lit + 0.12 * leaves);
+            return rampIndex(Rainsky::Woods, 0.15 + 0.6 * lit + 0.12 * leaves);
         }
     }
     const double fork = 50 + 100 * 0.06;  // the trunk's centre at row 140
     if (segmentDistance(x, y, fork, 140, 30, 104) < 2.5 || segmentDistance(x, y, fork, 140, 78, 100) < 2.2)
-        return Rainsky::Woods.at(0.1);
+        return rampIndex(Rainsky::Woods, 0.1);
     return -1;
 }
 
@@ -703,15 +703,15 @@ int fieldIndex(double x, int y, double fieldsTop, double detail)
     const int band = y < cut1 ? 0 : (y < cut2 ? 1 : 2);
     const double hedge = 1.1 + (y - 170) * 0.025;
     if (toBoundary < hedge || std::fabs(y - cut1) < 0.6 + (y - 170) * 0.01 || std::fabs(y - cut2) < 0.6 + (y - 170) * 0.015)
-        return Rainsky::Woods.at(0.3 + 0.2 * ridgeNoise(0x4ED6u, x + y * 3, 3));
+        return rampIndex(Rainsky::Woods, 0.3 + 0.2 * ridgeNoise(0x4ED6u, x + y * 3, 3));
     const double depth = (y - fieldsTop) / (240 - fieldsTop);
     const double furrows = std::sin(fan * (110 + 40 * band)) * detail;
     switch ((stripKey * 7 + band * 5) % 5) {
-    case 0: return Rainsky::Meadow.at(0.5 + 0.3 * depth);
-    case 1: return Rainsky::Earth.at(0.35 + 0.25 * depth + 0.18 * furrows);
-    case 2: return Rainsky::Rye.at(0.35 + 0.35 * depth + 0.12 * furrows);
-    case 3: return Rainsky::Meadow.at(0.7 + 0.25 * depth);
-    default: return Rainsky::Meadow.at(0.25 + 0.3 * depth + 0.08 * furrows);
+    case 0: return rampIndex(Rainsky::Meadow, 0.5 + 0.3 * depth);
+    case 1: return rampIndex(Rainsky::Earth, 0.35 + 0.25 * depth + 0.18 * furrows);
+    case 2: return rampIndex(Rainsky::Rye, 0.35 + 0.35 * depth + 0.12 * furrows);
+    case 3: return rampIndex(Rainsky::Meadow, 0.7 + 0.25 * depth);
+    default: return rampIndex(Rainsky::Meadow, 0.25 + 0.3 * depth + 0.08 * furrows);
     }
 }
 
@@ -768,7 +768,7 @@ int cloudIndex(double x, int y)
     const double streak = hashUnit(0xCE30u, int(std::lround(x)) - y + 400, 0) > 0.75 ? 0.12 : 0.0;
     const double thinning = smoothstep(RainTop - 14.0, RainTop, y) * (1 - smoothstep(0.0, 0.5, scud));
     tone = lerp(tone, 0.9 + streak * smoothstep(RainTop - 12.0, RainTop, y), thinning);
-    return Rainsky::Cloud.at(tone);
+    return rampIndex(Rainsky::Cloud, tone);
 }
 
 constexpr int HorizonDrop = 34;
@@ -798,23 +798,23 @@ int landscapeIndex(int x, int y, double detail)
     // Farmhouse on the near hill: walls, a red roof, two dark windows.
     if (x >= 226 && x <= 252 && ly >= 145 && ly < 162) {
         const bool window = (x == 232 || x == 233 || x == 245 || x == 246) && (ly == 151 || ly == 152);
-        return window ? Rainsky::Woods.first : Rainsky::Wall.at(x < 239 ? 0.7 : 0.5);
+        return window ? Rainsky::Woods.first : rampIndex(Rainsky::Wall, x < 239 ? 0.7 : 0.5);
     }
     if (ly >= 133 && ly < 145 && std::fabs(x - 239.0) <= 17 - (145 - ly) * 0.9)
-        return Rainsky::Roof.at(0.3 + 0.5 * (ly - 133) / 12.0);
+        return rampIndex(Rainsky::Roof, 0.3 + 0.5 * (ly - 133) / 12.0);
     if (ly < farRidge)
-        return Rainsky::Hills.at(0.92 - 0.2 * (ly - distantRidge) / 20.0);
+        return rampIndex(Rainsky::Hills, 0.92 - 0.2 * (ly - distantRidge) / 20.0);
     if (ly < woodsTop)
-        return Rainsky::Hills.at(0.6 - 0.45 * (ly - farRidge) / 24.0);
+        return rampIndex(Rainsky::Hills, 0.6 - 0.45 * (ly - farRidge) / 24.0);
     if (ly < midRidge)
-        return Rainsky::Woods.at(0.3 + 0.2 * ridgeNoise(0x3D5u, fx, 4) - 0.15 * (ly - woodsTop) / 8.0);
+        return rampIndex(Rainsky::Woods, 0.3 + 0.2 * ridgeNoise(0x3D5u, fx, 4) - 0.15 * (ly - woodsTop) / 8.0);
     if (ly < fieldsTop)
-        return Rainsky::Meadow.at(0.3 + 0.3 * (ly - midRidge) / 22.0);
+        return rampIndex(Rainsky::Meadow, 0.3 + 0.3 * (ly - midRidge) / 22.0);
     // Pond on the right, mirroring the grey sky with ripple lines.
     const double pondX = (fx - 262) / 44.0, pondY = (ly - 190) / 9.0;
     if (pondX * pondX + pondY * pondY < 1) {
         const bool ripple = (ly + int(fx / 9)) % 5 == 0;
-        return Rainsky::Pond.at(0.8 - 0.35 * (ly - 181) / 18.0 + (ripple ? 0.12 : 0.0));
+        return rampIndex(Rainsky::Pond, 0.8 - 0.35 * (ly - 181) / 18.0 + (ripple ? 0.12 : 0.0));
     }
     return fieldIndex(fx, ly, fieldsTop, detail);
 }

@@ -8,18 +8,6 @@
 
 using namespace paint;
 
-uint8_t rampIndex(Ramp ramp, double t)
-{
-    const double clamped = t > 0 ? std::min(t, 1.0) : 0.0;  // also takes a stray NaN to the ramp's start
-    const int step = static_cast<int>(std::lround(clamped * (ramp.count - 1)));
-    return static_cast<uint8_t>(ramp.first + step);
-}
-
-void fillRamp(Palette& palette, Ramp ramp, const std::vector<ColourStop>& stops)
-{
-    fillRamp(palette, ramp.first, ramp.first + ramp.count - 1, stops);
-}
-
 IndexCanvas makeIndexCanvas(int width, int height, uint8_t fill)
 {
     return {width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height, fill)};

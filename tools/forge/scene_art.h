@@ -10,15 +10,6 @@
 #include <string>
 #include <vector>
 
-// A run of palette entries ordered dark to bright.
-struct Ramp {
-    int first;
-    int count;
-};
-
-// Index of a ramp at brightness t (0 = first entry, 1 = last), clamped.
-uint8_t rampIndex(Ramp ramp, double t);
-
 // Jungle panorama (jungle2.pal).
 namespace JunglePal {
 constexpr Ramp Haze{1, 40};        // misty light behind the canopy
@@ -81,9 +72,6 @@ constexpr Ramp Lips{185, 16};
 constexpr Ramp Iris{201, 12};
 constexpr Ramp Star{213, 40};  // the spinning star's metal
 }  // namespace GirlPal
-
-// A ramp through colour stops (paint.h's fillRamp over the ramp's entries).
-void fillRamp(Palette& palette, Ramp ramp, const std::vector<paint::ColourStop>& stops);
 
 // A byte canvas of palette indices.
 struct IndexCanvas {
