@@ -1,13 +1,15 @@
 #include "show/schedule.h"
 
-// The flares run on 25 ms steps, and the jungle after them keeps that pace;
-// the forest takes 60 ms steps and the attractor goes back to 40 ms, the
-// length every later scene keeps.
+// The step lengths: the flares run on 25 ms steps, the forest on 60 ms and
+// the attractor goes back to 40 ms, set on every step of their rows (so the
+// q key's 10 ms steps last one step there). Every other row, 0, keeps the
+// length in force: the jungle keeps the flares' 25 ms (or the q key's 10 ms
+// until the next press), every scene after the attractor its 40 ms.
 static const TimelineRow TimelineRows[] = {
     {0, 0x2000000, 0},       // credits iris
     {2400, 0x2, 25},         // flare pyramid
     {3200, 0x100002, 25},    // flare pyramid with zoom trails
-    {4000, 0x8, 25},         // jungle
+    {4000, 0x8, 0},          // jungle
     {4800, 0x100, 60},       // forest with calendar
     {6400, 0x2000, 40},      // attractor glow
     {8000, 0x10, 0},         // sand logo reveal
