@@ -8,6 +8,7 @@
 #include "show/load.h"
 #include "core/clock.h"
 #include "core/fatal.h"
+#include "core/palette.h"
 #include "show/frame.h"
 #include "core/screen.h"
 #include "core/tables.h"
@@ -26,8 +27,24 @@ void constructShowObjects()
     createGreetings(SceneGreetings, MainScreen);
 }
 
+// Every file the show will read is there, a regular file that opens, and
+// every palette starts as one, before anything loads: a damaged file ends
+// start-up at once, not when its scene begins. Each is still read at its own
+// time. The music is a file only to the mixer; a front end that plays it
+// itself may have none.
+static void requireDataFiles()
+{
+    for (const DataFile& file : DataFiles) {
+        if (file.kind == DataKind::Palette)
+            requirePaletteFile(file.path);
+        else if (file.kind != DataKind::Music || Music.start == startMixerMusic)
+            std::fclose(openDataFile(file.path));
+    }
+}
+
 void prepareShow()
 {
+    requireDataFiles();
     buildTrigTables();
     loadAssets();
     buildPlainTables();
@@ -44,9 +61,9 @@ static void startMixerMusic()
         failWithMessage("Error initializing SDL_mixer: %s\n", SDL_GetError());
     music = Mix_LoadMUS(MusicPath);
     if (!music)
-        failWithMessage("Mix_LoadMUS: %s\n", SDL_GetError());
+        failWithMessage("Mix_LoadMUS: %s: %s\n", MusicPath, SDL_GetError());
     if (Mix_PlayMusic(music, 1) == -1)
-        failWithMessage("Mix_PlayMusic: %s\n", SDL_GetError());
+        failWithMessage("Mix_PlayMusic: %s: %s\n", MusicPath, SDL_GetError());
 }
 
 void startMusic()
