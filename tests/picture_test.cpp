@@ -173,7 +173,7 @@ TEST_F(PictureFiles, DamagedPngIsRefusedByName)
         {"flat", [](std::vector<uint8_t>& png) { putBig32(png, Ihdr + 12, 0); resealChunk(png, Ihdr); },
          "8x0 pixels"},
         {"short", [](std::vector<uint8_t>& png) { png.pop_back(); }, "cut short at byte"},
-        {"long", [](std::vector<uint8_t>& png) { png.push_back(0); }, "1 stray bytes after its end"},
+        {"long", [](std::vector<uint8_t>& png) { png.push_back(0); }, "stray bytes after its end chunk \\(1\\)"},
         {"flipped", [](std::vector<uint8_t>& png) { png[Idat + 9] ^= 0xFF; }, "damaged chunk at byte 33"},
         {"no header", [](std::vector<uint8_t>& png) { png[Ihdr + 4] = 'X'; resealChunk(png, Ihdr); },
          "no PNG header chunk"},

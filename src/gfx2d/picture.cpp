@@ -109,7 +109,8 @@ static void requirePngFrame(const std::vector<uint8_t>& bytes, const char* path)
             break;
     }
     if (at != bytes.size())
-        failWithMessage("bad picture %s: %zu stray bytes after its end\n", path, bytes.size() - at);
+        failWithMessage("bad picture %s: stray bytes after its end chunk (%zu)\n", path,
+                        bytes.size() - at);
 }
 
 // The browser's SDL has no PNG decoder of its own: its front end always

@@ -14,6 +14,8 @@
 #include "core/tables.h"
 #include "scenes/scenes.h"
 
+#include <cstring>
+
 Mix_Music* music = nullptr;
 
 static void startMixerMusic();
@@ -27,18 +29,35 @@ void constructShowObjects()
     createGreetings(SceneGreetings, MainScreen);
 }
 
+// The mixer tells a music file's format by its first bytes, and on a file
+// too short to hold them fails without closing it: the music must start with
+// a whole Ogg page header (27 bytes, "OggS" first).
+static void requireOggStream(const char* path)
+{
+    std::FILE* file = openDataFile(path);
+    uint8_t header[27];
+    const size_t got = std::fread(header, 1, sizeof header, file);
+    std::fclose(file);
+    if (got == 0)
+        failWithMessage("bad music %s: empty file\n", path);
+    if (got < sizeof header || std::memcmp(header, "OggS", 4) != 0)
+        failWithMessage("bad music %s: not an Ogg stream\n", path);
+}
+
 // Every file the show will read is there, a regular file that opens, and
-// every palette starts as one, before anything loads: a damaged file ends
-// start-up at once, not when its scene begins. Each is still read at its own
-// time. The music is a file only to the mixer; a front end that plays it
-// itself may have none.
+// every palette and the music start as they must, before anything loads: a
+// damaged file ends start-up at once, not when its scene begins. Each is still
+// read at its own time. The music is a file only to the mixer; a front end
+// that plays it itself may have none.
 static void requireDataFiles()
 {
     for (const DataFile& file : DataFiles) {
         if (file.kind == DataKind::Palette)
             requirePaletteFile(file.path);
-        else if (file.kind != DataKind::Music || Music.start == startMixerMusic)
+        else if (file.kind != DataKind::Music)
             std::fclose(openDataFile(file.path));
+        else if (Music.start == startMixerMusic)
+            requireOggStream(file.path);
     }
 }
 
