@@ -83,8 +83,8 @@ static uint32_t pngCrc(const uint8_t* bytes, size_t count)
 // The PNG's frame: the signature, then chunks (length, type, data, CRC) that
 // each fit the file and match their CRC, IHDR first with an addressable size,
 // IEND last at the very end. A file cut short, followed by stray bytes or with
-// a byte changed anywhere outside the compressed image fails here, by name,
-// rather than in the decoder.
+// a byte changed anywhere (the CRCs cover every chunk's type and data) fails
+// here, by name, rather than in the decoder.
 static void requirePngFrame(const std::vector<uint8_t>& bytes, const char* path)
 {
     if (bytes.empty())
