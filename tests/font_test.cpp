@@ -141,8 +141,10 @@ TEST(Glyph, SheetLoadsThroughThePictureLoader)
     std::vector<uint8_t> sheet(256 * 64, 0);
     sheet[33 * 256 + 17] = 255;
     writeGrayPng(path, 256, 64, sheet);
+    DataFile row = dataFile("data/font-16x16");
+    row.path = path.c_str();
     Font font{};
-    createFont(font, path.c_str(), testScreen(), 256, 64, 15, 15);
+    createFont(font, row, testScreen(), 15, 15);
     EXPECT_EQ(font.sheetWidth, 256);
     EXPECT_EQ(font.sheetHeight, 64);
     EXPECT_EQ(font.cellWidth, 15);

@@ -73,16 +73,21 @@ TEST_F(PaletteFiles, EntriesPastTheEndOfAShortFileReadAs255)
     EXPECT_EQ(slot(7).b, 255);
 }
 
-TEST_F(PaletteFiles, MissingFileOrWrongFirstByteEndsSilentlyWithStatusOne)
+TEST_F(PaletteFiles, MissingEmptyOrWrongFirstByteIsRefusedByName)
 {
-    EXPECT_EXIT(loadPalette(MainScreen, "data/none.pal", 0, 256, 0), testing::ExitedWithCode(1),
-                "^$");
+    EXPECT_EXIT_WITH_OUTPUT(loadPalette(MainScreen, "data/none.pal", 0, 256, 0),
+                            "^unable to open data/none.pal: No such file or directory\n$");
+    std::filesystem::create_directory("data/dir.pal");
+    EXPECT_EXIT_WITH_OUTPUT(requirePaletteFile("data/dir.pal"),
+                            "^unable to open data/dir.pal: Is a directory\n$");
+    std::fclose(std::fopen("data/empty.pal", "wb"));
+    EXPECT_EXIT_WITH_OUTPUT(loadPalette(MainScreen, "data/empty.pal", 0, 256, 0),
+                            "^bad palette data/empty.pal: empty file\n$");
     FILE* file = std::fopen("data/bad.pal", "wb");
     std::fputs("XIFF and more bytes than a header needs", file);
     std::fclose(file);
-    testing::internal::CaptureStdout();
-    EXPECT_EXIT(loadPalette(MainScreen, "data/bad.pal", 0, 4, 0), testing::ExitedWithCode(1), "");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EXIT_WITH_OUTPUT(requirePaletteFile("data/bad.pal"),
+                            "^bad palette data/bad.pal: starts with byte 88, not R\n$");
 }
 
 TEST_F(PaletteFiles, SwitchLoadsOnlyWhenTheSceneCodeSharesNoBit)

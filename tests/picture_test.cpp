@@ -5,6 +5,7 @@
 #include "test_png.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <string>
@@ -80,7 +81,7 @@ TEST_F(PictureFiles, SizeZeroAcceptsAnySize)
     EXPECT_EQ(picture.pixelCount, 32u);
 }
 
-TEST_F(PictureFiles, SizeOffByOneEndsSilentlyBeforeDecoding)
+TEST_F(PictureFiles, SizeOffByOneIsRefusedBeforeDecoding)
 {
     const auto size = int32_t(fileSize(gray));
     EXPECT_EXIT_WITH_OUTPUT(
@@ -88,25 +89,27 @@ TEST_F(PictureFiles, SizeOffByOneEndsSilentlyBeforeDecoding)
             Picture picture{};
             loadPicture(picture, gray.c_str(), testScreen(), size + 1, true);
         },
-        "^$");
+        "^bad picture .*/gray: " + std::to_string(size) + " bytes, the show needs " +
+            std::to_string(size + 1) + "\n$");
     EXPECT_EXIT_WITH_OUTPUT(
         {
             Picture picture{};
             loadPicture(picture, gray.c_str(), testScreen(), size - 1, true);
         },
-        "^$");
+        "^bad picture .*/gray: " + std::to_string(size) + " bytes, the show needs " +
+            std::to_string(size - 1) + "\n$");
     // Decoding this file in grayscale mode would print the depth message: the
-    // silence shows that the size check comes first.
+    // size message shows that the size check comes first.
     const auto rgbSize = int32_t(fileSize(rgb));
     EXPECT_EXIT_WITH_OUTPUT(
         {
             Picture picture{};
             loadPicture(picture, rgb.c_str(), testScreen(), rgbSize + 1, true);
         },
-        "^$");
+        "^bad picture .*/rgb: [0-9]+ bytes, the show needs [0-9]+\n$");
 }
 
-TEST_F(PictureFiles, MissingOrUndecodableFileEndsSilently)
+TEST_F(PictureFiles, MissingDirectoryOrForeignFileIsRefusedByName)
 {
     const std::string missing = (dir / "missing").string();
     EXPECT_EXIT_WITH_OUTPUT(
@@ -114,7 +117,13 @@ TEST_F(PictureFiles, MissingOrUndecodableFileEndsSilently)
             Picture picture{};
             loadPicture(picture, missing.c_str(), testScreen(), 0, true);
         },
-        "^$");
+        "^unable to open .*/missing: No such file or directory\n$");
+    EXPECT_EXIT_WITH_OUTPUT(
+        {
+            Picture picture{};
+            loadPicture(picture, dir.c_str(), testScreen(), 0, true);
+        },
+        "^unable to open .*: Is a directory\n$");
     const std::string text = (dir / "text").string();
     std::FILE* file = std::fopen(text.c_str(), "w");
     std::fputs("not a picture\n", file);
@@ -124,17 +133,103 @@ TEST_F(PictureFiles, MissingOrUndecodableFileEndsSilently)
             Picture picture{};
             loadPicture(picture, text.c_str(), testScreen(), 0, false);
         },
-        "^$");
+        "^bad picture .*/text: not a PNG file\n$");
 }
 
-TEST_F(PictureFiles, TruecolourInGrayscaleModeNamesItsDepth)
+// The chunk at `at` (length, type, data) gets its CRC recomputed, so the
+// damage reaches the checks behind the CRC.
+void resealChunk(std::vector<uint8_t>& png, size_t at)
+{
+    const uint32_t length =
+        uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+    const uint32_t crc = uint32_t(crc32(0, &png[at + 4], uInt(4 + length)));
+    for (int i = 0; i < 4; ++i)
+        png[at + 8 + length + size_t(i)] = uint8_t(crc >> (24 - 8 * i));
+}
+
+void putBig32(std::vector<uint8_t>& png, size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        png[at + size_t(i)] = uint8_t(value >> (24 - 8 * i));
+}
+
+// Damage behind a PNG's CRCs, refused with the file's name and what is wrong:
+// the sizes the show cannot address before decoding, a broken image stream by
+// the decoder. (Cut, lengthened and flipped files: tests/damaged_data_test.)
+TEST_F(PictureFiles, DamagedPngIsRefusedByName)
+{
+    std::vector<uint8_t> sound(fileSize(gray));
+    std::FILE* in = std::fopen(gray.c_str(), "rb");
+    ASSERT_EQ(std::fread(sound.data(), 1, sound.size(), in), sound.size());
+    std::fclose(in);
+    constexpr size_t Ihdr = 8, Idat = 33;  // chunk offsets
+
+    struct Case {
+        const char* name;
+        void (*damage)(std::vector<uint8_t>&);
+        const char* message;
+    };
+    const Case cases[] = {
+        {"wide",
+         [](std::vector<uint8_t>& png) {
+             putBig32(png, Ihdr + 8, MaxPictureSide + 1);
+             resealChunk(png, Ihdr);
+         },
+         "4097x4 pixels, the show addresses 1..4096 each way"},
+        {"flat",
+         [](std::vector<uint8_t>& png) {
+             putBig32(png, Ihdr + 12, 0);
+             resealChunk(png, Ihdr);
+         },
+         "8x0 pixels"},
+        {"no header",
+         [](std::vector<uint8_t>& png) {
+             png[Ihdr + 4] = 'X';
+             resealChunk(png, Ihdr);
+         },
+         "no PNG header chunk"},
+        {"bad stream",
+         [](std::vector<uint8_t>& png) {
+             png[Idat + 8] ^= 0xFF;
+             resealChunk(png, Idat);
+         },
+         "cannot decode"},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> png = sound;
+        c.damage(png);
+        const std::string path = (dir / "damaged").string();
+        std::FILE* out = std::fopen(path.c_str(), "wb");
+        std::fwrite(png.data(), 1, png.size(), out);
+        std::fclose(out);
+        EXPECT_EXIT_WITH_OUTPUT(
+            {
+                Picture picture{};
+                loadPicture(picture, path.c_str(), testScreen(), 0, true);
+            },
+            "bad picture .*/damaged: " + std::string(c.message))
+            << c.name;
+    }
+}
+
+TEST_F(PictureFiles, TheLongestSideLoads)
+{
+    const std::string wide = (dir / "wide").string();
+    writeGrayPng(wide, MaxPictureSide, 1, std::vector<uint8_t>(MaxPictureSide, 7));
+    Picture picture{};
+    loadPicture(picture, wide.c_str(), testScreen(), 0, true);
+    EXPECT_EQ(picture.width, MaxPictureSide);
+    EXPECT_EQ(picture.pixels[MaxPictureSide - 1], 7);
+}
+
+TEST_F(PictureFiles, TruecolourInGrayscaleModeNamesFileAndDepth)
 {
     EXPECT_EXIT_WITH_OUTPUT(
         {
             Picture picture{};
             loadPicture(picture, rgb.c_str(), testScreen(), 0, true);
         },
-        "^error: grayscale picture in wrong depth 24\n$");
+        "^error: grayscale picture .*/rgb in wrong depth 24\n$");
 }
 
 TEST_F(PictureFiles, TruecolourLoadsInConvertedMode)

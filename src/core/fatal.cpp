@@ -1,8 +1,11 @@
 #include "core/fatal.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 void failWithMessage(const char* format, ...)
 {
@@ -14,7 +17,17 @@ void failWithMessage(const char* format, ...)
     std::exit(1);
 }
 
-void failSilently()
+std::FILE* openDataFile(const char* path)
 {
-    std::exit(1);
+    struct stat status;
+    if (stat(path, &status) != 0)
+        failWithMessage("unable to open %s: %s\n", path, std::strerror(errno));
+    if (S_ISDIR(status.st_mode))
+        failWithMessage("unable to open %s: %s\n", path, std::strerror(EISDIR));
+    if (!S_ISREG(status.st_mode))
+        failWithMessage("unable to open %s: not a regular file\n", path);
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        failWithMessage("unable to open %s: %s\n", path, std::strerror(errno));
+    return file;
 }

@@ -1,7 +1,13 @@
-// Start-up failures end the program: one line on standard output (where the
-// failure has a message) and exit status 1. There is nothing to recover.
+// Start-up failures end the program: one line on standard output naming what
+// failed, and exit status 1. There is nothing to recover.
 #pragma once
+
+#include <cstdio>
 
 [[noreturn]] void failWithMessage(const char* format, ...)
     __attribute__((format(printf, 1, 2)));
-[[noreturn]] void failSilently();
+
+// Opens a data file for reading, or ends the program with "unable to open
+// PATH: REASON". Only regular files open: a directory would open and then
+// fail every read, and a pipe would block the open.
+std::FILE* openDataFile(const char* path);

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <array>
 
-void createFont(Font& font, const char* path, Screen& screen, uint16_t sheetWidth,
-                uint16_t sheetHeight, uint16_t cellWidth, uint16_t cellHeight)
+void createFont(Font& font, const DataFile& sheet, Screen& screen, uint16_t cellWidth,
+                uint16_t cellHeight)
 {
-    loadPicture(font.sheet, path, screen, 0, true);
-    font.sheetWidth = sheetWidth;
-    font.sheetHeight = sheetHeight;
+    loadDataPicture(font.sheet, sheet, screen);
+    font.sheetWidth = uint16_t(sheet.width);
+    font.sheetHeight = uint16_t(sheet.minHeight);
     font.cellWidth = cellWidth;
     font.cellHeight = cellHeight;
 }

@@ -17,17 +17,25 @@ struct Picture {
     uint8_t limit;           // saturation of the additive blits
 };
 
-// Loads `path` through the image library. expectedSize 0 accepts any file
-// size; otherwise the file must be exactly that long. Grayscale keeps the
-// file's own 8-bit indices, converted maps it to the screen's palette in force.
-// Any failure ends the program with status 1.
+// The longest side a picture may have. The show's largest is 684 pixels;
+// at this bound the rows of any decoded surface (4 bytes a pixel at most) stay
+// within SDL's 16-bit pitch, and width x height within 32 bits.
+constexpr int MaxPictureSide = 4096;
+
+// Loads the PNG file `path`. expectedSize 0 accepts any file size; otherwise
+// the file must be exactly that long. Grayscale keeps the file's own 8-bit
+// indices, converted maps it to the screen's palette in force. The file must
+// be a whole PNG (signature first, end chunk last) of 1..MaxPictureSide pixels
+// each way before the PNG decoder, the only one used, sees it. Any failure
+// ends the program with status 1 and a line naming the file.
 void loadPicture(Picture& picture, const char* path, Screen& screen, int32_t expectedSize,
                  bool grayscale);
 
 // A front end whose image library loses the indices (the browser's) supplies
 // them itself: it sets the picture up with framePicture and fills its pixels,
-// or returns false for a picture it cannot supply, which fails as an
-// undecodable file does. Null: the image library decodes.
+// or returns false for a picture it cannot supply, which ends the program as
+// an undecodable file does. The file itself is still opened and size-checked.
+// Null: the image library decodes.
 extern bool (*PictureSource)(Picture& picture, const char* path, const Screen& screen,
                              bool grayscale);
 // Sets the picture to width x height, drawn whole at (0, 0), and allocates its

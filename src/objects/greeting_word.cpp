@@ -47,7 +47,7 @@ void createGreetingWord(GreetingWord& word, Screen& screen, const char* text)
         failWithMessage(":(\n");
     word.length = int32_t(length);
     std::memcpy(word.text, text, length + 1);
-    createFont(word.font, dataFile("data/font-16x16").path, screen, 256, 64, 15, 15);
+    createFont(word.font, dataFile("data/font-16x16"), screen, 15, 15);
     word.instance = GreetingWordsCreated++;
     word.active = 0;
     word.leaving = 0;

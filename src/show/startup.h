@@ -21,7 +21,8 @@ extern MusicSeams Music;
 
 // Before main: the Screen (which starts SDL), then the scene objects.
 void constructShowObjects();
-// Tables, data files, palettes, greetings and pre-rendering, in their order.
+// The check that every data file is there, then tables, data files,
+// palettes, greetings and pre-rendering, in their order.
 void prepareShow();
 // Opens audio, starts the music and takes the show's start time.
 void startMusic();
