@@ -1112,7 +1112,7 @@ TEST(MusicFile, EncodedPieceDecodesThroughTheMixerAtTheMasteredLevels)
     EXPECT_EQ(first, readBytes(path + "-b"));
 }
 
-TEST(MusicFile, DataMusicIsStereoVorbisAt22050AndDecodesInFull)
+TEST(MusicData, IsStereoVorbisAt22050AndDecodesInFull)
 {
     const std::vector<uint8_t> bytes = readBytes("data/music");
     ASSERT_FALSE(bytes.empty()) << "data/music not forged";
