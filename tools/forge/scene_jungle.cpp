@@ -139,11 +139,13 @@ double ellipse(double x, double y, double cx, double cy, double rx, double ry)
 
 // The focal subject, facing left. The zoom magnifies about the screen's
 // right edge, which follows the path from column 620, row 151 to column
-// 636, row 183 while the step shrinks to nothing: the bird sits so that
-// its head comes in from the left of that path and the last, closest
-// views land on its eye (column 632, row 182).
-constexpr int BirdX = 15;  // shift of the whole bird from its drawing origin
-constexpr int BirdY = 43;
+// 636, row 183 while the step shrinks to nothing, and the centre of the view
+// runs ahead of it to the right: the bird sits so that its head comes in
+// from the right edge and the last magnified views, before the step reaches
+// zero and one texel fills the screen, have its eye in the middle (column
+// 625, row 181).
+constexpr int BirdX = 8;   // shift of the whole bird from its drawing origin
+constexpr int BirdY = 42;
 
 void paintMacaw(IndexCanvas& c)
 {
