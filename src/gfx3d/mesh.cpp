@@ -339,6 +339,7 @@ void loadMesh(Mesh& mesh, const char* path, Picture& texture, Screen& screen,
 
     transformMesh(mesh);
     mesh.transparentColour = -1;
+    mesh.texelRuns = nullptr;
     mesh.edgeSlopeLimit = 1;
 }
 

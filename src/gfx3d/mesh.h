@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+struct TexelRuns;
+
 struct Mesh {
     Picture* texture;           // 256 wide, at least 256 rows
     Screen* screen;
@@ -17,6 +19,7 @@ struct Mesh {
     int32_t angleX;             // table index, 4096 to a turn
     int32_t angleZ;
     int32_t transparentColour;  // texel not drawn; -1 matches none
+    const TexelRuns* texelRuns; // null, or the texture's runs of transparentColour
     int32_t offsetX;            // 8.8, added before rotation
     int32_t offsetZ;
     int32_t offsetY;

@@ -16,6 +16,20 @@ void clearDepthCorner(Screen& screen, int32_t v, int32_t width, int32_t height)
         std::fill_n(screen.depth + RowOffsets[row], width, shiftLeft8(v));
 }
 
+void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough)
+{
+    const auto seen = [&](int32_t i) { return texels[i & 0xFFFF] == seeThrough; };
+    // The run through texel 0 continues past 65535 into the ring's start.
+    int32_t length = 0;
+    while (length < 65536 && seen(length) == seen(0))
+        ++length;
+    for (int32_t i = 65535; i >= 0; --i) {
+        length = seen(i) == seen(i + 1) ? length + 1 : 1;
+        const int16_t capped = int16_t(std::min(length, 32767));
+        runs.length[i] = seen(i) ? capped : int16_t(-capped);
+    }
+}
+
 // x (24.8), z (8.8), u and v (16.16) along an edge, or their change per row.
 struct EdgeState {
     int32_t x, z, u, v;
@@ -54,11 +68,104 @@ struct FaceContext {
     uint8_t* pixels;
     int32_t* depth;
     const uint8_t* texels;
+    const TexelRuns* runs;    // null: every sample tests its own texel
     int32_t transparentColour;
     int32_t shade;            // subtracted from each texel, 0 when unshaded
     int64_t left, right;      // exclusive bounds on a sample's x
     int64_t top, bottom;      // inclusive top, exclusive bottom on a row's y
 };
+
+// The samples of one row left after clipping: where the first lands, how
+// many there are, its texture position (16.16) and depth (8.8), and their
+// change from one sample to the next.
+struct Span {
+    uint8_t* pixel;
+    int32_t* depth;
+    int32_t count;
+    int32_t u, v, z;
+    int32_t du, dv, dz;
+};
+
+// A shaded texel: the face's offset subtracted, floored at 0.
+static uint8_t shadeTexel(int32_t texel, int32_t shade)
+{
+    const int32_t shaded = texel - shade;
+    return uint8_t(shaded < 0 ? 0 : shaded);
+}
+
+// Texture-mapped, depth-tested samples: u and v are 16.16 texture positions,
+// so u >> 8 is the texel column and v & 0xFF00 is 256 times the row counted
+// upwards; the 16-bit mask wraps the index into the 256 x 256 texture. z is
+// 8.8 view depth; a sample is kept only when strictly nearer than what the
+// depth buffer holds and its texel is not the transparent one.
+static void drawSamples(const FaceContext& face, const Span& s)
+{
+    uint8_t* pixel = s.pixel;
+    int32_t* depth = s.depth;
+    int32_t u = s.u, v = s.v, z = s.z;
+    for (int32_t n = s.count; n > 0; --n) {
+        const int32_t texel = face.texels[((u >> 8) - (v & 0xFF00)) & 0xFFFF];
+        if (z < *depth && texel != face.transparentColour) {
+            *depth = z;
+            *pixel = shadeTexel(texel, face.shade);
+        }
+        ++pixel;
+        ++depth;
+        u += s.du;
+        v += s.dv;
+        z += s.dz;
+    }
+}
+
+// On a row with dv = 0 the texel index ((u >> 8) - (v & 0xFF00)) & 0xFFFF is
+// bits 8..23 of the walk position u - 256 (v & 0xFF00). The row can go by
+// texel runs when that position only grows (du > 0) and stays below 2^32 up
+// to the last sample: the index then steps through the texture's bytes as a
+// ring in one direction.
+static bool walksTexelRuns(const FaceContext& face, const Span& s, uint32_t start)
+{
+    return face.runs != nullptr && s.dv == 0 && s.du > 0 &&
+           start + uint64_t(s.count - 1) * uint32_t(s.du) <= UINT32_MAX;
+}
+
+// Samples of one opaque run. `index` is the walk position shifted left by 8,
+// so the texel index is its top 16 bits whatever it wraps to; each texel is
+// kept where nearer than the depth buffer.
+template <bool Shaded>
+static void drawOpaqueRun(const FaceContext& face, uint8_t* pixel, int32_t* depth, int32_t count,
+                          uint32_t index, uint32_t indexStep, int32_t z, int32_t dz)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t texel = face.texels[index >> 16];
+        if (z < depth[i]) {
+            depth[i] = z;
+            pixel[i] = Shaded ? shadeTexel(texel, face.shade) : uint8_t(texel);
+        }
+        index += indexStep;
+        z += dz;
+    }
+}
+
+// The row by texel runs (see walksTexelRuns), from walk position `start`:
+// a see-through run passes all its samples at once, an opaque one draws its
+// samples without testing their texels. A run of n texels from column c
+// holds the samples whose position is below (c + n) * 256.
+template <bool Shaded>
+static void drawByTexelRuns(const FaceContext& face, const Span& s, uint32_t start)
+{
+    const uint32_t du = uint32_t(s.du);
+    int32_t k = 0;
+    while (k < s.count) {
+        const uint32_t at = start + uint32_t(k) * du;
+        const int32_t run = face.runs->length[(at >> 8) & 0xFFFF];
+        const uint64_t runEnd = (uint64_t(at >> 8) + uint32_t(run < 0 ? -run : run)) * 256;
+        const int64_t stop = std::min<int64_t>(s.count, k + (runEnd - at + du - 1) / du);
+        if (run < 0)
+            drawOpaqueRun<Shaded>(face, s.pixel + k, s.depth + k, int32_t(stop - k), at << 8,
+                                  du << 8, s.z + k * s.dz, s.dz);
+        k = int32_t(stop);
+    }
+}
 
 // Number of k >= 0 with start + 256 k < end.
 static int64_t samplesBelow(int64_t start, int64_t end)
@@ -89,32 +196,17 @@ static void drawRow(const FaceContext& face, int32_t y, const EdgeState& p, cons
     if (first >= end)
         return;
     const int32_t skipped = int32_t(first);
-    int32_t u = l.u + du * skipped;
-    int32_t v = l.v + dv * skipped;
-    int32_t z = l.z + dz * skipped;
     const int32_t offset = RowOffsets[y >> 8] + (l.x >> 8) + skipped;
-    uint8_t* pixel = face.pixels + offset;
-    int32_t* depth = face.depth + offset;
-
-    // Texture-mapped, depth-tested span: u and v are 16.16 texture positions,
-    // so u >> 8 is the texel column and v & 0xFF00 is 256 times the row counted
-    // upwards; the 16-bit mask wraps the index into the 256 x 256 texture. z is
-    // 8.8 view depth; a sample is kept only when strictly nearer than what the
-    // depth buffer holds and its texel is not the transparent one. Shading
-    // subtracts the face's offset, floored at 0.
-    for (int32_t n = int32_t(end - first); n > 0; --n) {
-        const int32_t texel = face.texels[((u >> 8) - (v & 0xFF00)) & 0xFFFF];
-        if (z < *depth && texel != face.transparentColour) {
-            *depth = z;
-            const int32_t shadedTexel = texel - face.shade;
-            *pixel = uint8_t(shadedTexel < 0 ? 0 : shadedTexel);
-        }
-        ++pixel;
-        ++depth;
-        u += du;
-        v += dv;
-        z += dz;
-    }
+    const Span span{face.pixels + offset, face.depth + offset, int32_t(end - first),
+                    l.u + du * skipped,   l.v + dv * skipped,  l.z + dz * skipped,
+                    du,                   dv,                  dz};
+    const uint32_t start = uint32_t(span.u) - 256 * uint32_t(span.v & 0xFF00);
+    if (!walksTexelRuns(face, span, start))
+        drawSamples(face, span);
+    else if (face.shade > 0)
+        drawByTexelRuns<true>(face, span, start);
+    else
+        drawByTexelRuns<false>(face, span, start);
 }
 
 // Walks one part of a face: rows at y = yStart + 256 k while y < yEnd, the
@@ -178,6 +270,7 @@ void drawMesh(Mesh& mesh)
     FaceContext face{screen.pixels,
                      screen.depth,
                      mesh.texture->pixels,
+                     mesh.texelRuns,
                      mesh.transparentColour,
                      0,
                      std::max<int64_t>(mesh.clipLeftFixed, 0),
