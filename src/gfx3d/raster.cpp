@@ -130,16 +130,19 @@ static bool walksTexelRuns(const FaceContext& face, const Span& s, uint32_t star
 
 // Samples of one opaque run. `index` is the walk position shifted left by 8,
 // so the texel index is its top 16 bits whatever it wraps to; each texel is
-// kept where nearer than the depth buffer.
+// kept where nearer than the depth buffer. The samples are counted from
+// -count up to 0 against the run's ends.
 template <bool Shaded>
-static void drawOpaqueRun(const FaceContext& face, uint8_t* pixel, int32_t* depth, int32_t count,
-                          uint32_t index, uint32_t indexStep, int32_t z, int32_t dz)
+static void drawOpaqueRun(const uint8_t* texels, int32_t shade, uint8_t* pixel, int32_t* depth,
+                          int32_t count, uint32_t index, uint32_t indexStep, int32_t z, int32_t dz)
 {
-    for (int32_t i = 0; i < count; ++i) {
-        const int32_t texel = face.texels[index >> 16];
-        if (z < depth[i]) {
-            depth[i] = z;
-            pixel[i] = Shaded ? shadeTexel(texel, face.shade) : uint8_t(texel);
+    uint8_t* pixelEnd = pixel + count;
+    int32_t* depthEnd = depth + count;
+    for (intptr_t i = -intptr_t(count); i != 0; ++i) {
+        if (z < depthEnd[i]) {
+            const int32_t texel = texels[index >> 16];
+            depthEnd[i] = z;
+            pixelEnd[i] = Shaded ? shadeTexel(texel, shade) : uint8_t(texel);
         }
         index += indexStep;
         z += dz;
@@ -148,40 +151,45 @@ static void drawOpaqueRun(const FaceContext& face, uint8_t* pixel, int32_t* dept
 
 // The row by texel runs (see walksTexelRuns), from walk position `start`:
 // a see-through run passes all its samples at once, an opaque one draws its
-// samples without testing their texels. A run of n texels from column c
-// holds the samples whose position is below (c + n) * 256.
+// samples without testing their texels. From walk position p in a run of n
+// texels, n * 256 - (p & 255) more units of position stay in the run.
 template <bool Shaded>
 static void drawByTexelRuns(const FaceContext& face, const Span& s, uint32_t start)
 {
+    const int16_t* runs = face.runs->length;
+    const uint8_t* texels = face.texels;
+    const int32_t shade = face.shade;
     const uint32_t du = uint32_t(s.du);
-    int32_t k = 0;
-    while (k < s.count) {
-        const uint32_t at = start + uint32_t(k) * du;
-        const int32_t run = face.runs->length[(at >> 8) & 0xFFFF];
-        const uint64_t runEnd = (uint64_t(at >> 8) + uint32_t(run < 0 ? -run : run)) * 256;
-        const int64_t stop = std::min<int64_t>(s.count, k + (runEnd - at + du - 1) / du);
+    uint32_t at = start;
+    for (int32_t k = 0; k < s.count;) {
+        const int32_t run = runs[(at >> 8) & 0xFFFF];
+        const uint32_t ahead = uint32_t(run < 0 ? -run : run) * 256 - (at & 255);
+        const int32_t inRun = int32_t(std::min((ahead + du - 1) / du, uint32_t(s.count - k)));
         if (run < 0)
-            drawOpaqueRun<Shaded>(face, s.pixel + k, s.depth + k, int32_t(stop - k), at << 8,
-                                  du << 8, s.z + k * s.dz, s.dz);
-        k = int32_t(stop);
+            drawOpaqueRun<Shaded>(texels, shade, s.pixel + k, s.depth + k, inRun, at << 8, du << 8,
+                                  s.z + k * s.dz, s.dz);
+        k += inRun;
+        at += uint32_t(inRun) * du;
     }
 }
 
 // Number of k >= 0 with start + 256 k < end.
 static int64_t samplesBelow(int64_t start, int64_t end)
 {
-    return end > start ? (end - start + 255) / 256 : 0;
+    return end > start ? (end - start + 255) >> 8 : 0;
 }
 
-// Draws the row at y between walkers p and q. Samples sit at x = xL + 256 k
-// for x < xR; a sample is drawn where left < x < right, at pixel column x >> 8.
-static void drawRow(const FaceContext& face, int32_t y, const EdgeState& p, const EdgeState& q)
+// Draws the row whose first pixel is at `rowOffset` between walkers p and q.
+// Samples sit at x = xL + 256 k for x < xR; a sample is drawn where
+// left < x < right, at pixel column x >> 8.
+static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState& p,
+                    const EdgeState& q)
 {
     const int32_t lastColumnFixed = (ScreenWidth - 1) * 256;
     if ((p.x & q.x) < 0 || (p.x > lastColumnFixed && q.x > lastColumnFixed))
         return;
-    const EdgeState& l = p.x <= q.x ? p : q;
-    const EdgeState& r = p.x <= q.x ? q : p;
+    const EdgeState l = p.x <= q.x ? p : q;
+    const EdgeState r = p.x <= q.x ? q : p;
     const int32_t w = r.x - l.x;
     const int32_t du = w > 0 ? shiftLeft8(r.u - l.u) / w : 0;
     const int32_t dv = w > 0 ? shiftLeft8(r.v - l.v) / w : 0;
@@ -191,12 +199,12 @@ static void drawRow(const FaceContext& face, int32_t y, const EdgeState& p, cons
     // the clip, so a span reaching far off-screen costs nothing extra. The
     // bounds are 64-bit so that no edge position can overflow them; the
     // walk itself stays 32-bit and wraps like every other sum.
-    const int64_t first = l.x > face.left ? 0 : (face.left - l.x) / 256 + 1;
+    const int64_t first = l.x > face.left ? 0 : ((face.left - l.x) >> 8) + 1;
     const int64_t end = samplesBelow(l.x, std::min<int64_t>(r.x, face.right));
     if (first >= end)
         return;
     const int32_t skipped = int32_t(first);
-    const int32_t offset = RowOffsets[y >> 8] + (l.x >> 8) + skipped;
+    const int32_t offset = rowOffset + (l.x >> 8) + skipped;
     const Span span{face.pixels + offset, face.depth + offset, int32_t(end - first),
                     l.u + du * skipped,   l.v + dv * skipped,  l.z + dz * skipped,
                     du,                   dv,                  dz};
@@ -221,15 +229,22 @@ static int64_t walkPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
     const int64_t steps = samplesBelow(yStart, yEnd);
     const int64_t first = std::min(steps, samplesBelow(yStart, face.top));
     const int64_t end = std::max(first, std::min(steps, samplesBelow(yStart, face.bottom)));
-    advance(longWalker, longGradient, int32_t(first));
-    advance(shortWalker, shortGradient, int32_t(first));
-    for (int64_t k = first; k < end; ++k) {
-        drawRow(face, int32_t(yStart + 256 * k), longWalker, shortWalker);
-        advance(longWalker, longGradient, 1);
-        advance(shortWalker, shortGradient, 1);
+    // Local copies: the pixel stores could otherwise alias them.
+    const FaceContext context = face;
+    const EdgeState longStep = longGradient, shortStep = shortGradient;
+    EdgeState a = longWalker, b = shortWalker;
+    advance(a, longStep, int32_t(first));
+    advance(b, shortStep, int32_t(first));
+    const int32_t firstRow = int32_t((yStart >> 8) + first);
+    for (int32_t row = firstRow; row < firstRow + int32_t(end - first); ++row) {
+        drawRow(context, RowOffsets[row], a, b);
+        advance(a, longStep, 1);
+        advance(b, shortStep, 1);
     }
-    advance(longWalker, longGradient, int32_t(steps - end));
-    advance(shortWalker, shortGradient, int32_t(steps - end));
+    advance(a, longStep, int32_t(steps - end));
+    advance(b, shortStep, int32_t(steps - end));
+    longWalker = a;
+    shortWalker = b;
     return yStart + 256 * steps;
 }
 

@@ -86,16 +86,17 @@ void updateForestCalendar()
 }
 
 // Pastes view k over the screen at (96, 50); 0 lets the forest show through.
-// Each row of the view lands on one screen row, found through RowOffsets.
+// Each row of the view lands on one screen row, found through RowOffsets;
+// every byte of it is rewritten, with the view's or its own value, so the
+// row goes as a whole without a branch per pixel.
 static void pasteCalendarView(int k)
 {
     const uint8_t* view = CalendarFrames + k * CalendarViewBytes;
     for (int r = 0; r < CalendarSize; ++r) {
-        const uint8_t* source = view + r * CalendarSize;
-        uint8_t* target = MainScreen.pixels + RowOffsets[CalendarTop + r] + CalendarLeft;
+        const uint8_t* __restrict source = view + r * CalendarSize;
+        uint8_t* __restrict target = MainScreen.pixels + RowOffsets[CalendarTop + r] + CalendarLeft;
         for (int c = 0; c < CalendarSize; ++c)
-            if (source[c] != 0)
-                target[c] = source[c];
+            target[c] = source[c] != 0 ? source[c] : target[c];
     }
 }
 
