@@ -39,7 +39,8 @@ struct PngImage {
 };
 
 // PNG row filters (one byte per pixel at 8 bits), and the adaptive choice
-// per row by the smallest sum of absolute residuals.
+// per row by the smallest sum of absolute residuals; listed from the
+// cheapest to undo when the show decodes them to the dearest.
 enum Filter { FilterNone, FilterSub, FilterUp, FilterAverage, FilterPaeth, FilterAdaptive };
 constexpr Filter FilterChoices[] = {FilterNone, FilterSub, FilterUp, FilterAverage, FilterPaeth, FilterAdaptive};
 
@@ -208,36 +209,46 @@ struct Encoding {
     Filter filter;
 };
 
-// The picture's natural encoding: zlib level 9 with the filter and
-// strategy that compress best. The last result is kept, because the pictures ask for
-// their size before they are written.
-Encoding naturalEncoding(const PngImage& image)
+// Every zlib level 9 encoding of a picture, one per filter and strategy,
+// ordered by what decoding costs the show: rows without a filter need no
+// pass to undo it, Sub and Up a cheap one, Average and Paeth (and rows
+// choosing among them all) a dear one.
+struct LevelNineEncodings {
+    std::vector<Encoding> cheapestToDecodeFirst;
+    size_t smallest;  // the natural encoding, the one the budgets are fitted with
+    const Encoding& natural() const { return cheapestToDecodeFirst[smallest]; }
+};
+
+// The last result is kept, because the pictures ask for their size before
+// they are written.
+const LevelNineEncodings& levelNineEncodings(const PngImage& image)
 {
     static std::vector<uint8_t> lastPixels;
     static Palette lastPalette{};
     static bool lastIndexed = false;
     static int lastWidth = 0;
-    static Encoding last;
+    static LevelNineEncodings last;
     const bool indexed = image.palette != nullptr;
-    if (!last.file.empty() && lastWidth == image.width && lastIndexed == indexed && lastPixels == *image.pixels &&
+    if (!last.cheapestToDecodeFirst.empty() && lastWidth == image.width && lastIndexed == indexed &&
+        lastPixels == *image.pixels &&
         (!indexed || std::memcmp(&lastPalette, image.palette, sizeof(Palette)) == 0))
         return last;
 
-    Encoding best{{}, FilterAdaptive};
+    last = {};
     for (Filter filter : FilterChoices) {
         const std::vector<uint8_t> rows = filteredRows(image, filter);
         for (int strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE}) {
             std::vector<uint8_t> candidate = encodePng(image, rows, {9, strategy, filter, 0, false, 0});
-            if (best.file.empty() || candidate.size() < best.file.size())
-                best = {std::move(candidate), filter};
+            if (last.cheapestToDecodeFirst.empty() || candidate.size() < last.natural().file.size())
+                last.smallest = last.cheapestToDecodeFirst.size();
+            last.cheapestToDecodeFirst.push_back({std::move(candidate), filter});
         }
     }
     lastPixels = *image.pixels;
     lastPalette = indexed ? *image.palette : Palette{};
     lastIndexed = indexed;
     lastWidth = image.width;
-    last = best;
-    return best;
+    return last;
 }
 
 // A gap of 0 needs nothing; a gap of 12 or more takes a padding chunk.
@@ -266,9 +277,13 @@ void padToSize(std::vector<uint8_t>& file, uint32_t target)
 // whose stream ends elsewhere in its last byte.
 std::vector<uint8_t> encodeForSize(const PngImage& image, uint32_t target, const std::string& path)
 {
-    const Encoding natural = naturalEncoding(image);
-    if (target == 0 || gapIsPaddable(natural.file.size(), target))
+    const LevelNineEncodings& encodings = levelNineEncodings(image);
+    const Encoding natural = encodings.natural();
+    if (target == 0)
         return natural.file;
+    for (const Encoding& cheap : encodings.cheapestToDecodeFirst)
+        if (gapIsPaddable(cheap.file.size(), target))
+            return cheap.file;
     // The natural encoding is already the smallest the forge can make.
     if (natural.file.size() > target)
         stopForge(path + ": encodes to " + std::to_string(natural.file.size()) +
@@ -389,13 +404,13 @@ Palette readPalette(const std::string& path)
 uint32_t encodedGraySize(int width, int height, const std::vector<uint8_t>& pixels)
 {
     checkImage("gray picture", width, height, pixels);
-    return uint32_t(naturalEncoding({width, height, &pixels, nullptr}).file.size());
+    return uint32_t(levelNineEncodings({width, height, &pixels, nullptr}).natural().file.size());
 }
 
 uint32_t encodedIndexedSize(int width, int height, const std::vector<uint8_t>& pixels, const Palette& palette)
 {
     checkImage("indexed picture", width, height, pixels);
-    return uint32_t(naturalEncoding({width, height, &pixels, &palette}).file.size());
+    return uint32_t(levelNineEncodings({width, height, &pixels, &palette}).natural().file.size());
 }
 
 void writeGrayPng(const std::string& path, int width, int height,
