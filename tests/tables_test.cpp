@@ -131,4 +131,17 @@ TEST_F(Tables, DistanceMapsSpotAndRings)
     EXPECT_EQ(DistanceMap[at(319, 239)], 198);
 }
 
+TEST_F(Tables, DistanceMapsWalkedAlongRowsMatchEachPixelsOwnRoot)
+{
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const int p = y * 320 + x;
+            const uint32_t d = isqrt(uint32_t((x - 160) * (x - 160) + (y - 120) * (y - 120)));
+            const uint32_t spot = isqrt(uint32_t((x - 220) * (x - 220) + (y - 80) * (y - 80)));
+            ASSERT_EQ(DistanceMap[p], int32_t(d)) << x << ", " << y;
+            ASSERT_EQ(RingBackground[p], d % 20 <= 10 ? 0 : uint8_t(d & 255)) << x << ", " << y;
+            ASSERT_EQ(SpotMask[p], spot <= 39 ? 255 : 0) << x << ", " << y;
+        }
+}
+
 }  // namespace

@@ -167,17 +167,26 @@ static void buildWaveParams()
     }
 }
 
+// Square roots, floored, walked along each row: a pixel's root is within one
+// of its left neighbour's, so a step or two from there finds it. The spot
+// is the disc of root 39 or less, that is of squared distance below 40 * 40.
 static void buildDistanceMaps()
 {
-    for (int32_t y = 0; y < 240; ++y)
+    for (int32_t y = 0; y < 240; ++y) {
+        uint32_t d = 0;
         for (int32_t x = 0; x < 320; ++x) {
             const int32_t p = y * 320 + x;
-            const uint32_t spot = isqrt(uint32_t((x - 220) * (x - 220) + (y - 80) * (y - 80)));
-            const uint32_t d = isqrt(uint32_t((x - 160) * (x - 160) + (y - 120) * (y - 120)));
-            SpotMask[p] = spot <= 39 ? 255 : 0;
+            const uint32_t square = uint32_t((x - 160) * (x - 160) + (y - 120) * (y - 120));
+            while ((d + 1) * (d + 1) <= square)
+                ++d;
+            while (d * d > square)
+                --d;
+            const uint32_t spotSquare = uint32_t((x - 220) * (x - 220) + (y - 80) * (y - 80));
+            SpotMask[p] = spotSquare < 40 * 40 ? 255 : 0;
             RingBackground[p] = d % 20 <= 10 ? 0 : uint8_t(d & 255);
             DistanceMap[p] = int32_t(d);
         }
+    }
 }
 
 void buildSceneTables()

@@ -97,17 +97,24 @@ static uint8_t shadeTexel(int32_t texel, int32_t shade)
 // so u >> 8 is the texel column and v & 0xFF00 is 256 times the row counted
 // upwards; the 16-bit mask wraps the index into the 256 x 256 texture. z is
 // 8.8 view depth; a sample is kept only when strictly nearer than what the
-// depth buffer holds and its texel is not the transparent one.
+// depth buffer holds and its texel is not the transparent one. Without
+// shading or with a transparent colour no texel can match, those steps
+// drop out of the loop.
+template <bool Shaded, bool SeeThrough>
 static void drawSamples(const FaceContext& face, const Span& s)
 {
+    const uint8_t* texels = face.texels;
+    const int32_t transparentColour = face.transparentColour, shade = face.shade;
     uint8_t* pixel = s.pixel;
     int32_t* depth = s.depth;
     int32_t u = s.u, v = s.v, z = s.z;
     for (int32_t n = s.count; n > 0; --n) {
-        const int32_t texel = face.texels[((u >> 8) - (v & 0xFF00)) & 0xFFFF];
-        if (z < *depth && texel != face.transparentColour) {
-            *depth = z;
-            *pixel = shadeTexel(texel, face.shade);
+        if (z < *depth) {
+            const int32_t texel = texels[((u >> 8) - (v & 0xFF00)) & 0xFFFF];
+            if (!SeeThrough || texel != transparentColour) {
+                *depth = z;
+                *pixel = Shaded ? shadeTexel(texel, shade) : uint8_t(texel);
+            }
         }
         ++pixel;
         ++depth;
@@ -115,6 +122,15 @@ static void drawSamples(const FaceContext& face, const Span& s)
         v += s.dv;
         z += s.dz;
     }
+}
+
+static void drawSamples(const FaceContext& face, const Span& s)
+{
+    const bool seeThrough = face.transparentColour >= 0 && face.transparentColour <= 255;
+    if (face.shade > 0)
+        seeThrough ? drawSamples<true, true>(face, s) : drawSamples<true, false>(face, s);
+    else
+        seeThrough ? drawSamples<false, true>(face, s) : drawSamples<false, false>(face, s);
 }
 
 // On a row with dv = 0 the texel index ((u >> 8) - (v & 0xFF00)) & 0xFFFF is

@@ -47,9 +47,10 @@ static void keepCalendarView(int k)
         std::memcpy(view + r * CalendarSize, MainScreen.pixels + RowOffsets[r], CalendarSize);
 }
 
+// Each view is copied whole from the screen's corner, so no view needs
+// clearing beforehand.
 void prerenderCalendarFrames()
 {
-    std::memset(CalendarFrames, 0, sizeof CalendarFrames);
     calendarMesh.centreX = ViewCentre;
     calendarMesh.centreY = ViewCentre;
     calendarMesh.cameraDepth = ViewEyeDepth;
@@ -57,13 +58,15 @@ void prerenderCalendarFrames()
     calendarMesh.offsetY = 0;
     calendarMesh.offsetZ = 0;
     for (int k = 0; k < CalendarViews; ++k) {
-        std::memset(MainScreen.pixels, 0, ScreenPixels);
+        // Only the kept corner's pixels and depths decide what is kept; what
+        // lands outside it is thrown away, and the screen is cleared whole
+        // at the end. The last view clears every depth, so the depth buffer
+        // is left as one full clear and draw leave it.
+        for (int r = 0; r < CalendarSize; ++r)
+            std::memset(MainScreen.pixels + RowOffsets[r], 0, CalendarSize);
         calendarMesh.angleZ = ViewTurnStep * k;
         calendarMesh.angleX = 0;
         transformMesh(calendarMesh);
-        // Only the kept corner's depths decide its pixels; what lands outside
-        // it is thrown away. The last view clears everything, so the depth
-        // buffer is left as one full clear and draw leave it.
         if (k + 1 < CalendarViews)
             clearDepthCorner(MainScreen, ViewDepthClear, CalendarSize, CalendarSize);
         else
