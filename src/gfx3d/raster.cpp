@@ -5,9 +5,16 @@
 
 #include <algorithm>
 
+// Sixteen entries a step (the screen's count divides evenly): the 3D scenes
+// clear every frame, and wide stores keep that cheap.
 void clearDepth(Screen& screen, int32_t v)
 {
-    std::fill(screen.depth, screen.depth + ScreenPixels, shiftLeft8(v));
+    const int32_t value = shiftLeft8(v);
+    int32_t* depth = screen.depth;
+    static_assert(ScreenPixels % 16 == 0);
+    for (int32_t i = 0; i < ScreenPixels; i += 16)
+        for (int32_t j = 0; j < 16; ++j)
+            depth[i + j] = value;
 }
 
 void clearDepthCorner(Screen& screen, int32_t v, int32_t width, int32_t height)
@@ -18,15 +25,18 @@ void clearDepthCorner(Screen& screen, int32_t v, int32_t width, int32_t height)
 
 void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough)
 {
-    const auto seen = [&](int32_t i) { return texels[i & 0xFFFF] == seeThrough; };
     // The run through texel 0 continues past 65535 into the ring's start.
+    const bool firstSeen = texels[0] == seeThrough;
     int32_t length = 0;
-    while (length < 65536 && seen(length) == seen(0))
+    while (length < 65536 && (texels[length] == seeThrough) == firstSeen)
         ++length;
+    bool nextSeen = firstSeen;
     for (int32_t i = 65535; i >= 0; --i) {
-        length = seen(i) == seen(i + 1) ? length + 1 : 1;
+        const bool seen = texels[i] == seeThrough;
+        length = seen == nextSeen ? length + 1 : 1;
+        nextSeen = seen;
         const int16_t capped = int16_t(std::min(length, 32767));
-        runs.length[i] = seen(i) ? capped : int16_t(-capped);
+        runs.length[i] = seen ? capped : int16_t(-capped);
     }
 }
 
@@ -124,23 +134,14 @@ static void drawSamples(const FaceContext& face, const Span& s)
     }
 }
 
-static void drawSamples(const FaceContext& face, const Span& s)
-{
-    const bool seeThrough = face.transparentColour >= 0 && face.transparentColour <= 255;
-    if (face.shade > 0)
-        seeThrough ? drawSamples<true, true>(face, s) : drawSamples<true, false>(face, s);
-    else
-        seeThrough ? drawSamples<false, true>(face, s) : drawSamples<false, false>(face, s);
-}
-
 // On a row with dv = 0 the texel index ((u >> 8) - (v & 0xFF00)) & 0xFFFF is
 // bits 8..23 of the walk position u - 256 (v & 0xFF00). The row can go by
 // texel runs when that position only grows (du > 0) and stays below 2^32 up
 // to the last sample: the index then steps through the texture's bytes as a
 // ring in one direction.
-static bool walksTexelRuns(const FaceContext& face, const Span& s, uint32_t start)
+static bool walksTexelRuns(const Span& s, uint32_t start)
 {
-    return face.runs != nullptr && s.dv == 0 && s.du > 0 &&
+    return s.dv == 0 && s.du > 0 &&
            start + uint64_t(s.count - 1) * uint32_t(s.du) <= UINT32_MAX;
 }
 
@@ -195,9 +196,18 @@ static int64_t samplesBelow(int64_t start, int64_t end)
     return end > start ? (end - start + 255) >> 8 : 0;
 }
 
+// How a face's samples are drawn, fixed per face so that each combination
+// gets row and sample loops of its own with nothing of the others in them.
+struct SampleKind {
+    bool runs;        // the mesh has texel runs: rows along one texel row use them
+    bool shaded;      // the face's shade is above 0
+    bool seeThrough;  // the transparent colour is a texel value
+};
+
 // Draws the row whose first pixel is at `rowOffset` between walkers p and q.
 // Samples sit at x = xL + 256 k for x < xR; a sample is drawn where
 // left < x < right, at pixel column x >> 8.
+template <SampleKind Kind>
 static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState& p,
                     const EdgeState& q)
 {
@@ -224,13 +234,14 @@ static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState&
     const Span span{face.pixels + offset, face.depth + offset, int32_t(end - first),
                     l.u + du * skipped,   l.v + dv * skipped,  l.z + dz * skipped,
                     du,                   dv,                  dz};
-    const uint32_t start = uint32_t(span.u) - 256 * uint32_t(span.v & 0xFF00);
-    if (!walksTexelRuns(face, span, start))
-        drawSamples(face, span);
-    else if (face.shade > 0)
-        drawByTexelRuns<true>(face, span, start);
-    else
-        drawByTexelRuns<false>(face, span, start);
+    if constexpr (Kind.runs) {
+        const uint32_t start = uint32_t(span.u) - 256 * uint32_t(span.v & 0xFF00);
+        if (walksTexelRuns(span, start)) {
+            drawByTexelRuns<Kind.shaded>(face, span, start);
+            return;
+        }
+    }
+    drawSamples<Kind.shaded, Kind.seeThrough>(face, span);
 }
 
 // Walks one part of a face: rows at y = yStart + 256 k while y < yEnd, the
@@ -238,6 +249,7 @@ static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState&
 // Rows outside the clip are not visited; the walkers are still advanced as if
 // they were, so the next part starts from the same state. Returns the y after
 // the last step.
+template <SampleKind Kind>
 static int64_t walkPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
                         EdgeState& longWalker, const EdgeState& longGradient,
                         EdgeState& shortWalker, const EdgeState& shortGradient)
@@ -253,7 +265,7 @@ static int64_t walkPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
     advance(b, shortStep, int32_t(first));
     const int32_t firstRow = int32_t((yStart >> 8) + first);
     for (int32_t row = firstRow; row < firstRow + int32_t(end - first); ++row) {
-        drawRow(context, RowOffsets[row], a, b);
+        drawRow<Kind>(context, RowOffsets[row], a, b);
         advance(a, longStep, 1);
         advance(b, shortStep, 1);
     }
@@ -264,6 +276,7 @@ static int64_t walkPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
     return yStart + 256 * steps;
 }
 
+template <SampleKind Kind>
 static void drawFace(const Mesh& mesh, const FaceContext& face, const Corner (&c)[3])
 {
     const Corner& top = c[0];
@@ -283,14 +296,28 @@ static void drawFace(const Mesh& mesh, const FaceContext& face, const Corner (&c
 
     EdgeState longWalker = walkerAt(top);
     EdgeState shortWalker = walkerAt(top);
-    const int64_t yAfterUpper = walkPart(face, top.y, middle.y, longWalker, longGradient,
+    const int64_t yAfterUpper = walkPart<Kind>(face, top.y, middle.y, longWalker, longGradient,
                                          shortWalker, upperGradient);
     shortWalker = walkerAt(middle);
     // With the long edge on the left the lower part keeps the upper part's
     // row phase; otherwise it restarts at the middle corner.
     const bool longEdgeLeft = upperGradient.x > longGradient.x;
     const int64_t yLower = longEdgeLeft ? yAfterUpper : middle.y;
-    walkPart(face, yLower, bottom.y, longWalker, longGradient, shortWalker, lowerGradient);
+    walkPart<Kind>(face, yLower, bottom.y, longWalker, longGradient, shortWalker, lowerGradient);
+}
+
+using FaceDrawer = void (*)(const Mesh&, const FaceContext&, const Corner (&)[3]);
+
+static FaceDrawer drawFaceOf(SampleKind kind)
+{
+    if (kind.runs)
+        return kind.shaded ? drawFace<SampleKind{true, true, true}>
+                           : drawFace<SampleKind{true, false, true}>;
+    if (kind.shaded)
+        return kind.seeThrough ? drawFace<SampleKind{false, true, true}>
+                               : drawFace<SampleKind{false, true, false}>;
+    return kind.seeThrough ? drawFace<SampleKind{false, false, true}>
+                           : drawFace<SampleKind{false, false, false}>;
 }
 
 void drawMesh(Mesh& mesh)
@@ -308,11 +335,14 @@ void drawMesh(Mesh& mesh)
                      std::min<int64_t>(mesh.clipRightFixed, ScreenRightFixed),
                      std::max<int64_t>(mesh.clipTopFixed, 0),
                      std::min<int64_t>(mesh.clipBottomFixed, ScreenBottomFixed)};
+    // Runs are only ever found for a see-through colour within 0..255.
+    const bool seeThrough = mesh.transparentColour >= 0 && mesh.transparentColour <= 255;
     Corner corners[3];
     for (int32_t f = 0; f < mesh.faceCount; ++f) {
         if (!setUpFace(mesh, f, true, corners))
             continue;
         face.shade = mesh.shaded == 1 && mesh.shadeOffset > 0 ? mesh.shadeOffset : 0;
-        drawFace(mesh, face, corners);
+        drawFaceOf(SampleKind{face.runs != nullptr, face.shade > 0, seeThrough})(mesh, face,
+                                                                                  corners);
     }
 }
