@@ -387,6 +387,22 @@ void randomiseFlags(Lcg& rng, Mesh& mesh)
     mesh.transparentColour = rng.next(0, 1) ? -1 : codedTexel(rng.next(0, 65535));
 }
 
+// Draws `fast` with drawMesh on `canvas` and `slow` with the plain rules on
+// `plain`, both filled with `colour` and depth `cleared` first, and compares.
+testing::AssertionResult drawsLikeThePlainRules(Canvas& canvas, TestMesh& fast, Canvas& plain,
+                                                TestMesh& slow, uint8_t colour, int32_t cleared)
+{
+    canvas.fill(colour, cleared);
+    plain.fill(colour, cleared);
+    drawMesh(fast.mesh);
+    plainDrawMesh(slow.mesh);
+    if (canvas.pixels != plain.pixels)
+        return testing::AssertionFailure() << "pixels differ";
+    if (!std::equal(canvas.screen->depth, canvas.screen->depth + 76800, plain.screen->depth))
+        return testing::AssertionFailure() << "depths differ";
+    return testing::AssertionSuccess();
+}
+
 TEST_F(Textured, AgreesWithThePlainRulesOverRandomFaces)
 {
     Canvas plain;
@@ -400,14 +416,8 @@ TEST_F(Textured, AgreesWithThePlainRulesOverRandomFaces)
         slow.mesh.shaded = fast.mesh.shaded;
         slow.mesh.edgeSlopeLimit = fast.mesh.edgeSlopeLimit;
         slow.mesh.transparentColour = fast.mesh.transparentColour;
-        const int32_t cleared = rng.next(-20000, 30000);
-        canvas.fill(uint8_t(round), cleared);
-        plain.fill(uint8_t(round), cleared);
-        drawMesh(fast.mesh);
-        plainDrawMesh(slow.mesh);
-        ASSERT_EQ(canvas.pixels, plain.pixels) << "round " << round;
-        ASSERT_TRUE(std::equal(canvas.screen->depth, canvas.screen->depth + 76800,
-                               plain.screen->depth))
+        ASSERT_TRUE(drawsLikeThePlainRules(canvas, fast, plain, slow, uint8_t(round),
+                                           rng.next(-20000, 30000)))
             << "round " << round;
         ASSERT_EQ(fast.faceArea, slow.faceArea) << "round " << round;
         ASSERT_EQ(fast.mesh.lastFace, slow.mesh.lastFace) << "round " << round;
@@ -491,14 +501,8 @@ TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
         fast.mesh.shaded = slow.mesh.shaded = uint8_t(rng.next(0, 1));
         fast.mesh.transparentColour = slow.mesh.transparentColour = 254;
         fast.mesh.texelRuns = &runs;
-        const int32_t cleared = rng.next(-20000, 30000);
-        canvas.fill(uint8_t(round), cleared);
-        plain.fill(uint8_t(round), cleared);
-        drawMesh(fast.mesh);
-        plainDrawMesh(slow.mesh);
-        ASSERT_EQ(canvas.pixels, plain.pixels) << "round " << round;
-        ASSERT_TRUE(std::equal(canvas.screen->depth, canvas.screen->depth + 76800,
-                               plain.screen->depth))
+        ASSERT_TRUE(drawsLikeThePlainRules(canvas, fast, plain, slow, uint8_t(round),
+                                           rng.next(-20000, 30000)))
             << "round " << round;
     }
 }
