@@ -29,16 +29,13 @@ using Painter = std::function<Pixels(double detail)>;
 // fall-back when the encoded picture would not fit its budget.
 constexpr double DetailLevels[] = {1.0, 0.8, 0.6, 0.4, 0.2, 0.0};
 
-// The smallest padding chunk is 12 bytes, so a picture that leaves at
-// least that much room can always be padded to its exact size.
-constexpr uint32_t PaddingRoom = 12;
-
 Pixels fitToBudget(const std::string& name, uint32_t budget, const Painter& paint,
+                   const std::function<bool(const Pixels&)>& fits,
                    const std::function<uint32_t(const Pixels&)>& encodedSize)
 {
     for (double detail : DetailLevels) {
         Pixels pixels = paint(detail);
-        if (encodedSize(pixels) + PaddingRoom <= budget)
+        if (fits(pixels))
             return pixels;
     }
     const uint32_t leastDetail = encodedSize(paint(DetailLevels[std::size(DetailLevels) - 1]));
@@ -50,18 +47,19 @@ Pixels fitToBudget(const std::string& name, uint32_t budget, const Painter& pain
 void writeGrayPicture(const std::string& dir, const std::string& name, int width, int height,
                       uint32_t budget, const Painter& paint)
 {
-    const Pixels pixels = fitToBudget(name, budget, paint, [&](const Pixels& p) {
-        return encodedGraySize(width, height, p);
-    });
+    const Pixels pixels = fitToBudget(
+        name, budget, paint, [&](const Pixels& p) { return grayPictureFits(width, height, p, budget); },
+        [&](const Pixels& p) { return encodedGraySize(width, height, p); });
     writeGrayPng(dir + "/" + name, width, height, pixels, budget);
 }
 
 void writeConvertedPicture(const std::string& dir, const std::string& name, int width, int height,
                            uint32_t budget, const Palette& inForce, const Painter& paint)
 {
-    const Pixels pixels = fitToBudget(name, budget, paint, [&](const Pixels& p) {
-        return encodedIndexedSize(width, height, p, inForce);
-    });
+    const Pixels pixels = fitToBudget(
+        name, budget, paint,
+        [&](const Pixels& p) { return indexedPictureFits(width, height, p, inForce, budget); },
+        [&](const Pixels& p) { return encodedIndexedSize(width, height, p, inForce); });
     writeIndexedPng(dir + "/" + name, width, height, pixels, inForce, budget);
 }
 
