@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -335,6 +336,54 @@ TEST_F(ObFiles, CopiesHaveTheirOwnArrays)
     EXPECT_EQ(original.vertices[0], 256);
     EXPECT_NE(original.screenX[0], 6);
     EXPECT_EQ(original.texCoords[5], 32768);
+}
+
+// The quick conversion of short decimals gives strtof's float, bit for bit,
+// on random tokens of every length it takes and on the halfway cases; longer
+// or other tokens are left to strtof.
+TEST(ShortDecimals, MatchStrtofBitForBit)
+{
+    uint32_t state = 2024;
+    const auto next = [&state](uint32_t n) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % n;
+    };
+    const auto same = [](const std::string& token) {
+        float quick = 0;
+        if (!shortDecimalToFloat(token.data(), token.size(), quick))
+            return testing::AssertionFailure() << token << " not taken";
+        const float slow = std::strtof(token.c_str(), nullptr);
+        if (std::memcmp(&quick, &slow, sizeof quick) != 0)
+            return testing::AssertionFailure() << token << ": " << quick << " != " << slow;
+        return testing::AssertionSuccess();
+    };
+    for (int round = 0; round < 200000; ++round) {
+        const uint32_t fraction = next(13);
+        const uint32_t whole = next(16 - fraction);
+        std::string token = next(2) ? "-" : "";
+        for (uint32_t i = 0; i < whole; ++i)
+            token += char('0' + next(10));
+        if (fraction > 0 || next(2))
+            token += '.';
+        for (uint32_t i = 0; i < fraction; ++i)
+            token += char('0' + next(10));
+        if (whole + fraction > 0) {
+            ASSERT_TRUE(same(token));
+        }
+    }
+    // Exactly halfway between two floats, and a hair either side of it.
+    for (const char* token : {"16777217", "16777217.0", "16777216.999999", "16777217.000001",
+                              "0.000000059604644775390625", "-0", "-0.0", "123.", "-.5", "0.1"}) {
+        float quick = 0;
+        if (shortDecimalToFloat(token, std::strlen(token), quick)) {
+            EXPECT_TRUE(same(token));
+        }
+    }
+    float untouched = 7;
+    for (const char* token : {"", "-", ".", "1e5", "+1", "0x10", "1.2.3", "1234567890123456",
+                              "0.1234567890123", "inf", "1 "})
+        EXPECT_FALSE(shortDecimalToFloat(token, std::strlen(token), untouched)) << token;
+    EXPECT_EQ(untouched, 7);
 }
 
 // A mesh of the given model points, loaded from a file with angles still at

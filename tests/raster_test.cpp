@@ -387,6 +387,22 @@ void randomiseFlags(Lcg& rng, Mesh& mesh)
     mesh.transparentColour = rng.next(0, 1) ? -1 : codedTexel(rng.next(0, 65535));
 }
 
+// Draws `fast` with drawMesh on `canvas` and `slow` with the plain rules on
+// `plain`, both filled with `colour` and depth `cleared` first, and compares.
+testing::AssertionResult drawsLikeThePlainRules(Canvas& canvas, TestMesh& fast, Canvas& plain,
+                                                TestMesh& slow, uint8_t colour, int32_t cleared)
+{
+    canvas.fill(colour, cleared);
+    plain.fill(colour, cleared);
+    drawMesh(fast.mesh);
+    plainDrawMesh(slow.mesh);
+    if (canvas.pixels != plain.pixels)
+        return testing::AssertionFailure() << "pixels differ";
+    if (!std::equal(canvas.screen->depth, canvas.screen->depth + 76800, plain.screen->depth))
+        return testing::AssertionFailure() << "depths differ";
+    return testing::AssertionSuccess();
+}
+
 TEST_F(Textured, AgreesWithThePlainRulesOverRandomFaces)
 {
     Canvas plain;
@@ -400,14 +416,8 @@ TEST_F(Textured, AgreesWithThePlainRulesOverRandomFaces)
         slow.mesh.shaded = fast.mesh.shaded;
         slow.mesh.edgeSlopeLimit = fast.mesh.edgeSlopeLimit;
         slow.mesh.transparentColour = fast.mesh.transparentColour;
-        const int32_t cleared = rng.next(-20000, 30000);
-        canvas.fill(uint8_t(round), cleared);
-        plain.fill(uint8_t(round), cleared);
-        drawMesh(fast.mesh);
-        plainDrawMesh(slow.mesh);
-        ASSERT_EQ(canvas.pixels, plain.pixels) << "round " << round;
-        ASSERT_TRUE(std::equal(canvas.screen->depth, canvas.screen->depth + 76800,
-                               plain.screen->depth))
+        ASSERT_TRUE(drawsLikeThePlainRules(canvas, fast, plain, slow, uint8_t(round),
+                                           rng.next(-20000, 30000)))
             << "round " << round;
         ASSERT_EQ(fast.faceArea, slow.faceArea) << "round " << round;
         ASSERT_EQ(fast.mesh.lastFace, slow.mesh.lastFace) << "round " << round;
@@ -435,6 +445,66 @@ TEST_F(Textured, FaceReachingThousandsOfPixelsOffScreenDrawsWhatThePlainWalkDraw
     EXPECT_EQ(canvas.pixels, plain.pixels);
     EXPECT_TRUE(
         std::equal(canvas.screen->depth, canvas.screen->depth + 76800, plain.screen->depth));
+}
+
+// Leaf-like texels: runs of see-through 254 between runs of colours, of
+// every length from 1 to a few hundred texels, some reaching across the
+// texture's last byte into its first.
+uint8_t leafTexel(int i)
+{
+    const uint32_t run = uint32_t(i) / 37 * 2654435761u >> 24;
+    return run % 3 == 0 ? 254 : uint8_t(1 + run % 120);
+}
+
+TEST(TexelRuns, LengthsRunToTheNextChangeAroundTheRing)
+{
+    std::vector<uint8_t> texels(65536, 9);
+    TexelRuns runs;
+    findTexelRuns(runs, texels.data(), 254);
+    EXPECT_EQ(runs.length[0], -32767) << "a ring of one kind is capped";
+    texels[65534] = texels[65535] = texels[0] = texels[1] = 254;
+    texels[5] = 254;
+    findTexelRuns(runs, texels.data(), 254);
+    EXPECT_EQ(runs.length[65534], 4) << "the run carries on at texel 0";
+    EXPECT_EQ(runs.length[65535], 3);
+    EXPECT_EQ(runs.length[1], 1);
+    EXPECT_EQ(runs.length[2], -3);
+    EXPECT_EQ(runs.length[5], 1);
+    EXPECT_EQ(runs.length[6], -32767);
+    EXPECT_EQ(runs.length[65533], -1);
+    findTexelRuns(runs, texels.data(), -1);
+    EXPECT_EQ(runs.length[0], -32767) << "-1 matches no texel";
+}
+
+// Rows along one texel row (equal v at every corner, so dv = 0) go by texel
+// runs; the result must be the plain walk's, also where u runs backwards,
+// wraps past 2^31 or the rows leave the screen.
+TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
+{
+    Canvas plain;
+    Texture leaves{leafTexel};
+    TexelRuns runs;
+    findTexelRuns(runs, leaves.pixels.data(), 254);
+    Lcg rng{4711};
+    for (int round = 0; round < 400; ++round) {
+        const int32_t reach = round % 10 == 0 ? 600000 : 20000;
+        std::vector<TestCorner> corners = randomFaces(rng, 6, reach);
+        const int32_t v = rng.next(-150000, 150000);
+        const int64_t uBase = round % 7 == 0 ? INT32_MAX - 40000 : 0;
+        for (TestCorner& c : corners) {
+            c.v = round % 5 == 0 ? c.v : v;
+            c.u = int32_t(uBase + (c.u + 150000) * int64_t(rng.next(1, 4)) / 4 +
+                          int64_t(c.x) * (round % 3));
+        }
+        TestMesh fast(canvas, leaves.picture, corners);
+        TestMesh slow(plain, leaves.picture, corners);
+        fast.mesh.shaded = slow.mesh.shaded = uint8_t(rng.next(0, 1));
+        fast.mesh.transparentColour = slow.mesh.transparentColour = 254;
+        fast.mesh.texelRuns = &runs;
+        ASSERT_TRUE(drawsLikeThePlainRules(canvas, fast, plain, slow, uint8_t(round),
+                                           rng.next(-20000, 30000)))
+            << "round " << round;
+    }
 }
 
 class Flat : public testing::Test {
@@ -535,6 +605,38 @@ TEST_F(Flat, ShadedColoursStayWithinTheLowerHalf)
               std::make_pair(0, uint8_t(250)));
     EXPECT_EQ(drawShaded({at(10, 10), at(21, 10), at(10, 20)}, -5), std::make_pair(0, uint8_t(251)))
         << "only the colour's low byte counts";
+}
+
+// Trunk-like faces: a few pixels wide and up to several screens tall, so
+// their edges keep a column for many rows and change it now and then.
+TEST_F(Flat, TallThinFacesFillWhatThePlainRulesFill)
+{
+    Canvas plain;
+    Lcg rng{99};
+    for (int round = 0; round < 400; ++round) {
+        std::vector<TestCorner> corners;
+        for (int face = 0; face < 6; ++face) {
+            const int32_t x = rng.next(-2000, 83920), y = rng.next(-70000, 61440);
+            const int32_t height = rng.next(0, round % 10 == 0 ? 400000 : 70000);
+            const int32_t lean = rng.next(-height / 4, height / 4);
+            corners.push_back({x, y, 0});
+            corners.push_back({x + rng.next(-1500, 1500), y + rng.next(0, 3000), 0});
+            corners.push_back({x + lean + rng.next(-1500, 1500), y + height, 0});
+        }
+        TestMesh fast(canvas, unused.picture, corners);
+        TestMesh slow(plain, unused.picture, corners);
+        if (round % 4 == 0) {
+            fast.mesh.clipLeft = slow.mesh.clipLeft = rng.next(0, 100);
+            fast.mesh.clipRight = slow.mesh.clipRight = rng.next(200, 320);
+            fast.mesh.clipTop = slow.mesh.clipTop = rng.next(0, 60);
+            fast.mesh.clipBottom = slow.mesh.clipBottom = rng.next(150, 239);
+        }
+        canvas.fill(uint8_t(round), 0);
+        plain.fill(uint8_t(round), 0);
+        drawMeshFlat(fast.mesh, 17);
+        plainDrawMeshFlat(slow.mesh, 17);
+        ASSERT_EQ(canvas.pixels, plain.pixels) << "round " << round;
+    }
 }
 
 TEST_F(Flat, AgreesWithThePlainRulesOverRandomFaces)

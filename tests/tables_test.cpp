@@ -93,4 +93,19 @@ TEST(Isqrt, ExactAtTheEdgesAndOverASweep)
     }
 }
 
+// The walk along rows against each pixel's own square root, for the
+// centres the scenes use and one far off the screen.
+TEST(PixelDistances, WalkedAlongRowsMatchEachPixelsOwnRoot)
+{
+    for (const auto& [cx, cy] : {std::pair{160, 120}, std::pair{220, 80}, std::pair{-900, 1500}}) {
+        int visited = 0;
+        walkPixelDistances(cx, cy, [&](int32_t p, uint32_t d) {
+            const int32_t dx = p % ScreenWidth - cx, dy = p / ScreenWidth - cy;
+            ASSERT_EQ(p, visited++);
+            ASSERT_EQ(d, isqrt(uint32_t(dx * dx + dy * dy))) << p << " from " << cx << ", " << cy;
+        });
+        EXPECT_EQ(visited, ScreenPixels);
+    }
+}
+
 }  // namespace

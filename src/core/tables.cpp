@@ -32,12 +32,6 @@ uint32_t isqrt(uint32_t n)
     return root >> 1;
 }
 
-uint32_t pixelDistance(int32_t x, int32_t y, int32_t centreX, int32_t centreY)
-{
-    const int32_t dx = x - centreX, dy = y - centreY;
-    return isqrt(uint32_t(dx * dx + dy * dy));
-}
-
 // Power series of sine (firstPower 1) or cosine (firstPower 0) up to the
 // 21st power: for |x| <= 0.8 the first term left out is below 1e-20.
 static double powerSeries(double x, int firstPower)

@@ -3,6 +3,8 @@
 // values that a single scene owns are built in that scene's file.
 #pragma once
 
+#include "core/screen.h"
+
 #include <cstdint>
 
 // Angle index i stands for -3.141592653589 + 0.001533 i radians; values are
@@ -18,9 +20,29 @@ extern int32_t FalloffRamp[256];      // 32768 - 128 i
 
 // floor(sqrt(n)), exact for every 32-bit n.
 uint32_t isqrt(uint32_t n);
-// Whole pixels from (x, y) to (centreX, centreY), rounded down; both points
-// within a few thousand pixels of the screen.
-uint32_t pixelDistance(int32_t x, int32_t y, int32_t centreX, int32_t centreY);
+// Calls visit(index, distance) for every screen pixel in memory order, with
+// its distance in whole pixels from (centreX, centreY) rounded down (the
+// centre within a few thousand pixels of the screen). Walked along each row:
+// a pixel's root is within one of its left neighbour's, so a step or two
+// from there finds it, where a square root per pixel would cost start-up
+// millions of instructions.
+template <typename Visit>
+void walkPixelDistances(int32_t centreX, int32_t centreY, Visit visit)
+{
+    for (int32_t y = 0; y < ScreenHeight; ++y) {
+        const int32_t dy = y - centreY;
+        uint32_t d = isqrt(uint32_t(centreX * centreX + dy * dy));
+        for (int32_t x = 0; x < ScreenWidth; ++x) {
+            const int32_t dx = x - centreX;
+            const uint32_t square = uint32_t(dx * dx + dy * dy);
+            while ((d + 1) * (d + 1) <= square)
+                ++d;
+            while (d * d > square)
+                --d;
+            visit(y * ScreenWidth + x, d);
+        }
+    }
+}
 
 void buildTrigTables();   // before the data files load
 void buildPlainTables();  // after the data files: rows, trig copies, ramps

@@ -179,22 +179,68 @@ static void skipField(ObReader& r, const char* keyword)
     fieldToken(r, keyword);
 }
 
+bool shortDecimalToFloat(const char* text, size_t length, float& value)
+{
+    // 10^k for k <= 12 and every integer below 10^15 are exact doubles.
+    static constexpr double PowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4,  1e5,  1e6,
+                                             1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+    const char* at = text;
+    const char* end = text + length;
+    const bool negative = at < end && *at == '-';
+    at += negative;
+    int64_t digits = 0;
+    int count = 0, fraction = 0;
+    bool point = false;
+    for (; at < end; ++at) {
+        if (*at == '.' && !point) {
+            point = true;
+        } else if (*at >= '0' && *at <= '9') {
+            digits = digits * 10 + (*at - '0');
+            ++count;
+            fraction += point;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0 || count > 15 || fraction > 12)
+        return false;
+    const float magnitude = float(double(digits) / PowersOfTen[fraction]);
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 // A finite decimal (or hexadecimal) number that fills the whole token, read
-// straight into single precision, rounded to nearest.
+// straight into single precision, rounded to nearest. The short decimals the
+// files are made of take the quick conversion; strtof reads the rest.
 static float readFloat(ObReader& r, const char* keyword)
 {
     const Token token = fieldToken(r, keyword);
+    float value;
+    if (shortDecimalToFloat(token.begin, token.length, value))
+        return value;
     char* end = nullptr;
-    const float value = std::strtof(token.begin, &end);
+    value = std::strtof(token.begin, &end);
     if (end != token.begin + token.length || !std::isfinite(value))
         refuseNumber(r, token);
     return value;
 }
 
-// A decimal integer within 32 bits that fills the whole token.
+// A decimal integer within 32 bits that fills the whole token. Up to nine
+// digits, with a minus sign or none, cannot leave that range and are read
+// here; strtoll reads the rest.
 static int32_t readInteger(ObReader& r, const char* keyword)
 {
     const Token token = fieldToken(r, keyword);
+    const bool negative = token.length > 1 && token.begin[0] == '-';
+    const size_t digits = token.length - negative;
+    if (digits >= 1 && digits <= 9 &&
+        std::all_of(token.begin + negative, token.begin + token.length,
+                    [](char c) { return c >= '0' && c <= '9'; })) {
+        int32_t value = 0;
+        for (size_t i = negative; i < token.length; ++i)
+            value = value * 10 + (token.begin[i] - '0');
+        return negative ? -value : value;
+    }
     char* end = nullptr;
     const long long value = std::strtoll(token.begin, &end, 10);
     if (end != token.begin + token.length || value < INT32_MIN || value > INT32_MAX)
@@ -339,6 +385,7 @@ void loadMesh(Mesh& mesh, const char* path, Picture& texture, Screen& screen,
 
     transformMesh(mesh);
     mesh.transparentColour = -1;
+    mesh.texelRuns = nullptr;
     mesh.edgeSlopeLimit = 1;
 }
 

@@ -6,7 +6,10 @@
 #include "gfx2d/picture.h"
 #include "core/screen.h"
 
+#include <cstddef>
 #include <cstdint>
+
+struct TexelRuns;
 
 struct Mesh {
     Picture* texture;           // 256 wide, at least 256 rows
@@ -17,6 +20,7 @@ struct Mesh {
     int32_t angleX;             // table index, 4096 to a turn
     int32_t angleZ;
     int32_t transparentColour;  // texel not drawn; -1 matches none
+    const TexelRuns* texelRuns; // null, or the texture's runs of transparentColour
     int32_t offsetX;            // 8.8, added before rotation
     int32_t offsetZ;
     int32_t offsetY;
@@ -62,6 +66,15 @@ void loadDataMesh(Mesh& mesh, const DataFile& file, Picture& texture, Screen& sc
 // `original` (read by loadMesh), drawn with `texture`: one file read serves
 // many copies.
 void copyMesh(Mesh& copy, const Mesh& original, Picture& texture);
+
+// Reads a token of the form [-]digits[.digits], with at most 15 digits of
+// which at most 12 follow the point, as strtof would: the digits as an
+// integer divided by a power of ten in double precision, whose rounding to
+// single precision then matches rounding the decimal itself (with so few
+// digits the quotient cannot fall nearer a single-precision halfway point
+// than double precision resolves without being exactly on it). False, and
+// `value` untouched, for any other token.
+bool shortDecimalToFloat(const char* text, size_t length, float& value);
 
 // Offsets, rotates about x then z, and projects every vertex towards the eye.
 void transformMesh(Mesh& mesh);

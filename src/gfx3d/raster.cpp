@@ -5,15 +5,39 @@
 
 #include <algorithm>
 
+// Sixteen entries a step (the screen's count divides evenly): the 3D scenes
+// clear every frame, and wide stores keep that cheap.
 void clearDepth(Screen& screen, int32_t v)
 {
-    std::fill(screen.depth, screen.depth + ScreenPixels, shiftLeft8(v));
+    const int32_t value = shiftLeft8(v);
+    int32_t* depth = screen.depth;
+    static_assert(ScreenPixels % 16 == 0);
+    for (int32_t i = 0; i < ScreenPixels; i += 16)
+        for (int32_t j = 0; j < 16; ++j)
+            depth[i + j] = value;
 }
 
 void clearDepthCorner(Screen& screen, int32_t v, int32_t width, int32_t height)
 {
     for (int32_t row = 0; row < height; ++row)
         std::fill_n(screen.depth + RowOffsets[row], width, shiftLeft8(v));
+}
+
+void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough)
+{
+    // The run through texel 0 continues past 65535 into the ring's start.
+    const bool firstSeen = texels[0] == seeThrough;
+    int32_t length = 0;
+    while (length < 65536 && (texels[length] == seeThrough) == firstSeen)
+        ++length;
+    bool nextSeen = firstSeen;
+    for (int32_t i = 65535; i >= 0; --i) {
+        const bool seen = texels[i] == seeThrough;
+        length = seen == nextSeen ? length + 1 : 1;
+        nextSeen = seen;
+        const int16_t capped = int16_t(std::min(length, 32767));
+        runs.length[i] = seen ? capped : int16_t(-capped);
+    }
 }
 
 // x (24.8), z (8.8), u and v (16.16) along an edge, or their change per row.
@@ -54,27 +78,144 @@ struct FaceContext {
     uint8_t* pixels;
     int32_t* depth;
     const uint8_t* texels;
+    const TexelRuns* runs;    // null: every sample tests its own texel
     int32_t transparentColour;
     int32_t shade;            // subtracted from each texel, 0 when unshaded
     int64_t left, right;      // exclusive bounds on a sample's x
     int64_t top, bottom;      // inclusive top, exclusive bottom on a row's y
 };
 
+// The samples of one row left after clipping: where the first lands, how
+// many there are, its texture position (16.16) and depth (8.8), and their
+// change from one sample to the next.
+struct Span {
+    uint8_t* pixel;
+    int32_t* depth;
+    int32_t count;
+    int32_t u, v, z;
+    int32_t du, dv, dz;
+};
+
+// A shaded texel: the face's offset subtracted, floored at 0.
+static uint8_t shadeTexel(int32_t texel, int32_t shade)
+{
+    const int32_t shaded = texel - shade;
+    return uint8_t(shaded < 0 ? 0 : shaded);
+}
+
+// Texture-mapped, depth-tested samples: u and v are 16.16 texture positions,
+// so u >> 8 is the texel column and v & 0xFF00 is 256 times the row counted
+// upwards; the 16-bit mask wraps the index into the 256 x 256 texture. z is
+// 8.8 view depth; a sample is kept only when strictly nearer than what the
+// depth buffer holds and its texel is not the transparent one. Without
+// shading or with a transparent colour no texel can match, those steps
+// drop out of the loop.
+template <bool Shaded, bool SeeThrough>
+static void drawSamples(const FaceContext& face, const Span& s)
+{
+    const uint8_t* texels = face.texels;
+    const int32_t transparentColour = face.transparentColour, shade = face.shade;
+    uint8_t* pixel = s.pixel;
+    int32_t* depth = s.depth;
+    int32_t u = s.u, v = s.v, z = s.z;
+    for (int32_t n = s.count; n > 0; --n) {
+        if (z < *depth) {
+            const int32_t texel = texels[((u >> 8) - (v & 0xFF00)) & 0xFFFF];
+            if (!SeeThrough || texel != transparentColour) {
+                *depth = z;
+                *pixel = Shaded ? shadeTexel(texel, shade) : uint8_t(texel);
+            }
+        }
+        ++pixel;
+        ++depth;
+        u += s.du;
+        v += s.dv;
+        z += s.dz;
+    }
+}
+
+// On a row with dv = 0 the texel index ((u >> 8) - (v & 0xFF00)) & 0xFFFF is
+// bits 8..23 of the walk position u - 256 (v & 0xFF00). The row can go by
+// texel runs when that position only grows (du > 0) and stays below 2^32 up
+// to the last sample: the index then steps through the texture's bytes as a
+// ring in one direction.
+static bool walksTexelRuns(const Span& s, uint32_t start)
+{
+    return s.dv == 0 && s.du > 0 &&
+           start + uint64_t(s.count - 1) * uint32_t(s.du) <= UINT32_MAX;
+}
+
+// Samples of one opaque run. `index` is the walk position shifted left by 8,
+// so the texel index is its top 16 bits whatever it wraps to; each texel is
+// kept where nearer than the depth buffer. The samples are counted from
+// -count up to 0 against the run's ends.
+template <bool Shaded>
+static void drawOpaqueRun(const uint8_t* texels, int32_t shade, uint8_t* pixel, int32_t* depth,
+                          int32_t count, uint32_t index, uint32_t indexStep, int32_t z, int32_t dz)
+{
+    uint8_t* pixelEnd = pixel + count;
+    int32_t* depthEnd = depth + count;
+    for (intptr_t i = -intptr_t(count); i != 0; ++i) {
+        if (z < depthEnd[i]) {
+            const int32_t texel = texels[index >> 16];
+            depthEnd[i] = z;
+            pixelEnd[i] = Shaded ? shadeTexel(texel, shade) : uint8_t(texel);
+        }
+        index += indexStep;
+        z += dz;
+    }
+}
+
+// The row by texel runs (see walksTexelRuns), from walk position `start`:
+// a see-through run passes all its samples at once, an opaque one draws its
+// samples without testing their texels. From walk position p in a run of n
+// texels, n * 256 - (p & 255) more units of position stay in the run.
+template <bool Shaded>
+static void drawByTexelRuns(const FaceContext& face, const Span& s, uint32_t start)
+{
+    const int16_t* runs = face.runs->length;
+    const uint8_t* texels = face.texels;
+    const int32_t shade = face.shade;
+    const uint32_t du = uint32_t(s.du);
+    uint32_t at = start;
+    for (int32_t k = 0; k < s.count;) {
+        const int32_t run = runs[(at >> 8) & 0xFFFF];
+        const uint32_t ahead = uint32_t(run < 0 ? -run : run) * 256 - (at & 255);
+        const int32_t inRun = int32_t(std::min((ahead + du - 1) / du, uint32_t(s.count - k)));
+        if (run < 0)
+            drawOpaqueRun<Shaded>(texels, shade, s.pixel + k, s.depth + k, inRun, at << 8, du << 8,
+                                  s.z + k * s.dz, s.dz);
+        k += inRun;
+        at += uint32_t(inRun) * du;
+    }
+}
+
 // Number of k >= 0 with start + 256 k < end.
 static int64_t samplesBelow(int64_t start, int64_t end)
 {
-    return end > start ? (end - start + 255) / 256 : 0;
+    return end > start ? (end - start + 255) >> 8 : 0;
 }
 
-// Draws the row at y between walkers p and q. Samples sit at x = xL + 256 k
-// for x < xR; a sample is drawn where left < x < right, at pixel column x >> 8.
-static void drawRow(const FaceContext& face, int32_t y, const EdgeState& p, const EdgeState& q)
+// How a face's samples are drawn, fixed per face so that each combination
+// gets row and sample loops of its own with nothing of the others in them.
+struct SampleKind {
+    bool runs;        // the mesh has texel runs: rows along one texel row use them
+    bool shaded;      // the face's shade is above 0
+    bool seeThrough;  // the transparent colour is a texel value
+};
+
+// Draws the row whose first pixel is at `rowOffset` between walkers p and q.
+// Samples sit at x = xL + 256 k for x < xR; a sample is drawn where
+// left < x < right, at pixel column x >> 8.
+template <SampleKind Kind>
+static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState& p,
+                    const EdgeState& q)
 {
     const int32_t lastColumnFixed = (ScreenWidth - 1) * 256;
     if ((p.x & q.x) < 0 || (p.x > lastColumnFixed && q.x > lastColumnFixed))
         return;
-    const EdgeState& l = p.x <= q.x ? p : q;
-    const EdgeState& r = p.x <= q.x ? q : p;
+    const EdgeState l = p.x <= q.x ? p : q;
+    const EdgeState r = p.x <= q.x ? q : p;
     const int32_t w = r.x - l.x;
     const int32_t du = w > 0 ? shiftLeft8(r.u - l.u) / w : 0;
     const int32_t dv = w > 0 ? shiftLeft8(r.v - l.v) / w : 0;
@@ -84,37 +225,23 @@ static void drawRow(const FaceContext& face, int32_t y, const EdgeState& p, cons
     // the clip, so a span reaching far off-screen costs nothing extra. The
     // bounds are 64-bit so that no edge position can overflow them; the
     // walk itself stays 32-bit and wraps like every other sum.
-    const int64_t first = l.x > face.left ? 0 : (face.left - l.x) / 256 + 1;
+    const int64_t first = l.x > face.left ? 0 : ((face.left - l.x) >> 8) + 1;
     const int64_t end = samplesBelow(l.x, std::min<int64_t>(r.x, face.right));
     if (first >= end)
         return;
     const int32_t skipped = int32_t(first);
-    int32_t u = l.u + du * skipped;
-    int32_t v = l.v + dv * skipped;
-    int32_t z = l.z + dz * skipped;
-    const int32_t offset = RowOffsets[y >> 8] + (l.x >> 8) + skipped;
-    uint8_t* pixel = face.pixels + offset;
-    int32_t* depth = face.depth + offset;
-
-    // Texture-mapped, depth-tested span: u and v are 16.16 texture positions,
-    // so u >> 8 is the texel column and v & 0xFF00 is 256 times the row counted
-    // upwards; the 16-bit mask wraps the index into the 256 x 256 texture. z is
-    // 8.8 view depth; a sample is kept only when strictly nearer than what the
-    // depth buffer holds and its texel is not the transparent one. Shading
-    // subtracts the face's offset, floored at 0.
-    for (int32_t n = int32_t(end - first); n > 0; --n) {
-        const int32_t texel = face.texels[((u >> 8) - (v & 0xFF00)) & 0xFFFF];
-        if (z < *depth && texel != face.transparentColour) {
-            *depth = z;
-            const int32_t shadedTexel = texel - face.shade;
-            *pixel = uint8_t(shadedTexel < 0 ? 0 : shadedTexel);
+    const int32_t offset = rowOffset + (l.x >> 8) + skipped;
+    const Span span{face.pixels + offset, face.depth + offset, int32_t(end - first),
+                    l.u + du * skipped,   l.v + dv * skipped,  l.z + dz * skipped,
+                    du,                   dv,                  dz};
+    if constexpr (Kind.runs) {
+        const uint32_t start = uint32_t(span.u) - 256 * uint32_t(span.v & 0xFF00);
+        if (walksTexelRuns(span, start)) {
+            drawByTexelRuns<Kind.shaded>(face, span, start);
+            return;
         }
-        ++pixel;
-        ++depth;
-        u += du;
-        v += dv;
-        z += dz;
     }
+    drawSamples<Kind.shaded, Kind.seeThrough>(face, span);
 }
 
 // Walks one part of a face: rows at y = yStart + 256 k while y < yEnd, the
@@ -122,6 +249,7 @@ static void drawRow(const FaceContext& face, int32_t y, const EdgeState& p, cons
 // Rows outside the clip are not visited; the walkers are still advanced as if
 // they were, so the next part starts from the same state. Returns the y after
 // the last step.
+template <SampleKind Kind>
 static int64_t walkPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
                         EdgeState& longWalker, const EdgeState& longGradient,
                         EdgeState& shortWalker, const EdgeState& shortGradient)
@@ -129,18 +257,26 @@ static int64_t walkPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
     const int64_t steps = samplesBelow(yStart, yEnd);
     const int64_t first = std::min(steps, samplesBelow(yStart, face.top));
     const int64_t end = std::max(first, std::min(steps, samplesBelow(yStart, face.bottom)));
-    advance(longWalker, longGradient, int32_t(first));
-    advance(shortWalker, shortGradient, int32_t(first));
-    for (int64_t k = first; k < end; ++k) {
-        drawRow(face, int32_t(yStart + 256 * k), longWalker, shortWalker);
-        advance(longWalker, longGradient, 1);
-        advance(shortWalker, shortGradient, 1);
+    // Local copies: the pixel stores could otherwise alias them.
+    const FaceContext context = face;
+    const EdgeState longStep = longGradient, shortStep = shortGradient;
+    EdgeState a = longWalker, b = shortWalker;
+    advance(a, longStep, int32_t(first));
+    advance(b, shortStep, int32_t(first));
+    const int32_t firstRow = int32_t((yStart >> 8) + first);
+    for (int32_t row = firstRow; row < firstRow + int32_t(end - first); ++row) {
+        drawRow<Kind>(context, RowOffsets[row], a, b);
+        advance(a, longStep, 1);
+        advance(b, shortStep, 1);
     }
-    advance(longWalker, longGradient, int32_t(steps - end));
-    advance(shortWalker, shortGradient, int32_t(steps - end));
+    advance(a, longStep, int32_t(steps - end));
+    advance(b, shortStep, int32_t(steps - end));
+    longWalker = a;
+    shortWalker = b;
     return yStart + 256 * steps;
 }
 
+template <SampleKind Kind>
 static void drawFace(const Mesh& mesh, const FaceContext& face, const Corner (&c)[3])
 {
     const Corner& top = c[0];
@@ -160,14 +296,28 @@ static void drawFace(const Mesh& mesh, const FaceContext& face, const Corner (&c
 
     EdgeState longWalker = walkerAt(top);
     EdgeState shortWalker = walkerAt(top);
-    const int64_t yAfterUpper = walkPart(face, top.y, middle.y, longWalker, longGradient,
+    const int64_t yAfterUpper = walkPart<Kind>(face, top.y, middle.y, longWalker, longGradient,
                                          shortWalker, upperGradient);
     shortWalker = walkerAt(middle);
     // With the long edge on the left the lower part keeps the upper part's
     // row phase; otherwise it restarts at the middle corner.
     const bool longEdgeLeft = upperGradient.x > longGradient.x;
     const int64_t yLower = longEdgeLeft ? yAfterUpper : middle.y;
-    walkPart(face, yLower, bottom.y, longWalker, longGradient, shortWalker, lowerGradient);
+    walkPart<Kind>(face, yLower, bottom.y, longWalker, longGradient, shortWalker, lowerGradient);
+}
+
+using FaceDrawer = void (*)(const Mesh&, const FaceContext&, const Corner (&)[3]);
+
+static FaceDrawer drawFaceOf(SampleKind kind)
+{
+    if (kind.runs)
+        return kind.shaded ? drawFace<SampleKind{true, true, true}>
+                           : drawFace<SampleKind{true, false, true}>;
+    if (kind.shaded)
+        return kind.seeThrough ? drawFace<SampleKind{false, true, true}>
+                               : drawFace<SampleKind{false, true, false}>;
+    return kind.seeThrough ? drawFace<SampleKind{false, false, true}>
+                           : drawFace<SampleKind{false, false, false}>;
 }
 
 void drawMesh(Mesh& mesh)
@@ -178,17 +328,21 @@ void drawMesh(Mesh& mesh)
     FaceContext face{screen.pixels,
                      screen.depth,
                      mesh.texture->pixels,
+                     mesh.texelRuns,
                      mesh.transparentColour,
                      0,
                      std::max<int64_t>(mesh.clipLeftFixed, 0),
                      std::min<int64_t>(mesh.clipRightFixed, ScreenRightFixed),
                      std::max<int64_t>(mesh.clipTopFixed, 0),
                      std::min<int64_t>(mesh.clipBottomFixed, ScreenBottomFixed)};
+    // Runs are only ever found for a see-through colour within 0..255.
+    const bool seeThrough = mesh.transparentColour >= 0 && mesh.transparentColour <= 255;
     Corner corners[3];
     for (int32_t f = 0; f < mesh.faceCount; ++f) {
         if (!setUpFace(mesh, f, true, corners))
             continue;
         face.shade = mesh.shaded == 1 && mesh.shadeOffset > 0 ? mesh.shadeOffset : 0;
-        drawFace(mesh, face, corners);
+        drawFaceOf(SampleKind{face.runs != nullptr, face.shade > 0, seeThrough})(mesh, face,
+                                                                                  corners);
     }
 }

@@ -6,6 +6,17 @@
 
 #include <cstdint>
 
+// A texture's 65536 texel bytes read as one ring and cut into runs of the
+// see-through colour and runs of other texels. Entry i is the length of the
+// run from texel i on, to the run's end or at most 32767 texels: positive
+// for a see-through run, negative for an opaque one, never 0. A mesh that
+// points to its texture's runs has rows along one texel row drawn a run at
+// a time instead of a texel at a time.
+struct TexelRuns {
+    int16_t length[65536];
+};
+void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough);
+
 // Every depth entry becomes v * 256.
 void clearDepth(Screen& screen, int32_t v);
 // The same for the entries of the top-left width x height pixels only.

@@ -4,6 +4,7 @@
 #include "core/tables.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 // Change of x (24.8) per screen row from a to b, truncated toward zero; 0 for
@@ -95,6 +96,68 @@ static EdgeWalk edgeAt(int32_t x0, int32_t y0, int32_t slope, int32_t y)
     return {x0, uint32_t(y - y0) * uint32_t(slope), 256u * uint32_t(slope)};
 }
 
+// An edge over the rows of a part, in 64 bits: 256 x0 + (y - y0) * slope,
+// whose bits from 16 up are the edge's pixel column, x >> 8. It gives the
+// rules' 32-bit results while none of their steps wraps on those rows.
+struct EdgeSum {
+    int64_t sum;   // on the current row
+    int64_t step;  // 256 * slope, per row
+    int64_t column() const { return sum >> 16; }
+};
+
+// The edge from corner x0 at y0 with `slope` on rows y = yFirst, yFirst + 256,
+// ... up to yLast; false when y - y0, the product or the sum with x0 wraps on
+// one of them. All three are linear in y, so the two ends decide.
+static bool sumWithoutWrap(int32_t x0, int32_t y0, int32_t slope, int64_t yFirst, int64_t yLast,
+                           EdgeSum& edge)
+{
+    const auto fits = [](int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
+    for (const int64_t y : {yFirst, yLast}) {
+        const int64_t product = (y - y0) * slope;
+        if (!fits(y - y0) || !fits(product) || !fits(x0 + (product >> 8)))
+            return false;
+    }
+    edge = {int64_t(x0) * 256 + (yFirst - y0) * slope, int64_t(slope) * 256};
+    return true;
+}
+
+// How many rows from the current one on the edge stays in its column.
+static int64_t rowsInColumn(const EdgeSum& edge)
+{
+    const int64_t within = edge.sum - edge.column() * 65536;  // 0..65535
+    if (edge.step > 0)
+        return (65536 - within + edge.step - 1) / edge.step;
+    if (edge.step < 0)
+        return within / -edge.step + 1;
+    return INT64_MAX;
+}
+
+// Fills the same columns on `rows` rows from `line` down.
+static void fillBlock(uint8_t* line, size_t n, int64_t rows, uint8_t colour)
+{
+    for (; rows > 0; --rows, line += ScreenWidth)
+        fillSpan(line, n, colour);
+}
+
+// The rows of a part between two edges that do not wrap: a trunk's faces
+// are tall and a few pixels wide, so both edges keep their columns for many
+// rows at a time, and each such stretch is filled as one block.
+static void fillByColumns(const FlatContext& face, uint8_t* line, int64_t rows, EdgeSum a,
+                          EdgeSum b)
+{
+    while (rows > 0) {
+        const int64_t block = std::min({rows, rowsInColumn(a), rowsInColumn(b)});
+        const int64_t left = std::max<int64_t>(std::min(a.column(), b.column()), face.firstColumn);
+        const int64_t right = std::min<int64_t>(std::max(a.column(), b.column()), face.lastColumn);
+        if (left <= right)
+            fillBlock(line + left, size_t(right - left + 1), block, face.colour);
+        line += block * ScreenWidth;
+        rows -= block;
+        a.sum += block * a.step;
+        b.sum += block * b.step;
+    }
+}
+
 // Fills the rows of one part, y = yStart + 256 k, between the long edge (from
 // corner `longFrom` with `longSlope`) and the short one. Row y is pixel row
 // (yStart >> 8) + k, so the clip's rows narrow the range of k.
@@ -107,10 +170,17 @@ static void fillPart(const FlatContext& face, const RowRange& rows, int32_t ySta
     const int64_t end = std::min<int64_t>(rows.end, face.lastRow - startRow + 1);
     if (first >= end)
         return;
-    const int32_t y = int32_t(yStart + 256 * first);
+    uint8_t* line = face.pixels + RowOffsets[startRow + first];
+    const int64_t yFirst = yStart + 256 * first, yLast = yStart + 256 * (end - 1);
+    EdgeSum longSum, shortSum;
+    if (sumWithoutWrap(longFrom.x, longFrom.y, longSlope, yFirst, yLast, longSum) &&
+        sumWithoutWrap(shortFrom.x, shortFrom.y, shortSlope, yFirst, yLast, shortSum)) {
+        fillByColumns(face, line, end - first, longSum, shortSum);
+        return;
+    }
+    const int32_t y = int32_t(yFirst);
     EdgeWalk longEdge = edgeAt(longFrom.x, longFrom.y, longSlope, y);
     EdgeWalk shortEdge = edgeAt(shortFrom.x, shortFrom.y, shortSlope, y);
-    uint8_t* line = face.pixels + RowOffsets[startRow + first];
     for (int64_t k = first; k < end; ++k, line += ScreenWidth) {
         fillColumns(face, line, longEdge.x(), shortEdge.x());
         longEdge.next();

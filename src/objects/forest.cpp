@@ -20,6 +20,10 @@ void createForest(Forest& forest)
         copyMesh(forest.trunks[i], firstTrunk, forest.trunkTexture);
     Mesh& firstLeaf = forest.leavesLeft[0];
     loadDataMesh(firstLeaf, dataFile("data/plane.ob"), forest.leafTexture, screen);
+    // The leaves see through 254 from placeForest on, so they pass its runs
+    // of the texture a run at a time.
+    findTexelRuns(forest.leafRuns, forest.leafTexture.pixels, LeafSeeThrough);
+    firstLeaf.texelRuns = &forest.leafRuns;
     for (int i = 0; i < ForestLeafPairs; ++i) {
         if (i > 0)
             copyMesh(forest.leavesLeft[i], firstLeaf, forest.leafTexture);

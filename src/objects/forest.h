@@ -4,6 +4,7 @@
 
 #include "gfx2d/picture.h"
 #include "gfx3d/mesh.h"
+#include "gfx3d/raster.h"
 #include "core/screen.h"
 
 #include <cstdint>
@@ -31,6 +32,7 @@ struct Forest {
     Mesh leavesRight[ForestLeafPairs]; // the row at x = +15 units
     Picture leafTexture;               // "data/lehdet", 254 is see-through
     Picture trunkTexture;              // "data/puut", loaded but never sampled
+    TexelRuns leafRuns;                // the leaf texture's runs of 254
 };
 
 extern Forest SceneForest;

@@ -39,6 +39,16 @@ constexpr int32_t LastVisibleStage = 5;
 constexpr int32_t LastCountingStage = 7;
 constexpr int32_t BurstColourBase = -5;
 
+// Every word stamps its letters from the same font sheet, so the sheet is
+// decoded for the first word on a screen and shared by the others.
+static const Font& sharedFont(Screen& screen)
+{
+    static Font font{};
+    if (font.sheet.screen != &screen)
+        createFont(font, dataFile("data/font-16x16"), screen, 15, 15);
+    return font;
+}
+
 void createGreetingWord(GreetingWord& word, Screen& screen, const char* text)
 {
     word.screen = &screen;
@@ -47,7 +57,7 @@ void createGreetingWord(GreetingWord& word, Screen& screen, const char* text)
         failWithMessage(":(\n");
     word.length = int32_t(length);
     std::memcpy(word.text, text, length + 1);
-    createFont(word.font, dataFile("data/font-16x16"), screen, 15, 15);
+    word.font = sharedFont(screen);
     word.instance = GreetingWordsCreated++;
     word.active = 0;
     word.leaving = 0;

@@ -94,10 +94,8 @@ void drawCurtainDisc()
 
 void buildDistanceMap()
 {
-    for (int32_t y = 0; y < ScreenHeight; ++y)
-        for (int32_t x = 0; x < ScreenWidth; ++x)
-            DistanceMap[y * ScreenWidth + x] =
-                int32_t(pixelDistance(x, y, ScreenWidth / 2, ScreenHeight / 2));
+    walkPixelDistances(ScreenWidth / 2, ScreenHeight / 2,
+                       [](int32_t p, uint32_t d) { DistanceMap[p] = int32_t(d); });
 }
 
 void updateCreditsIris()

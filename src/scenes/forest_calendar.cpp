@@ -46,9 +46,10 @@ static void keepCalendarView(int k)
         std::memcpy(view + r * CalendarSize, MainScreen.pixels + RowOffsets[r], CalendarSize);
 }
 
+// Each view is copied whole from the screen's corner, so no view needs
+// clearing beforehand.
 void prerenderCalendarFrames()
 {
-    std::memset(CalendarFrames, 0, sizeof CalendarFrames);
     calendarMesh.centreX = ViewCentre;
     calendarMesh.centreY = ViewCentre;
     calendarMesh.cameraDepth = ViewEyeDepth;
@@ -56,13 +57,15 @@ void prerenderCalendarFrames()
     calendarMesh.offsetY = 0;
     calendarMesh.offsetZ = 0;
     for (int k = 0; k < CalendarViews; ++k) {
-        std::memset(MainScreen.pixels, 0, ScreenPixels);
+        // Only the kept corner's pixels and depths decide what is kept; what
+        // lands outside it is thrown away, and the screen is cleared whole
+        // at the end. The last view clears every depth, so the depth buffer
+        // is left as one full clear and draw leave it.
+        for (int r = 0; r < CalendarSize; ++r)
+            std::memset(MainScreen.pixels + RowOffsets[r], 0, CalendarSize);
         calendarMesh.angleZ = ViewTurnStep * k;
         calendarMesh.angleX = 0;
         transformMesh(calendarMesh);
-        // Only the kept corner's depths decide its pixels; what lands outside
-        // it is thrown away. The last view clears everything, so the depth
-        // buffer is left as one full clear and draw leave it.
         if (k + 1 < CalendarViews)
             clearDepthCorner(MainScreen, ViewDepthClear, CalendarSize, CalendarSize);
         else
@@ -84,16 +87,17 @@ void updateForestCalendar()
 }
 
 // Pastes view k over the screen at (96, 50); 0 lets the forest show through.
-// Each row of the view lands on one screen row, found through RowOffsets.
+// Each row of the view lands on one screen row, found through RowOffsets;
+// every byte of it is rewritten, with the view's or its own value, so the
+// row goes as a whole without a branch per pixel.
 static void pasteCalendarView(int k)
 {
     const uint8_t* view = CalendarFrames + k * CalendarViewBytes;
     for (int r = 0; r < CalendarSize; ++r) {
-        const uint8_t* source = view + r * CalendarSize;
-        uint8_t* target = MainScreen.pixels + RowOffsets[CalendarTop + r] + CalendarLeft;
+        const uint8_t* __restrict source = view + r * CalendarSize;
+        uint8_t* __restrict target = MainScreen.pixels + RowOffsets[CalendarTop + r] + CalendarLeft;
         for (int c = 0; c < CalendarSize; ++c)
-            if (source[c] != 0)
-                target[c] = source[c];
+            target[c] = source[c] != 0 ? source[c] : target[c];
     }
 }
 

@@ -34,11 +34,9 @@ constexpr int32_t LeafDepthClear = 200;    // far limit of the depth buffer, mod
 // the inner 11.
 void buildRingBackground()
 {
-    for (int32_t y = 0; y < ScreenHeight; ++y)
-        for (int32_t x = 0; x < ScreenWidth; ++x) {
-            const uint32_t d = pixelDistance(x, y, ScreenWidth / 2, ScreenHeight / 2);
-            RingBackground[y * ScreenWidth + x] = d % 20 <= 10 ? 0 : uint8_t(d & 255);
-        }
+    walkPixelDistances(ScreenWidth / 2, ScreenHeight / 2, [](int32_t p, uint32_t d) {
+        RingBackground[p] = d % 20 <= 10 ? 0 : uint8_t(d & 255);
+    });
 }
 
 // The 24 leaves share one file, read once; each gets its own angles and spin

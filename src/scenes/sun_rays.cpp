@@ -37,9 +37,7 @@ constexpr uint32_t SunRadius = 40;         // pixels nearer than this are lit
 
 void buildSunSpot()
 {
-    for (int32_t y = 0; y < ScreenHeight; ++y)
-        for (int32_t x = 0; x < ScreenWidth; ++x)
-            SpotMask[y * ScreenWidth + x] = pixelDistance(x, y, SunX, SunY) < SunRadius ? 255 : 0;
+    walkPixelDistances(SunX, SunY, [](int32_t p, uint32_t d) { SpotMask[p] = d < SunRadius ? 255 : 0; });
 }
 
 // The light is enlarged by 256/235 about (233.14, 83.43), near the sun:

@@ -47,13 +47,22 @@ void writeIndexedPng(const std::string& path, int width, int height,
                      const std::vector<uint8_t>& pixels, const Palette& palette,
                      uint32_t exactSize);
 
-// Encoded size of a picture before padding, with the settings the writers
-// try first; a picture that leaves at least 12 bytes of its budget free is
-// written with exactly these bytes plus padding. Pictures with a byte budget
-// tune their amount of detail with it.
+// The smallest padding chunk is 12 bytes, so a picture that leaves at
+// least that much room can always be padded to its exact size.
+constexpr uint32_t PaddingRoom = 12;
+
+// Encoded size of a picture before padding, the smallest of the settings
+// the writers try first; a picture that leaves at least PaddingRoom bytes of
+// its budget free can be written with one of those plus padding.
 uint32_t encodedGraySize(int width, int height, const std::vector<uint8_t>& pixels);
 uint32_t encodedIndexedSize(int width, int height, const std::vector<uint8_t>& pixels,
                             const Palette& palette);
+// Whether the encoded size above leaves PaddingRoom of `budget` free, found
+// without making more encodings than it takes. Pictures with a byte budget
+// tune their amount of detail with it.
+bool grayPictureFits(int width, int height, const std::vector<uint8_t>& pixels, uint32_t budget);
+bool indexedPictureFits(int width, int height, const std::vector<uint8_t>& pixels,
+                        const Palette& palette, uint32_t budget);
 
 // One entry point per kind of asset, each writing its files into dir.
 void forgePalettes(const std::string& dir);        // sky, logo, glow and start palettes

@@ -29,16 +29,12 @@ using Painter = std::function<Pixels(double detail)>;
 // fall-back when the encoded picture would not fit its budget.
 constexpr double DetailLevels[] = {1.0, 0.8, 0.6, 0.4, 0.2, 0.0};
 
-// The smallest padding chunk is 12 bytes, so a picture that leaves at
-// least that much room can always be padded to its exact size.
-constexpr uint32_t PaddingRoom = 12;
-
-Pixels fitToBudget(const DataFile& file, const Painter& paint,
+Pixels fitToBudget(const DataFile& file, const Painter& paint, const std::function<bool(const Pixels&)>& fits,
                    const std::function<uint32_t(const Pixels&)>& encodedSize)
 {
     for (double detail : DetailLevels) {
         Pixels pixels = paint(detail);
-        if (encodedSize(pixels) + PaddingRoom <= file.bytes)
+        if (fits(pixels))
             return pixels;
     }
     const uint32_t leastDetail = encodedSize(paint(DetailLevels[std::size(DetailLevels) - 1]));
@@ -51,18 +47,19 @@ Pixels fitToBudget(const DataFile& file, const Painter& paint,
 // its byte budget from its row of the data table.
 void writeGrayPicture(const std::string& dir, const DataFile& file, const Painter& paint)
 {
-    const Pixels pixels = fitToBudget(file, paint, [&](const Pixels& p) {
-        return encodedGraySize(file.width, file.minHeight, p);
-    });
+    const Pixels pixels = fitToBudget(
+        file, paint, [&](const Pixels& p) { return grayPictureFits(file.width, file.minHeight, p, file.bytes); },
+        [&](const Pixels& p) { return encodedGraySize(file.width, file.minHeight, p); });
     writeGrayPng(forgedPath(dir, file), file.width, file.minHeight, pixels, file.bytes);
 }
 
 void writeConvertedPicture(const std::string& dir, const DataFile& file, const Palette& inForce,
                            const Painter& paint)
 {
-    const Pixels pixels = fitToBudget(file, paint, [&](const Pixels& p) {
-        return encodedIndexedSize(file.width, file.minHeight, p, inForce);
-    });
+    const Pixels pixels = fitToBudget(
+        file, paint,
+        [&](const Pixels& p) { return indexedPictureFits(file.width, file.minHeight, p, inForce, file.bytes); },
+        [&](const Pixels& p) { return encodedIndexedSize(file.width, file.minHeight, p, inForce); });
     writeIndexedPng(forgedPath(dir, file), file.width, file.minHeight, pixels, inForce, file.bytes);
 }
 

@@ -39,7 +39,8 @@ struct PngImage {
 };
 
 // PNG row filters (one byte per pixel at 8 bits), and the adaptive choice
-// per row by the smallest sum of absolute residuals.
+// per row by the smallest sum of absolute residuals; listed from the
+// cheapest to undo when the show decodes them to the dearest.
 enum Filter { FilterNone, FilterSub, FilterUp, FilterAverage, FilterPaeth, FilterAdaptive };
 constexpr Filter FilterChoices[] = {FilterNone, FilterSub, FilterUp, FilterAverage, FilterPaeth, FilterAdaptive};
 
@@ -208,36 +209,62 @@ struct Encoding {
     Filter filter;
 };
 
-// The picture's natural encoding: zlib level 9 with the filter and
-// strategy that compress best. The last result is kept, because the pictures ask for
-// their size before they are written.
-Encoding naturalEncoding(const PngImage& image)
-{
-    static std::vector<uint8_t> lastPixels;
-    static Palette lastPalette{};
-    static bool lastIndexed = false;
-    static int lastWidth = 0;
-    static Encoding last;
-    const bool indexed = image.palette != nullptr;
-    if (!last.file.empty() && lastWidth == image.width && lastIndexed == indexed && lastPixels == *image.pixels &&
-        (!indexed || std::memcmp(&lastPalette, image.palette, sizeof(Palette)) == 0))
-        return last;
+// The zlib level 9 encodings of a picture, one per filter and strategy,
+// ordered by what decoding costs the show: rows without a filter need no
+// pass to undo it, Sub and Up a cheap one, Average and Paeth (and rows
+// choosing among them all) a dear one. They are made one at a time, only as
+// far as a question needs them: whether a picture fits its budget and which
+// encoding it is written with are mostly settled by the first few.
+struct LevelNineEncodings {
+    std::vector<uint8_t> pixels;  // the picture they belong to
+    Palette palette{};
+    bool indexed = false;
+    int width = 0;
+    std::vector<uint8_t> filtered;  // the rows under the filter of the last one made
+    std::vector<Encoding> made;
+};
 
-    Encoding best{{}, FilterAdaptive};
-    for (Filter filter : FilterChoices) {
-        const std::vector<uint8_t> rows = filteredRows(image, filter);
-        for (int strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE}) {
-            std::vector<uint8_t> candidate = encodePng(image, rows, {9, strategy, filter, 0, false, 0});
-            if (best.file.empty() || candidate.size() < best.file.size())
-                best = {std::move(candidate), filter};
-        }
+constexpr int LevelNineStrategies[] = {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE};
+constexpr size_t LevelNineCount = std::size(FilterChoices) * std::size(LevelNineStrategies);
+
+// The picture's encodings, kept for the last picture asked about, because
+// the pictures ask about their fit before they are written.
+LevelNineEncodings& levelNineEncodings(const PngImage& image)
+{
+    static LevelNineEncodings last;
+    const bool indexed = image.palette != nullptr;
+    if (last.width == image.width && last.indexed == indexed && last.pixels == *image.pixels &&
+        (!indexed || std::memcmp(&last.palette, image.palette, sizeof(Palette)) == 0))
+        return last;
+    last = {*image.pixels, indexed ? *image.palette : Palette{}, indexed, image.width, {}, {}};
+    return last;
+}
+
+// Encoding i of the picture (i < LevelNineCount), made if it is not yet.
+const Encoding& levelNineEncoding(const PngImage& image, size_t i)
+{
+    LevelNineEncodings& encodings = levelNineEncodings(image);
+    while (encodings.made.size() <= i) {
+        const size_t next = encodings.made.size();
+        const Filter filter = FilterChoices[next / std::size(LevelNineStrategies)];
+        const int strategy = LevelNineStrategies[next % std::size(LevelNineStrategies)];
+        if (next % std::size(LevelNineStrategies) == 0)
+            encodings.filtered = filteredRows(image, filter);
+        encodings.made.push_back(
+            {encodePng(image, encodings.filtered, {9, strategy, filter, 0, false, 0}), filter});
     }
-    lastPixels = *image.pixels;
-    lastPalette = indexed ? *image.palette : Palette{};
-    lastIndexed = indexed;
-    lastWidth = image.width;
-    last = best;
-    return best;
+    return encodings.made[i];
+}
+
+// The natural encoding, the smallest (the first of the smallest): the
+// budgets were designed with it.
+const Encoding& naturalEncoding(const PngImage& image)
+{
+    size_t smallest = 0;
+    for (size_t i = 1; i < LevelNineCount; ++i)
+        if (levelNineEncoding(image, i).file.size() < levelNineEncoding(image, smallest).file.size())
+            smallest = i;
+    return levelNineEncoding(image, smallest);
 }
 
 // A gap of 0 needs nothing; a gap of 12 or more takes a padding chunk.
@@ -266,9 +293,12 @@ void padToSize(std::vector<uint8_t>& file, uint32_t target)
 // whose stream ends elsewhere in its last byte.
 std::vector<uint8_t> encodeForSize(const PngImage& image, uint32_t target, const std::string& path)
 {
+    if (target == 0)
+        return naturalEncoding(image).file;
+    for (size_t i = 0; i < LevelNineCount; ++i)
+        if (gapIsPaddable(levelNineEncoding(image, i).file.size(), target))
+            return levelNineEncoding(image, i).file;
     const Encoding natural = naturalEncoding(image);
-    if (target == 0 || gapIsPaddable(natural.file.size(), target))
-        return natural.file;
     // The natural encoding is already the smallest the forge can make.
     if (natural.file.size() > target)
         stopForge(path + ": encodes to " + std::to_string(natural.file.size()) +
@@ -327,6 +357,15 @@ void putLittle16(std::vector<uint8_t>& out, uint16_t value)
 {
     out.push_back(uint8_t(value));
     out.push_back(uint8_t(value >> 8));
+}
+
+// Some encoding leaves the padding room exactly when the smallest does.
+bool someEncodingFits(const PngImage& image, uint32_t budget)
+{
+    for (size_t i = 0; i < LevelNineCount; ++i)
+        if (levelNineEncoding(image, i).file.size() + PaddingRoom <= budget)
+            return true;
+    return false;
 }
 
 }  // namespace
@@ -396,6 +435,19 @@ uint32_t encodedIndexedSize(int width, int height, const std::vector<uint8_t>& p
 {
     checkImage("indexed picture", width, height, pixels);
     return uint32_t(naturalEncoding({width, height, &pixels, &palette}).file.size());
+}
+
+bool grayPictureFits(int width, int height, const std::vector<uint8_t>& pixels, uint32_t budget)
+{
+    checkImage("gray picture", width, height, pixels);
+    return someEncodingFits({width, height, &pixels, nullptr}, budget);
+}
+
+bool indexedPictureFits(int width, int height, const std::vector<uint8_t>& pixels,
+                        const Palette& palette, uint32_t budget)
+{
+    checkImage("indexed picture", width, height, pixels);
+    return someEncodingFits({width, height, &pixels, &palette}, budget);
 }
 
 void writeGrayPng(const std::string& path, int width, int height,
