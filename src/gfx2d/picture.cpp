@@ -1,11 +1,13 @@
 #include "gfx2d/picture.h"
 
 #include "core/fatal.h"
+#include "gfx2d/png_chunks.h"
 
 #include <SDL/SDL_image.h>
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 // True when the file at `path` is exactly `expectedSize` bytes long. Checked
 // before decoding, so a file of the wrong size never reaches the decoder.
@@ -19,15 +21,29 @@ static bool hasExactSize(std::FILE* file, int32_t expectedSize)
     return std::fseek(file, 0, SEEK_SET) == 0;
 }
 
+static bool readWholeFile(std::FILE* file, std::vector<uint8_t>& bytes)
+{
+    uint8_t chunk[16384];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    return !std::ferror(file);
+}
+
+// The size first, then the chunk layout, before any decoding.
 static void openAndCheckSize(const char* path, int32_t expectedSize)
 {
     std::FILE* file = std::fopen(path, "rb");
     if (!file)
         failSilently();
-    const bool sizeOk = expectedSize == 0 || hasExactSize(file, expectedSize);
+    std::vector<uint8_t> bytes;
+    const bool sizeOk =
+        (expectedSize == 0 || hasExactSize(file, expectedSize)) && readWholeFile(file, bytes);
     std::fclose(file);
     if (!sizeOk)
         failSilently();
+    if (!pngChunksFit(bytes.data(), bytes.size()))
+        failWithMessage("bad picture %s: a PNG chunk runs past the end of the file\n", path);
 }
 
 // Copies the first pixelCount bytes of the surface's memory. Row padding is not
