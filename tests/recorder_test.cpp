@@ -166,13 +166,14 @@ TEST_F(Recorder, PicturesAreWrittenForTheRequestedTimes)
 // its result checked. /dev/full stands in for the full disk.
 TEST_F(Recorder, OutputsOntoAFullDiskEndWithStatusOneNamingTheFile)
 {
-    std::filesystem::create_symlink("/dev/full", dir / "frame-500.png");
-    const std::string out = " --until 600 --at 500 --out " + dir.string();
-    const std::string fullPicture = (dir / "frame-500.png").string();
+    const auto full = dir / "full";
+    std::filesystem::create_directories(full);
+    std::filesystem::create_symlink("/dev/full", full / "frame-500.png");
+    const std::string pictures = " --until 600 --at 500 --out ";
     const std::pair<std::string, std::string> cases[] = {
         {"--until 600 --log /dev/full", "/dev/full"},
-        {"--until 600 --at 500 --gallery /dev/full", "/dev/full"},
-        {out, fullPicture},
+        {pictures + dir.string() + " --gallery /dev/full", "/dev/full"},
+        {pictures + full.string(), (full / "frame-500.png").string()},
     };
     for (const auto& [arguments, named] : cases) {
         const CommandResult run = runCommand(capture(arguments + " 2>&1"));
