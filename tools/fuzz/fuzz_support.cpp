@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <string_view>
 
 // These replace core/fatal.cpp at link time: the object file comes before the
 // layer libraries, so the library's member defining them is never pulled in.
