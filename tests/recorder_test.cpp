@@ -160,6 +160,66 @@ TEST_F(Recorder, PicturesAreWrittenForTheRequestedTimes)
     EXPECT_EQ(std::filesystem::file_size(dir / "frame-2500.raw"), 76800u + 768u);
 }
 
+// A full disk shows only when stdio hands over its buffer, at a later write
+// or at fclose: every output is written through to the end and closed with
+// its result checked. /dev/full stands in for the full disk.
+TEST_F(Recorder, OutputsOntoAFullDiskEndWithStatusOneNamingTheFile)
+{
+    const auto full = dir / "full";
+    std::filesystem::create_directories(full);
+    std::filesystem::create_symlink("/dev/full", full / "frame-500.png");
+    const std::string pictures = " --until 600 --at 500 --out ";
+    const std::pair<std::string, std::string> cases[] = {
+        {"--until 600 --log /dev/full", "/dev/full"},
+        {pictures + dir.string() + " --gallery /dev/full", "/dev/full"},
+        {pictures + full.string(), (full / "frame-500.png").string()},
+    };
+    for (const auto& [arguments, named] : cases) {
+        const CommandResult run = runCommand(capture(arguments + " 2>&1"));
+        EXPECT_EQ(run.status, 1) << arguments;
+        EXPECT_NE(run.output.find("cannot write " + named + ": No space left on device"),
+                  std::string::npos)
+            << arguments << ": " << run.output;
+    }
+}
+
+// A folder that cannot take the pictures is refused before the show runs:
+// the log opened first stays empty.
+TEST_F(Recorder, UnwritableOutFolderIsRefusedBeforeTheShowRuns)
+{
+    const auto log = dir / "before.log";
+    for (const std::string& folder : {(dir / "missing").string(), std::string("/proc")}) {
+        const CommandResult run = runCommand(
+            capture("--at 1000 --out " + folder + " --log " + log.string() + " 2>&1"));
+        EXPECT_EQ(run.status, 1) << folder;
+        EXPECT_NE(run.output.find("cannot write into the folder " + folder), std::string::npos)
+            << run.output;
+        EXPECT_EQ(std::filesystem::file_size(log), 0u) << folder;
+    }
+}
+
+TEST_F(Recorder, GalleryWithoutPicturesIsAUsageError)
+{
+    const CommandResult run = runCommand(capture("--gallery " + (dir / "g.png").string() + " 2>&1"));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("--gallery tiles the --at pictures"), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(dir / "g.png"));
+}
+
+// Nothing ends a pause but a key: with no key left and no --until the run
+// stops, with a note, once the show's time has run out.
+TEST_F(Recorder, PauseThatNoKeyEndsStopsAtTheEndOfTheShowsTime)
+{
+    const auto log = dir / "paused.log";
+    const CommandResult run =
+        runCommand("timeout 60 " + capture("--key 1000:p --log " + log.string() + " 2>&1"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("still paused at 284000 ms"), std::string::npos) << run.output;
+    const std::vector<LogLine> lines = readLog(log);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_LE(lines.back().time, 1000u);
+}
+
 // Under callgrind, --profile marks one part for what precedes main, one for
 // start-up and one for each presented frame, named by its scenes.
 TEST_F(Recorder, ProfileMarksOnePartPerPresentedFrame)

@@ -7,8 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 
+void (*FailureHook)() = nullptr;
+
 void failWithMessage(const char* format, ...)
 {
+    if (FailureHook)
+        FailureHook();
     va_list args;
     va_start(args, format);
     std::vprintf(format, args);

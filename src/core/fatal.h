@@ -7,6 +7,11 @@
 [[noreturn]] void failWithMessage(const char* format, ...)
     __attribute__((format(printf, 1, 2)));
 
+// When set, called in place of the message and the exit; it must not return.
+// The fuzz targets throw from it, so that one process outlives every input
+// the show refuses.
+extern void (*FailureHook)();
+
 // Opens a data file for reading, or ends the program with "unable to open
 // PATH: REASON". Only regular files open: a directory would open and then
 // fail every read, and a pipe would block the open.

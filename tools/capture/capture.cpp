@@ -14,6 +14,7 @@
 //   --key MS:KEY      deliver p, q or backspace (released) at T = MS (repeatable)
 //   --frame-cost MS   virtual milliseconds each present takes (default 0)
 //   --gallery FILE    also tile every --at picture, at half size, into one PNG
+//                     (needs at least one --at)
 //   --video FILE      export the show with its music through ffmpeg (.mp4,
 //                     .webm or .mkv): the picture on display every 20 ms
 //   --scale N         the video's enlargement (default 4: 1280 x 960)
@@ -24,7 +25,12 @@
 //
 // While the show is paused, runFrame neither sleeps nor presents, so nothing
 // would move T and the pause could never end: such a pass of the loop counts
-// as 1 ms, the time the real loop spends polling.
+// as 1 ms, the time the real loop spends polling. A pause that no scripted
+// key ends would still run for ever without --until: once T reaches the end
+// of the show's time, the recording stops there with a note.
+//
+// Every output file and the --out folder are checked before the show starts;
+// a write that fails later (a full disk) ends the run with status 1.
 #include "core/clock.h"
 #include "core/show_state.h"
 #include "show/loop.h"
@@ -169,6 +175,8 @@ static CaptureOptions parseOptions(int argc, char** argv)
         }
     }
     const VideoOptions unset;
+    if (!options.galleryPath.empty() && options.pictureTimes.empty())
+        usage("--gallery tiles the --at pictures: give at least one --at");
     if (options.video.path.empty() &&
         (options.video.scale != unset.scale || options.video.fitWidth != unset.fitWidth ||
          options.video.fitHeight != unset.fitHeight || options.video.from != unset.from))
@@ -221,7 +229,8 @@ static void dumpCount([[maybe_unused]] const std::string& what)
 // The recorder's side of the loop's seams: program-wide, as the loop calls
 // plain functions.
 static CaptureOptions Options;
-static FILE* Log = nullptr;
+static OutputFile Log;
+static OutputFile GalleryFile;
 static DisplayCopy Display{};
 static Gallery RecordedGallery;
 static size_t NextPicture = 0;
@@ -229,9 +238,30 @@ static size_t NextKey = 0;
 static VideoExport Video;
 static bool Exporting = false;
 
+// Virtual ms at which the timeline ends the show: the video and its music stop there.
+static uint32_t endOfShowTime()
+{
+    for (const TimelineRow& row : Timeline)
+        if (row.sceneMask == EndOfShow)
+            return row.after * 10;
+    return 0xFFFFFFFFu;
+}
+
+// Paused with no scripted key left: only the end of the show's time ends the run.
+static bool pausedForEver(uint32_t now)
+{
+    if (!Paused || NextKey < Options.keys.size() || now < endOfShowTime())
+        return false;
+    std::fprintf(stderr, "demo-capture: the show is still paused at %u ms, the end of its time, "
+                 "with no key left to resume it: the recording stops there\n", now);
+    return true;
+}
+
 static bool recordBeforePass(uint32_t now)
 {
     if (Options.hasUntil && now >= Options.until)
+        return false;
+    if (!Options.hasUntil && pausedForEver(now))
         return false;
     writeDuePictures(Options, NextPicture, now, Display, false, RecordedGallery);
     if (Exporting)
@@ -247,7 +277,7 @@ static void recordAfterPass(uint32_t passStart, bool presented)
         if (Options.profile)
             dumpCount("frame: " + sceneMaskNames(SceneMask));
         takeDisplayCopy(Display, MainScreen);
-        if (Log)
+        if (Log.file)
             writeLogLine(Log, passStart, Display);
         advanceVirtualClock(Options.frameCost);
     } else if (clockTicks() == passStart) {
@@ -265,15 +295,6 @@ static bool nextRecordedEvent(SDL_Event& event)
     return SDL_PollEvent(&event) != 0;
 }
 
-// Virtual ms at which the timeline ends the show: the video and its music stop there.
-static uint32_t endOfShowTime()
-{
-    for (const TimelineRow& row : Timeline)
-        if (row.sceneMask == EndOfShow)
-            return row.after * 10;
-    return 0xFFFFFFFFu;
-}
-
 int main(int argc, char** argv)
 {
     Options = parseOptions(argc, argv);
@@ -283,8 +304,12 @@ int main(int argc, char** argv)
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     useVirtualClock(0);
 
-    if (!Options.logPath.empty() && !(Log = std::fopen(Options.logPath.c_str(), "w")))
-        usage(("cannot write " + Options.logPath).c_str());
+    if (!Options.logPath.empty())
+        Log = openOutput(Options.logPath);
+    if (!Options.galleryPath.empty())
+        GalleryFile = openOutput(Options.galleryPath);
+    if (!Options.pictureTimes.empty())
+        requireWritableFolder(Options.outDir);
     Exporting = !Options.video.path.empty();
     if (Exporting) {
         const uint32_t end = Options.hasUntil ? std::min(Options.until, endOfShowTime()) : endOfShowTime();
@@ -314,10 +339,10 @@ int main(int argc, char** argv)
         sendDueVideoFrames(Video, clockTicks(), Display);
         finishVideo(Video);
     }
-    if (!Options.galleryPath.empty())
-        writeGallery(Options.galleryPath, RecordedGallery);
+    if (GalleryFile.file)
+        writeGallery(GalleryFile, RecordedGallery);
     stopMusic();
-    if (Log)
-        std::fclose(Log);
+    if (Log.file)
+        closeOutput(Log);
     return 0;
 }

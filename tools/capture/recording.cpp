@@ -4,8 +4,49 @@
 
 #include <png.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cinttypes>
+#include <cstdlib>
 #include <cstring>
+
+void failToWrite(const std::string& path)
+{
+    std::fprintf(stderr, "demo-capture: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+    std::exit(1);
+}
+
+OutputFile openOutput(const std::string& path)
+{
+    OutputFile output{path, std::fopen(path.c_str(), "wb")};
+    if (!output.file)
+        failToWrite(path);
+    return output;
+}
+
+// stdio keeps the last bytes until fclose, so only its result tells whether
+// they reached the disk.
+void closeOutput(OutputFile& output)
+{
+    const bool failed = std::ferror(output.file) != 0;
+    if (std::fclose(output.file) != 0 || failed)
+        failToWrite(output.path);
+    output.file = nullptr;
+}
+
+void requireWritableFolder(const std::string& folder)
+{
+    std::string probe = folder + "/.demo-capture-XXXXXX";
+    const int descriptor = mkstemp(probe.data());
+    if (descriptor < 0) {
+        std::fprintf(stderr, "demo-capture: cannot write into the folder %s: %s\n", folder.c_str(),
+                     std::strerror(errno));
+        std::exit(1);
+    }
+    close(descriptor);
+    unlink(probe.c_str());
+}
 
 void takeDisplayCopy(DisplayCopy& copy, const Screen& screen)
 {
@@ -28,28 +69,23 @@ uint64_t hashBytes(const uint8_t* bytes, size_t count, uint64_t hash)
     return hash;
 }
 
-void writeLogLine(FILE* log, uint32_t now, const DisplayCopy& display)
+void writeLogLine(OutputFile& log, uint32_t now, const DisplayCopy& display)
 {
-    std::fprintf(log, "%" PRIu32 " %" PRIu32 " %" PRId32 " %" PRIx32 " %016" PRIx64 " %016" PRIx64 "\n",
-                 now, DemoTime, TickCount, SceneMask, hashBytes(display.pixels, ScreenPixels),
-                 hashBytes(display.palette, sizeof display.palette));
+    if (std::fprintf(log.file, "%" PRIu32 " %" PRIu32 " %" PRId32 " %" PRIx32 " %016" PRIx64 " %016" PRIx64 "\n",
+                     now, DemoTime, TickCount, SceneMask, hashBytes(display.pixels, ScreenPixels),
+                     hashBytes(display.palette, sizeof display.palette)) < 0)
+        failToWrite(log.path);
 }
 
-// Writes an 8-bit RGB PNG of width x height from rows of packed RGB.
-static void writeRgbPng(const std::string& path, int width, int height, const uint8_t* rgb)
+// Writes an 8-bit RGB PNG of width x height from rows of packed RGB into
+// `output` and closes it. libpng reports a short write as an error.
+static void writeRgbPng(OutputFile& output, int width, int height, const uint8_t* rgb)
 {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::fprintf(stderr, "demo-capture: cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        std::fprintf(stderr, "demo-capture: cannot encode %s\n", path.c_str());
-        std::exit(1);
-    }
-    png_init_io(png, file);
+    if (setjmp(png_jmpbuf(png)))
+        failToWrite(output.path);
+    png_init_io(png, output.file);
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
@@ -57,7 +93,7 @@ static void writeRgbPng(const std::string& path, int width, int height, const ui
         png_write_row(png, rgb + size_t(y) * width * 3);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    std::fclose(file);
+    closeOutput(output);
 }
 
 static std::vector<uint8_t> displayRgb(const DisplayCopy& display)
@@ -70,7 +106,8 @@ static std::vector<uint8_t> displayRgb(const DisplayCopy& display)
 
 void writeDisplayPng(const std::string& path, const DisplayCopy& display)
 {
-    writeRgbPng(path, ScreenWidth, ScreenHeight, displayRgb(display).data());
+    OutputFile output = openOutput(path);
+    writeRgbPng(output, ScreenWidth, ScreenHeight, displayRgb(display).data());
 }
 
 constexpr int TileWidth = ScreenWidth / 2;
@@ -93,11 +130,9 @@ void addToGallery(Gallery& gallery, const DisplayCopy& display)
     gallery.tiles.push_back(std::move(tile));
 }
 
-void writeGallery(const std::string& path, const Gallery& gallery)
+void writeGallery(OutputFile& output, const Gallery& gallery)
 {
     const int count = int(gallery.tiles.size());
-    if (count == 0)
-        return;
     const int columns = count < GalleryColumns ? count : GalleryColumns;
     const int rows = (count + GalleryColumns - 1) / GalleryColumns;
     const int width = columns * TileWidth;
@@ -108,16 +143,14 @@ void writeGallery(const std::string& path, const Gallery& gallery)
             std::memcpy(&sheet[(size_t(top + y) * width + left) * 3], &gallery.tiles[t][y * TileWidth * 3],
                         TileWidth * 3);
     }
-    writeRgbPng(path, width, rows * TileHeight, sheet.data());
+    writeRgbPng(output, width, rows * TileHeight, sheet.data());
 }
 
 void writeDisplayRaw(const std::string& path, const DisplayCopy& display)
 {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file || std::fwrite(display.pixels, 1, ScreenPixels, file) != ScreenPixels ||
-        std::fwrite(display.palette, 1, sizeof display.palette, file) != sizeof display.palette) {
-        std::fprintf(stderr, "demo-capture: cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
-    std::fclose(file);
+    OutputFile output = openOutput(path);
+    if (std::fwrite(display.pixels, 1, ScreenPixels, output.file) != ScreenPixels ||
+        std::fwrite(display.palette, 1, sizeof display.palette, output.file) != sizeof display.palette)
+        failToWrite(path);
+    closeOutput(output);
 }

@@ -1,28 +1,28 @@
 // demo-forge [DIR]                  writes the show's whole data set (default "data")
 // demo-forge --sheet FILE.png [DIR] draws the contact sheet of a forged data set
 // demo-forge --music-wav FILE       writes only the piece of music, as a plain WAV
+//
+// Anything else starting with "-" is a mistake, not a folder name: usage and
+// status 2. A file that cannot be created or written ends the forge with
+// status 1 and a line naming it.
 #include "forge.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
-int main(int argc, char** argv)
+[[noreturn]] static void usage()
 {
-    if (argc > 2 && std::string(argv[1]) == "--sheet") {
-        drawContactSheet(argc > 3 ? argv[3] : "data", argv[2]);
-        return 0;
-    }
-    if (argc > 1 && std::string(argv[1]) == "--music-wav") {
-        // Without a file name the option would be taken for a data directory.
-        if (argc != 3) {
-            std::fprintf(stderr, "usage: demo-forge --music-wav FILE\n");
-            return 2;
-        }
-        forgeMusicWav(argv[2]);
-        return 0;
-    }
-    const std::string dir = argc > 1 ? argv[1] : "data";
+    std::fprintf(stderr, "usage: demo-forge [DIR]\n"
+                         "       demo-forge --sheet FILE.png [DIR]\n"
+                         "       demo-forge --music-wav FILE\n");
+    std::exit(2);
+}
+
+static void forgeDataSet(const std::string& dir)
+{
     std::filesystem::create_directories(dir);
     forgePalettes(dir);
     forgeScenePalettes(dir);
@@ -32,5 +32,30 @@ int main(int argc, char** argv)
     forgeFont(dir);
     forgeMusic(dir);
     std::printf("forge: wrote the data set into %s\n", dir.c_str());
+}
+
+static void run(const std::vector<std::string>& args)
+{
+    if (args.empty())
+        forgeDataSet("data");
+    else if (args[0] == "--sheet" && (args.size() == 2 || args.size() == 3))
+        drawContactSheet(args.size() == 3 ? args[2] : "data", args[1]);
+    else if (args[0] == "--music-wav" && args.size() == 2)
+        forgeMusicWav(args[1]);
+    else if (args.size() == 1 && !args[0].empty() && args[0][0] != '-')
+        forgeDataSet(args[0]);
+    else
+        usage();
+}
+
+int main(int argc, char** argv)
+{
+    try {
+        run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::filesystem::filesystem_error& error) {
+        std::fprintf(stderr, "forge: cannot create %s: %s\n", error.path1().c_str(),
+                     error.code().message().c_str());
+        return 1;
+    }
     return 0;
 }

@@ -343,6 +343,7 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    out.close();  // a full disk shows only when the last bytes are handed over
     if (!out)
         stopForge("cannot write " + path);
 }

@@ -1,8 +1,13 @@
 // The contact sheet: every picture of the data set under the palette its
 // scene shows it with, and every mesh projected as its scene first shows it,
 // each labelled with its file name; the page a person looks at to judge the
-// art. It reads the forged files back, so it shows exactly what the show loads.
+// art. It reads the forged files back, so it shows exactly what the show loads:
+// meshes through the show's own reader, which refuses damaged files alike.
 #include "forge.h"
+
+#include "core/data_files.h"
+#include "core/tables.h"
+#include "gfx3d/mesh.h"
 
 #include <png.h>
 
@@ -10,8 +15,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -113,31 +116,24 @@ RgbImage showGray(const IndexedImage& image, const Palette& palette, int shift, 
 }
 
 struct MeshGeometry {
-    std::vector<double> vertices;  // x, y, z
+    std::vector<double> vertices;  // x, y, z in model units
     std::vector<int> faces;
 };
 
-MeshGeometry readMesh(const std::string& path)
+// The mesh as the show reads it, with the counts of its row of the data
+// table; the show's reader ends the forge on a damaged file, naming it.
+MeshGeometry readMesh(const std::string& dir, const DataFile& file)
 {
-    std::ifstream in(path);
-    if (!in)
-        sheetFailure("cannot open " + path);
-    MeshGeometry mesh;
-    std::string token;
-    while (in >> token) {
-        if (token == "*MESH_VERTEX") {
-            std::string index;
-            double x, y, z;
-            in >> index >> x >> y >> z;
-            mesh.vertices.insert(mesh.vertices.end(), {x, y, z});
-        } else if (token == "*MESH_FACE") {
-            std::string label, a, b, c;
-            int ia, ib, ic;
-            in >> label >> a >> ia >> b >> ib >> c >> ic;
-            mesh.faces.insert(mesh.faces.end(), {ia, ib, ic});
-        }
-    }
-    return mesh;
+    static Screen screen;
+    static Picture texture;
+    Mesh mesh{};
+    const std::string path = dir + "/" + dataFileName(file);
+    loadMesh(mesh, path.c_str(), texture, screen, file.vertices, file.faces, file.texCoords);
+    MeshGeometry geometry;
+    for (int i = 0; i < 3 * mesh.vertexCount; ++i)
+        geometry.vertices.push_back(mesh.vertices[i] / 256.0);
+    geometry.faces.assign(mesh.faces, mesh.faces + 3 * mesh.faceCount);
+    return geometry;
 }
 
 // Projects like the show (rotation about x, then z, angles as table indices
@@ -248,7 +244,7 @@ void writeSheet(const std::string& path, const std::vector<Tile>& tiles, const I
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png)))
-        sheetFailure("cannot encode " + path);
+        sheetFailure("cannot write " + path);
     png_init_io(png, file);
     png_set_IHDR(png, info, sheet.width, sheet.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -257,7 +253,9 @@ void writeSheet(const std::string& path, const std::vector<Tile>& tiles, const I
         png_write_row(png, &sheet.rgb[size_t(r) * sheet.width * 3]);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    std::fclose(file);
+    // A full disk shows only when stdio hands over its last bytes.
+    if (std::fclose(file) != 0)
+        sheetFailure("cannot write " + path);
 }
 
 }  // namespace
@@ -303,17 +301,24 @@ void drawContactSheet(const std::string& dir, const std::string& path)
     add("font-16x16", colourise(picture("font-16x16"), whole("blue")));
 
     struct MeshView {
-        const char* name;
+        const DataFile* file;
         int angleX, angleZ;
         double eye;
     };
     const MeshView meshes[] = {
-        {"knot.ob", 150, 0, -120},     {"lehti.ob", 800, 1200, -170}, {"stara.ob", 300, 200, -250},
-        {"spidey.ob", 1000, 300, -200}, {"calendar.ob", 0, 640, -50}, {"pyramid.ob", 400, 800, -50},
-        {"junkka.ob", 40, 0, -170},    {"plane.ob", 40, 0, -40},      {"cube.ob", 100, 300, -60},
+        {&dataFile("data/knot.ob"), 150, 0, -120},    {&dataFile("data/lehti.ob"), 800, 1200, -170},
+        {&dataFile("data/stara.ob"), 300, 200, -250}, {&dataFile("data/spidey.ob"), 1000, 300, -200},
+        {&dataFile("data/calendar.ob"), 0, 640, -50}, {&dataFile("data/pyramid.ob"), 400, 800, -50},
+        {&dataFile("data/junkka.ob"), 40, 0, -170},   {&dataFile("data/plane.ob"), 40, 0, -40},
+        {&dataFile("data/cube.ob"), 100, 300, -60},
     };
+    buildTrigTables();
     for (const MeshView& view : meshes)
-        add(view.name, drawMeshTile(readMesh(file(view.name)), view.angleX, view.angleZ, view.eye, 240));
+        add(dataFileName(*view.file),
+            drawMeshTile(readMesh(dir, *view.file), view.angleX, view.angleZ, view.eye, 240));
 
-    writeSheet(path, tiles, picture("font-16x16"));
+    const IndexedImage font = picture("font-16x16");
+    if (font.width < 256)
+        sheetFailure(file("font-16x16") + " is narrower than its 16 cells of 16 pixels");
+    writeSheet(path, tiles, font);
 }
