@@ -477,8 +477,9 @@ TEST(TexelRuns, LengthsRunToTheNextChangeAroundTheRing)
 }
 
 // Rows along one texel row (equal v at every corner, so dv = 0) go by texel
-// runs; the result must be the plain walk's, also where u runs backwards,
-// wraps past 2^31 or the rows leave the screen.
+// runs, and level rows (dz = 0 as well) by their own walk; the result must
+// be the plain walk's, also where u runs backwards, wraps past 2^31 or the
+// rows leave the screen.
 TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
 {
     Canvas plain;
@@ -495,6 +496,17 @@ TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
             c.v = round % 5 == 0 ? c.v : v;
             c.u = int32_t(uBase + (c.u + 150000) * int64_t(rng.next(1, 4)) / 4 +
                           int64_t(c.x) * (round % 3));
+        }
+        // Level parts: two corners of a face on one row with one depth and
+        // texel row, as on a plane tilted only about x, or the whole face
+        // at one depth.
+        for (size_t f = 0; f + 2 < corners.size() && round % 4 != 3; f += 3) {
+            const size_t other = f + 1 + size_t(rng.next(0, 1));
+            corners[other].y = corners[f].y;
+            corners[other].z = corners[f].z;
+            corners[other].v = corners[f].v;
+            if (round % 4 == 2)
+                corners[f + 1].z = corners[f + 2].z = corners[f].z;
         }
         TestMesh fast(canvas, leaves.picture, corners);
         TestMesh slow(plain, leaves.picture, corners);

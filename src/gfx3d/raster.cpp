@@ -150,7 +150,7 @@ static bool walksTexelRuns(const Span& s, uint32_t start)
 // kept where nearer than the depth buffer. The samples are counted from
 // -count up to 0 against the run's ends.
 template <bool Shaded>
-static void drawOpaqueRun(const uint8_t* texels, int32_t shade, uint8_t* pixel, int32_t* depth,
+[[gnu::always_inline]] inline void drawOpaqueRun(const uint8_t* texels, int32_t shade, uint8_t* pixel, int32_t* depth,
                           int32_t count, uint32_t index, uint32_t indexStep, int32_t z, int32_t dz)
 {
     uint8_t* pixelEnd = pixel + count;
@@ -171,7 +171,7 @@ static void drawOpaqueRun(const uint8_t* texels, int32_t shade, uint8_t* pixel, 
 // samples without testing their texels. From walk position p in a run of n
 // texels, n * 256 - (p & 255) more units of position stay in the run.
 template <bool Shaded>
-static void drawByTexelRuns(const FaceContext& face, const Span& s, uint32_t start)
+[[gnu::always_inline]] inline void drawByTexelRuns(const FaceContext& face, const Span& s, uint32_t start)
 {
     const int16_t* runs = face.runs->length;
     const uint8_t* texels = face.texels;
@@ -204,29 +204,20 @@ struct SampleKind {
     bool seeThrough;  // the transparent colour is a texel value
 };
 
-// Draws the row whose first pixel is at `rowOffset` between walkers p and q.
-// Samples sit at x = xL + 256 k for x < xR; a sample is drawn where
-// left < x < right, at pixel column x >> 8.
+// Draws the samples of a row from the left walker l on: they sit at
+// x = l.x + 256 k for x < rightX, stepping by du, dv and dz, and are drawn
+// where left < x < right, at pixel column x >> 8.
 template <SampleKind Kind>
-static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState& p,
-                    const EdgeState& q)
+[[gnu::always_inline]] inline void drawFromLeft(const FaceContext& face, int32_t rowOffset,
+                                                const EdgeState& l, int32_t rightX, int32_t du,
+                                                int32_t dv, int32_t dz)
 {
-    const int32_t lastColumnFixed = (ScreenWidth - 1) * 256;
-    if ((p.x & q.x) < 0 || (p.x > lastColumnFixed && q.x > lastColumnFixed))
-        return;
-    const EdgeState l = p.x <= q.x ? p : q;
-    const EdgeState r = p.x <= q.x ? q : p;
-    const int32_t w = r.x - l.x;
-    const int32_t du = w > 0 ? shiftLeft8(r.u - l.u) / w : 0;
-    const int32_t dv = w > 0 ? shiftLeft8(r.v - l.v) / w : 0;
-    const int32_t dz = w > 0 ? shiftLeft8(r.z - l.z) / w : 0;
-
     // Samples left of the clip are skipped in one step and the walk ends at
     // the clip, so a span reaching far off-screen costs nothing extra. The
     // bounds are 64-bit so that no edge position can overflow them; the
     // walk itself stays 32-bit and wraps like every other sum.
     const int64_t first = l.x > face.left ? 0 : ((face.left - l.x) >> 8) + 1;
-    const int64_t end = samplesBelow(l.x, std::min<int64_t>(r.x, face.right));
+    const int64_t end = samplesBelow(l.x, std::min<int64_t>(rightX, face.right));
     if (first >= end)
         return;
     const int32_t skipped = int32_t(first);
@@ -242,6 +233,46 @@ static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState&
         }
     }
     drawSamples<Kind.shaded, Kind.seeThrough>(face, span);
+}
+
+// A row whose ends both lie left of column 0 or both right of column 319
+// draws nothing.
+static bool rowOffScreen(int32_t xa, int32_t xb)
+{
+    const int32_t lastColumnFixed = (ScreenWidth - 1) * 256;
+    return (xa & xb) < 0 || (xa > lastColumnFixed && xb > lastColumnFixed);
+}
+
+// Draws the row whose first pixel is at `rowOffset` between walkers p and q.
+template <SampleKind Kind>
+static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState& p,
+                    const EdgeState& q)
+{
+    if (rowOffScreen(p.x, q.x))
+        return;
+    const EdgeState l = p.x <= q.x ? p : q;
+    const EdgeState r = p.x <= q.x ? q : p;
+    const int32_t w = r.x - l.x;
+    const int32_t du = w > 0 ? shiftLeft8(r.u - l.u) / w : 0;
+    const int32_t dv = w > 0 ? shiftLeft8(r.v - l.v) / w : 0;
+    const int32_t dz = w > 0 ? shiftLeft8(r.z - l.z) / w : 0;
+    drawFromLeft<Kind>(face, rowOffset, l, r.x, du, dv, dz);
+}
+
+// The same for a level row (see walkLevelPart): both ends share z and v, so
+// dv and dz are 0 and only u is divided out.
+template <SampleKind Kind>
+static void drawLevelRow(const FaceContext& face, int32_t rowOffset, int32_t xa, int32_t ua,
+                         int32_t xb, int32_t ub, int32_t z, int32_t v)
+{
+    if (rowOffScreen(xa, xb))
+        return;
+    const bool aLeft = xa <= xb;
+    const EdgeState l{aLeft ? xa : xb, z, aLeft ? ua : ub, v};
+    const int32_t rightX = aLeft ? xb : xa;
+    const int32_t w = rightX - l.x;
+    const int32_t du = w > 0 ? shiftLeft8((aLeft ? ub : ua) - l.u) / w : 0;
+    drawFromLeft<Kind>(face, rowOffset, l, rightX, du, 0, 0);
 }
 
 // Walks one part of a face: rows at y = yStart + 256 k while y < yEnd, the
@@ -276,6 +307,61 @@ static int64_t walkPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
     return yStart + 256 * steps;
 }
 
+// A part whose walkers start with equal z and v and step them alike keeps
+// them equal on every row: its rows are level, of one depth and along one
+// texel row, as every row of a leaf plane tilted only about x is. Such a part
+// walks x and u per edge and the shared z and v once, and leaves the walkers
+// where walkPart would.
+static bool isLevel(const EdgeState& a, const EdgeState& aStep, const EdgeState& b,
+                    const EdgeState& bStep)
+{
+    return a.z == b.z && a.v == b.v && aStep.z == bStep.z && aStep.v == bStep.v;
+}
+
+template <SampleKind Kind>
+static int64_t walkLevelPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
+                             EdgeState& longWalker, const EdgeState& longGradient,
+                             EdgeState& shortWalker, const EdgeState& shortGradient)
+{
+    const int64_t steps = samplesBelow(yStart, yEnd);
+    const int64_t first = std::min(steps, samplesBelow(yStart, face.top));
+    const int64_t end = std::max(first, std::min(steps, samplesBelow(yStart, face.bottom)));
+    const FaceContext context = face;
+    EdgeState a = longWalker, b = shortWalker;
+    advance(a, longGradient, int32_t(first));
+    advance(b, shortGradient, int32_t(first));
+    int32_t xa = a.x, ua = a.u, xb = b.x, ub = b.u, z = a.z, v = a.v;
+    const int32_t dxa = longGradient.x, dua = longGradient.u, dxb = shortGradient.x,
+                  dub = shortGradient.u, dz = longGradient.z, dv = longGradient.v;
+    const int32_t firstRow = int32_t((yStart >> 8) + first);
+    for (int32_t row = firstRow; row < firstRow + int32_t(end - first); ++row) {
+        drawLevelRow<Kind>(context, RowOffsets[row], xa, ua, xb, ub, z, v);
+        xa += dxa;
+        ua += dua;
+        xb += dxb;
+        ub += dub;
+        z += dz;
+        v += dv;
+    }
+    advance(longWalker, longGradient, int32_t(steps));
+    advance(shortWalker, shortGradient, int32_t(steps));
+    return yStart + 256 * steps;
+}
+
+// Level parts of a mesh with texel runs take walkLevelPart, the rest walkPart.
+template <SampleKind Kind>
+static int64_t walkAnyPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
+                           EdgeState& longWalker, const EdgeState& longGradient,
+                           EdgeState& shortWalker, const EdgeState& shortGradient)
+{
+    if constexpr (Kind.runs)
+        if (isLevel(longWalker, longGradient, shortWalker, shortGradient))
+            return walkLevelPart<Kind>(face, yStart, yEnd, longWalker, longGradient, shortWalker,
+                                       shortGradient);
+    return walkPart<Kind>(face, yStart, yEnd, longWalker, longGradient, shortWalker,
+                          shortGradient);
+}
+
 template <SampleKind Kind>
 static void drawFace(const Mesh& mesh, const FaceContext& face, const Corner (&c)[3])
 {
@@ -296,14 +382,14 @@ static void drawFace(const Mesh& mesh, const FaceContext& face, const Corner (&c
 
     EdgeState longWalker = walkerAt(top);
     EdgeState shortWalker = walkerAt(top);
-    const int64_t yAfterUpper = walkPart<Kind>(face, top.y, middle.y, longWalker, longGradient,
-                                         shortWalker, upperGradient);
+    const int64_t yAfterUpper = walkAnyPart<Kind>(face, top.y, middle.y, longWalker,
+                                                 longGradient, shortWalker, upperGradient);
     shortWalker = walkerAt(middle);
     // With the long edge on the left the lower part keeps the upper part's
     // row phase; otherwise it restarts at the middle corner.
     const bool longEdgeLeft = upperGradient.x > longGradient.x;
     const int64_t yLower = longEdgeLeft ? yAfterUpper : middle.y;
-    walkPart<Kind>(face, yLower, bottom.y, longWalker, longGradient, shortWalker, lowerGradient);
+    walkAnyPart<Kind>(face, yLower, bottom.y, longWalker, longGradient, shortWalker, lowerGradient);
 }
 
 using FaceDrawer = void (*)(const Mesh&, const FaceContext&, const Corner (&)[3]);
