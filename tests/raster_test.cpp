@@ -461,19 +461,20 @@ TEST(TexelRuns, LengthsRunToTheNextChangeAroundTheRing)
     std::vector<uint8_t> texels(65536, 9);
     TexelRuns runs;
     findTexelRuns(runs, texels.data(), 254);
-    EXPECT_EQ(runs.length[0], -32767) << "a ring of one kind is capped";
+    EXPECT_EQ(runs.reach[0], OpaqueRun + 65536 * 256) << "a ring of one kind runs once round";
+    EXPECT_EQ(runs.reach[65535], OpaqueRun + 65536 * 256);
     texels[65534] = texels[65535] = texels[0] = texels[1] = 254;
     texels[5] = 254;
     findTexelRuns(runs, texels.data(), 254);
-    EXPECT_EQ(runs.length[65534], 4) << "the run carries on at texel 0";
-    EXPECT_EQ(runs.length[65535], 3);
-    EXPECT_EQ(runs.length[1], 1);
-    EXPECT_EQ(runs.length[2], -3);
-    EXPECT_EQ(runs.length[5], 1);
-    EXPECT_EQ(runs.length[6], -32767);
-    EXPECT_EQ(runs.length[65533], -1);
+    EXPECT_EQ(runs.reach[65534], 4 * 256u) << "the run carries on at texel 0";
+    EXPECT_EQ(runs.reach[65535], 3 * 256u);
+    EXPECT_EQ(runs.reach[1], 1 * 256u);
+    EXPECT_EQ(runs.reach[2], OpaqueRun + 3 * 256);
+    EXPECT_EQ(runs.reach[5], 1 * 256u);
+    EXPECT_EQ(runs.reach[6], OpaqueRun + (65534 - 6) * 256);
+    EXPECT_EQ(runs.reach[65533], OpaqueRun + 1 * 256);
     findTexelRuns(runs, texels.data(), -1);
-    EXPECT_EQ(runs.length[0], -32767) << "-1 matches no texel";
+    EXPECT_EQ(runs.reach[0], OpaqueRun + 65536 * 256) << "-1 matches no texel";
 }
 
 // Rows along one texel row (equal v at every corner, so dv = 0) go by texel

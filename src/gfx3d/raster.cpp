@@ -27,16 +27,15 @@ void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough)
 {
     // The run through texel 0 continues past 65535 into the ring's start.
     const bool firstSeen = texels[0] == seeThrough;
-    int32_t length = 0;
+    uint32_t length = 0;
     while (length < 65536 && (texels[length] == seeThrough) == firstSeen)
         ++length;
     bool nextSeen = firstSeen;
     for (int32_t i = 65535; i >= 0; --i) {
         const bool seen = texels[i] == seeThrough;
-        length = seen == nextSeen ? length + 1 : 1;
+        length = seen == nextSeen ? std::min(length + 1, 65536u) : 1;
         nextSeen = seen;
-        const int16_t capped = int16_t(std::min(length, 32767));
-        runs.length[i] = seen ? capped : int16_t(-capped);
+        runs.reach[i] = length * 256 + (seen ? 0 : OpaqueRun);
     }
 }
 
@@ -145,44 +144,73 @@ static bool walksTexelRuns(const Span& s, uint32_t start)
            start + uint64_t(s.count - 1) * uint32_t(s.du) <= UINT32_MAX;
 }
 
-// Samples of one opaque run. `index` is the walk position shifted left by 8,
-// so the texel index is its top 16 bits whatever it wraps to; each texel is
-// kept where nearer than the depth buffer. The samples are counted from
-// -count up to 0 against the run's ends.
+// One sample of an opaque run: its texel is kept where nearer than the depth
+// buffer. `index` is the walk position shifted left by 8, so the texel index
+// is its top 16 bits whatever it wraps to.
 template <bool Shaded>
-[[gnu::always_inline]] inline void drawOpaqueRun(const uint8_t* texels, int32_t shade, uint8_t* pixel, int32_t* depth,
-                          int32_t count, uint32_t index, uint32_t indexStep, int32_t z, int32_t dz)
+[[gnu::always_inline]] inline void drawOpaqueSample(const uint8_t* texels, int32_t shade,
+                                                    uint8_t* pixel, int32_t* depth,
+                                                    uint32_t index, int32_t z)
 {
-    uint8_t* pixelEnd = pixel + count;
-    int32_t* depthEnd = depth + count;
-    for (intptr_t i = -intptr_t(count); i != 0; ++i) {
-        if (z < depthEnd[i]) {
-            const int32_t texel = texels[index >> 16];
-            depthEnd[i] = z;
-            pixelEnd[i] = Shaded ? shadeTexel(texel, shade) : uint8_t(texel);
-        }
+    if (z < *depth) {
+        const int32_t texel = texels[index >> 16];
+        *depth = z;
+        *pixel = Shaded ? shadeTexel(texel, shade) : uint8_t(texel);
+    }
+}
+
+// Samples of one opaque run: an odd one first, then two a step, so the pair
+// shares the loop's counting. The pairs are counted from -count up to 0
+// against the run's end; index and depth step by twice their change, which
+// wraps to what two single steps give.
+template <bool Shaded>
+[[gnu::always_inline]] inline void drawOpaqueRun(const uint8_t* texels, int32_t shade,
+                                                 uint8_t* pixel, int32_t* depth, int32_t count,
+                                                 uint32_t index, uint32_t indexStep, int32_t z,
+                                                 int32_t dz)
+{
+    if (count & 1) {
+        drawOpaqueSample<Shaded>(texels, shade, pixel, depth, index, z);
+        ++pixel;
+        ++depth;
         index += indexStep;
         z += dz;
+    }
+    const intptr_t pairs = count & ~1;
+    uint8_t* pixelEnd = pixel + pairs;
+    int32_t* depthEnd = depth + pairs;
+    uint32_t nextIndex = index + indexStep;
+    int32_t nextZ = z + dz;
+    const uint32_t pairStep = 2 * indexStep;
+    const int32_t pairDz = 2 * dz;
+    for (intptr_t i = -pairs; i != 0; i += 2) {
+        drawOpaqueSample<Shaded>(texels, shade, pixelEnd + i, depthEnd + i, index, z);
+        drawOpaqueSample<Shaded>(texels, shade, pixelEnd + i + 1, depthEnd + i + 1, nextIndex,
+                                 nextZ);
+        index += pairStep;
+        nextIndex += pairStep;
+        z += pairDz;
+        nextZ += pairDz;
     }
 }
 
 // The row by texel runs (see walksTexelRuns), from walk position `start`:
 // a see-through run passes all its samples at once, an opaque one draws its
-// samples without testing their texels. From walk position p in a run of n
-// texels, n * 256 - (p & 255) more units of position stay in the run.
+// samples without testing their texels. From walk position p in a run
+// reaching r positions, r - (p & 255) more stay in the run.
 template <bool Shaded>
 [[gnu::always_inline]] inline void drawByTexelRuns(const FaceContext& face, const Span& s, uint32_t start)
 {
-    const int16_t* runs = face.runs->length;
+    const uint32_t* runs = face.runs->reach;
     const uint8_t* texels = face.texels;
     const int32_t shade = face.shade;
     const uint32_t du = uint32_t(s.du);
     uint32_t at = start;
     for (int32_t k = 0; k < s.count;) {
-        const int32_t run = runs[(at >> 8) & 0xFFFF];
-        const uint32_t ahead = uint32_t(run < 0 ? -run : run) * 256 - (at & 255);
+        const uint32_t run = runs[(at >> 8) & 0xFFFF];
+        const uint32_t ahead = (run & ~OpaqueRun) - (at & 255);
         const int32_t inRun = int32_t(std::min((ahead + du - 1) / du, uint32_t(s.count - k)));
-        if (run < 0)
+        if (run & OpaqueRun)
             drawOpaqueRun<Shaded>(texels, shade, s.pixel + k, s.depth + k, inRun, at << 8, du << 8,
                                   s.z + k * s.dz, s.dz);
         k += inRun;
