@@ -134,14 +134,13 @@ static void drawSamples(const FaceContext& face, const Span& s)
 }
 
 // On a row with dv = 0 the texel index ((u >> 8) - (v & 0xFF00)) & 0xFFFF is
-// bits 8..23 of the walk position u - 256 (v & 0xFF00). The row can go by
-// texel runs when that position only grows (du > 0) and stays below 2^32 up
-// to the last sample: the index then steps through the texture's bytes as a
-// ring in one direction.
-static bool walksTexelRuns(const Span& s, uint32_t start)
+// bits 8..23 of the 32-bit walk position u - 256 (v & 0xFF00). The row can
+// go by texel runs when that position only grows (du > 0): the index then
+// steps through the texture's bytes as a ring in one direction, also where
+// the position wraps past 2^32, a whole number of turns of the ring.
+static bool walksTexelRuns(const Span& s)
 {
-    return s.dv == 0 && s.du > 0 &&
-           start + uint64_t(s.count - 1) * uint32_t(s.du) <= UINT32_MAX;
+    return s.dv == 0 && s.du > 0;
 }
 
 // One sample of an opaque run: its texel is kept where nearer than the depth
@@ -255,7 +254,7 @@ template <SampleKind Kind>
                     du,                   dv,                  dz};
     if constexpr (Kind.runs) {
         const uint32_t start = uint32_t(span.u) - 256 * uint32_t(span.v & 0xFF00);
-        if (walksTexelRuns(span, start)) {
+        if (walksTexelRuns(span)) {
             drawByTexelRuns<Kind.shaded>(face, span, start);
             return;
         }
