@@ -132,11 +132,34 @@ static int64_t rowsInColumn(const EdgeSum& edge)
     return INT64_MAX;
 }
 
-// Fills the same columns on `rows` rows from `line` down.
+// Fills the same columns on `rows` rows from `line` down. Blocks one to four
+// pixels wide, most of a trunk's, take one or two stores a row.
 static void fillBlock(uint8_t* line, size_t n, int64_t rows, uint8_t colour)
 {
-    for (; rows > 0; --rows, line += ScreenWidth)
-        fillSpan(line, n, colour);
+    const uint32_t four = 0x01010101u * colour;
+    switch (n) {
+    case 1:
+        for (; rows > 0; --rows, line += ScreenWidth)
+            line[0] = colour;
+        return;
+    case 2:
+        for (; rows > 0; --rows, line += ScreenWidth)
+            std::memcpy(line, &four, 2);
+        return;
+    case 3:
+        for (; rows > 0; --rows, line += ScreenWidth) {
+            std::memcpy(line, &four, 2);
+            line[2] = colour;
+        }
+        return;
+    case 4:
+        for (; rows > 0; --rows, line += ScreenWidth)
+            std::memcpy(line, &four, 4);
+        return;
+    default:
+        for (; rows > 0; --rows, line += ScreenWidth)
+            fillSpan(line, n, colour);
+    }
 }
 
 // The rows of a part between two edges that do not wrap: a trunk's faces
