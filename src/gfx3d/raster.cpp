@@ -233,8 +233,9 @@ struct SampleKind {
 
 // Draws the samples of a row from the left walker l on: they sit at
 // x = l.x + 256 k for x < rightX, stepping by du, dv and dz, and are drawn
-// where left < x < right, at pixel column x >> 8.
-template <SampleKind Kind>
+// where left < x < right, at pixel column x >> 8. Without Clipped the caller
+// knows that left < l.x and rightX <= right.
+template <SampleKind Kind, bool Clipped = true>
 [[gnu::always_inline]] inline void drawFromLeft(const FaceContext& face, int32_t rowOffset,
                                                 const EdgeState& l, int32_t rightX, int32_t du,
                                                 int32_t dv, int32_t dz)
@@ -243,8 +244,8 @@ template <SampleKind Kind>
     // the clip, so a span reaching far off-screen costs nothing extra. The
     // bounds are 64-bit so that no edge position can overflow them; the
     // walk itself stays 32-bit and wraps like every other sum.
-    const int64_t first = l.x > face.left ? 0 : ((face.left - l.x) >> 8) + 1;
-    const int64_t end = samplesBelow(l.x, std::min<int64_t>(rightX, face.right));
+    const int64_t first = !Clipped || l.x > face.left ? 0 : ((face.left - l.x) >> 8) + 1;
+    const int64_t end = samplesBelow(l.x, Clipped ? std::min<int64_t>(rightX, face.right) : rightX);
     if (first >= end)
         return;
     const int32_t skipped = int32_t(first);
@@ -287,19 +288,21 @@ static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState&
 }
 
 // The same for a level row (see walkLevelPart): both ends share z and v, so
-// dv and dz are 0 and only u is divided out.
-template <SampleKind Kind>
-static void drawLevelRow(const FaceContext& face, int32_t rowOffset, int32_t xa, int32_t ua,
-                         int32_t xb, int32_t ub, int32_t z, int32_t v)
+// dv and dz are 0 and only u is divided out. Without Clipped both ends lie
+// right of the clip's left edge and at most at column 319's position.
+template <SampleKind Kind, bool Clipped>
+[[gnu::always_inline]] inline void drawLevelRow(const FaceContext& face, int32_t rowOffset,
+                                                int32_t xa, int32_t ua, int32_t xb, int32_t ub,
+                                                int32_t z, int32_t v)
 {
-    if (rowOffScreen(xa, xb))
+    if (Clipped && rowOffScreen(xa, xb))
         return;
     const bool aLeft = xa <= xb;
     const EdgeState l{aLeft ? xa : xb, z, aLeft ? ua : ub, v};
     const int32_t rightX = aLeft ? xb : xa;
     const int32_t w = rightX - l.x;
     const int32_t du = w > 0 ? shiftLeft8((aLeft ? ub : ua) - l.u) / w : 0;
-    drawFromLeft<Kind>(face, rowOffset, l, rightX, du, 0, 0);
+    drawFromLeft<Kind, Clipped>(face, rowOffset, l, rightX, du, 0, 0);
 }
 
 // Walks one part of a face: rows at y = yStart + 256 k while y < yEnd, the
@@ -345,6 +348,36 @@ static bool isLevel(const EdgeState& a, const EdgeState& aStep, const EdgeState&
     return a.z == b.z && a.v == b.v && aStep.z == bStep.z && aStep.v == bStep.v;
 }
 
+// The walk of a level part: x and u per edge, z and v shared.
+struct LevelWalk {
+    int32_t xa, ua, xb, ub, z, v;
+};
+
+template <SampleKind Kind, bool Clipped>
+static void walkLevelRows(const FaceContext& face, int32_t firstRow, int32_t rows, LevelWalk w,
+                          const LevelWalk& step)
+{
+    const FaceContext context = face;
+    const LevelWalk d = step;
+    for (int32_t row = firstRow; row < firstRow + rows; ++row) {
+        drawLevelRow<Kind, Clipped>(context, RowOffsets[row], w.xa, w.ua, w.xb, w.ub, w.z, w.v);
+        w.xa += d.xa;
+        w.ua += d.ua;
+        w.xb += d.xb;
+        w.ub += d.ub;
+        w.z += d.z;
+        w.v += d.v;
+    }
+}
+
+// True when x, and x + n dx in exact arithmetic, lie in (low, high]: so do
+// the positions between, and the 32-bit walk reaches them without wrapping.
+static bool staysWithin(int32_t x, int32_t dx, int32_t n, int64_t low, int64_t high)
+{
+    const int64_t last = x + int64_t(n) * dx;
+    return x > low && x <= high && last > low && last <= high;
+}
+
 template <SampleKind Kind>
 static int64_t walkLevelPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
                              EdgeState& longWalker, const EdgeState& longGradient,
@@ -353,23 +386,22 @@ static int64_t walkLevelPart(const FaceContext& face, int64_t yStart, int32_t yE
     const int64_t steps = samplesBelow(yStart, yEnd);
     const int64_t first = std::min(steps, samplesBelow(yStart, face.top));
     const int64_t end = std::max(first, std::min(steps, samplesBelow(yStart, face.bottom)));
-    const FaceContext context = face;
     EdgeState a = longWalker, b = shortWalker;
     advance(a, longGradient, int32_t(first));
     advance(b, shortGradient, int32_t(first));
-    int32_t xa = a.x, ua = a.u, xb = b.x, ub = b.u, z = a.z, v = a.v;
-    const int32_t dxa = longGradient.x, dua = longGradient.u, dxb = shortGradient.x,
-                  dub = shortGradient.u, dz = longGradient.z, dv = longGradient.v;
+    const LevelWalk walk{a.x, a.u, b.x, b.u, a.z, a.v};
+    const LevelWalk step{longGradient.x, longGradient.u, shortGradient.x,
+                         shortGradient.u, longGradient.z, longGradient.v};
     const int32_t firstRow = int32_t((yStart >> 8) + first);
-    for (int32_t row = firstRow; row < firstRow + int32_t(end - first); ++row) {
-        drawLevelRow<Kind>(context, RowOffsets[row], xa, ua, xb, ub, z, v);
-        xa += dxa;
-        ua += dua;
-        xb += dxb;
-        ub += dub;
-        z += dz;
-        v += dv;
-    }
+    const int32_t rows = int32_t(end - first);
+    // Rows whose ends all lie right of the clip's left edge and at most at
+    // column 319's position need no clipping.
+    const int64_t high = std::min<int64_t>(face.right, (ScreenWidth - 1) * 256);
+    if (rows > 0 && staysWithin(walk.xa, step.xa, rows - 1, face.left, high) &&
+        staysWithin(walk.xb, step.xb, rows - 1, face.left, high))
+        walkLevelRows<Kind, false>(face, firstRow, rows, walk, step);
+    else
+        walkLevelRows<Kind, true>(face, firstRow, rows, walk, step);
     advance(longWalker, longGradient, int32_t(steps));
     advance(shortWalker, shortGradient, int32_t(steps));
     return yStart + 256 * steps;
