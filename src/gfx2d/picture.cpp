@@ -305,8 +305,8 @@ static SDL_Surface* decodePng(const std::vector<uint8_t>& bytes)
 #endif
 }
 
-// The copy below reads pitch-spaced rows as one run, so every row must hold
-// its width in pixels.
+// The copy below reads each pitch-spaced row for its width in pixels, so
+// every row must hold them.
 static void requireWholeRows(const SDL_Surface* surface, const char* path)
 {
     requireAddressableSize(path, uint32_t(surface->w), uint32_t(surface->h));
@@ -316,12 +316,14 @@ static void requireWholeRows(const SDL_Surface* surface, const char* path)
                         int(surface->pitch), rowBytes);
 }
 
-// Copies the first pixelCount bytes of the surface's memory. Row padding is not
-// skipped: the show's pictures are 8-bit with widths that are multiples of 4,
-// so their rows carry none. The surface holds pitch * h >= pixelCount bytes.
+// Copies the surface's rows into the picture, skipping the padding SDL puts
+// after rows whose width is not a multiple of 4.
 static void copySurfacePixels(Picture& picture, const SDL_Surface* surface)
 {
-    std::memcpy(picture.pixels, surface->pixels, picture.pixelCount);
+    const uint8_t* source = static_cast<const uint8_t*>(surface->pixels);
+    for (int r = 0; r < picture.height; ++r)
+        std::memcpy(picture.pixels + size_t(r) * picture.width,
+                    source + size_t(r) * size_t(surface->pitch), picture.width);
 }
 
 bool (*PictureSource)(Picture& picture, const char* path, const Screen& screen,
