@@ -305,6 +305,19 @@ template <SampleKind Kind, bool Clipped>
     drawFromLeft<Kind, Clipped>(face, rowOffset, l, rightX, du, 0, 0);
 }
 
+// The rows of a part at y = yStart + 256 k while y < yEnd: `steps` of them,
+// of which k from `first` up to end - 1 lie within the clip's rows.
+struct PartRows {
+    int64_t steps, first, end;
+};
+
+static PartRows partRows(const FaceContext& face, int64_t yStart, int32_t yEnd)
+{
+    const int64_t steps = samplesBelow(yStart, yEnd);
+    const int64_t first = std::min(steps, samplesBelow(yStart, face.top));
+    return {steps, first, std::max(first, std::min(steps, samplesBelow(yStart, face.bottom)))};
+}
+
 // Walks one part of a face: rows at y = yStart + 256 k while y < yEnd, the
 // long walker following `longGradient` and the short one `shortGradient`.
 // Rows outside the clip are not visited; the walkers are still advanced as if
@@ -315,9 +328,7 @@ static int64_t walkPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
                         EdgeState& longWalker, const EdgeState& longGradient,
                         EdgeState& shortWalker, const EdgeState& shortGradient)
 {
-    const int64_t steps = samplesBelow(yStart, yEnd);
-    const int64_t first = std::min(steps, samplesBelow(yStart, face.top));
-    const int64_t end = std::max(first, std::min(steps, samplesBelow(yStart, face.bottom)));
+    const auto [steps, first, end] = partRows(face, yStart, yEnd);
     // Local copies: the pixel stores could otherwise alias them.
     const FaceContext context = face;
     const EdgeState longStep = longGradient, shortStep = shortGradient;
@@ -383,9 +394,7 @@ static int64_t walkLevelPart(const FaceContext& face, int64_t yStart, int32_t yE
                              EdgeState& longWalker, const EdgeState& longGradient,
                              EdgeState& shortWalker, const EdgeState& shortGradient)
 {
-    const int64_t steps = samplesBelow(yStart, yEnd);
-    const int64_t first = std::min(steps, samplesBelow(yStart, face.top));
-    const int64_t end = std::max(first, std::min(steps, samplesBelow(yStart, face.bottom)));
+    const auto [steps, first, end] = partRows(face, yStart, yEnd);
     EdgeState a = longWalker, b = shortWalker;
     advance(a, longGradient, int32_t(first));
     advance(b, shortGradient, int32_t(first));
