@@ -15,8 +15,9 @@
 #include <vector>
 
 // Every data picture is a PNG written by our forge. The file is read whole and
-// its chunk structure checked before any decoder sees it, and only the PNG
-// decoder is called: no other image reader ever runs on a data file.
+// its chunk structure checked before any decoder sees it, and only PNG
+// decoders are called, our own and SDL_image's PNG one: no other image reader
+// ever runs on a data file.
 constexpr uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // No picture of the show needs a longer file; a longer one is not read.
 constexpr long MaxPictureFileBytes = 64L << 20;

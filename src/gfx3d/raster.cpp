@@ -198,7 +198,8 @@ template <bool Shaded>
 // samples without testing their texels. From walk position p in a run
 // reaching r positions, r - (p & 255) more stay in the run.
 template <bool Shaded>
-[[gnu::always_inline]] inline void drawByTexelRuns(const FaceContext& face, const Span& s, uint32_t start)
+[[gnu::always_inline]] inline void drawByTexelRuns(const FaceContext& face, const Span& s,
+                                                   uint32_t start)
 {
     const uint32_t* runs = face.runs->reach;
     const uint8_t* texels = face.texels;
