@@ -4,8 +4,13 @@
 #include "support.h"
 #include "test_png.h"
 
+#include <SDL/SDL_image.h>
 #include <gtest/gtest.h>
 #include <zlib.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 #include <filesystem>
 #include <string>
@@ -284,6 +289,129 @@ TEST_F(PictureFiles, ShapeCheckRefusesWhatTheScenesCannotAddress)
                             "^bad picture data/jungle: 684x247, the show needs 684x248\n$");
     picture.height = 300;
     requirePictureShape(picture, "data/jungle", 684, 248, 0xFFFF);
+}
+
+// A PNG written here with the filter of each row chosen by the test, the way
+// the forge writes them: 8-bit gray (no palette) or indexed, optionally with
+// a private padding chunk before IEND.
+void writeFilteredPng(const std::string& path, int width, int height,
+                      const std::vector<uint8_t>& samples, const std::vector<RgbColour>* palette,
+                      const std::vector<uint8_t>& filters, bool padding)
+{
+    std::vector<uint8_t> raw;
+    for (int r = 0; r < height; ++r) {
+        const uint8_t filter = filters[size_t(r) % filters.size()];
+        raw.push_back(filter);
+        for (int x = 0; x < width; ++x) {
+            const int a = x > 0 ? samples[size_t(r * width + x - 1)] : 0;
+            const int b = r > 0 ? samples[size_t((r - 1) * width + x)] : 0;
+            const int c = x > 0 && r > 0 ? samples[size_t((r - 1) * width + x - 1)] : 0;
+            const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+            const int predictions[5] = {0, a, b, (a + b) / 2,
+                                        pa <= pb && pa <= pc ? a : pb <= pc ? b : c};
+            raw.push_back(uint8_t(samples[size_t(r * width + x)] - predictions[filter]));
+        }
+    }
+    std::vector<uint8_t> packed(compressBound(uLong(raw.size())));
+    uLongf packedSize = uLongf(packed.size());
+    ASSERT_EQ(compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 9), Z_OK);
+    packed.resize(packedSize);
+
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const auto chunk = [&png](const char* type, const std::vector<uint8_t>& data) {
+        const size_t at = png.size();
+        png.resize(at + 12 + data.size());
+        putBig32(png, at, uint32_t(data.size()));
+        std::memcpy(&png[at + 4], type, 4);
+        std::copy(data.begin(), data.end(), png.begin() + long(at + 8));
+        putBig32(png, at + 8 + data.size(),
+                 uint32_t(crc32(0, &png[at + 4], uInt(4 + data.size()))));
+    };
+    std::vector<uint8_t> header(13, 0);
+    putBig32(header, 0, uint32_t(width));
+    putBig32(header, 4, uint32_t(height));
+    header[8] = 8;
+    header[9] = palette ? 3 : 0;
+    chunk("IHDR", header);
+    if (palette) {
+        std::vector<uint8_t> entries;
+        for (const RgbColour& c : *palette)
+            entries.insert(entries.end(), {c.r, c.g, c.b});
+        chunk("PLTE", entries);
+    }
+    // Two IDAT chunks, split anywhere.
+    const size_t half = packed.size() / 2;
+    chunk("IDAT", std::vector<uint8_t>(packed.begin(), packed.begin() + long(half)));
+    chunk("IDAT", std::vector<uint8_t>(packed.begin() + long(half), packed.end()));
+    if (padding)
+        chunk("paDd", std::vector<uint8_t>(5, 0));
+    chunk("IEND", {});
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    std::fwrite(png.data(), 1, png.size(), out);
+    std::fclose(out);
+}
+
+// What SDL_image's decoder and SDL's conversion make of the file: the loader
+// took this path for every PNG before it decoded the forge's own.
+std::vector<uint8_t> decodedBySdl(const std::string& path, bool grayscale)
+{
+    SDL_Surface* decoded = IMG_Load(path.c_str());
+    EXPECT_NE(decoded, nullptr) << IMG_GetError();
+    if (!decoded)
+        return {};
+    SDL_Surface* surface =
+        grayscale ? decoded : SDL_ConvertSurface(decoded, testScreen().format, 0);
+    std::vector<uint8_t> pixels;
+    for (int r = 0; r < surface->h; ++r) {
+        const uint8_t* row = static_cast<const uint8_t*>(surface->pixels) + r * surface->pitch;
+        pixels.insert(pixels.end(), row, row + surface->w);
+    }
+    if (surface != decoded)
+        SDL_FreeSurface(surface);
+    SDL_FreeSurface(decoded);
+    return pixels;
+}
+
+// Every filter, gray and indexed files, palettes the screen shares, reverses
+// or only starts: the loader gives what SDL_image and SDL's conversion give.
+TEST_F(PictureFiles, ForgePngsDecodeAsSdlImageDecodesThem)
+{
+    const std::vector<RgbColour> colours = distinctColours();
+    installScreenPalette(colours);
+    const std::vector<RgbColour> reversed(colours.rbegin(), colours.rend());
+    const std::vector<RgbColour> shortPalette(colours.begin(), colours.begin() + 16);
+    const std::vector<const std::vector<RgbColour>*> palettes = {nullptr, &colours, &reversed,
+                                                                 &shortPalette};
+    uint32_t state = 99;
+    const auto next = [&state](uint32_t range) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % range;
+    };
+    const std::string path = (dir / "forged").string();
+    for (int round = 0; round < 60; ++round) {
+        const std::vector<RgbColour>* palette = palettes[size_t(round) % palettes.size()];
+        const int width = 1 + int(next(40)), height = 1 + int(next(12));
+        // Few distinct values make Paeth's ties common.
+        const uint32_t values = palette == &shortPalette ? 16 : round % 3 == 0 ? 3 : 256;
+        std::vector<uint8_t> samples(size_t(width * height));
+        for (uint8_t& sample : samples)
+            sample = uint8_t(next(values));
+        std::vector<uint8_t> filters = {0, 1, 2, 3, 4};
+        for (int i = 0; i < 5; ++i)
+            filters.push_back(uint8_t(next(5)));
+        writeFilteredPng(path, width, height, samples, palette, filters, round % 2 == 0);
+        for (const bool grayscale : {true, false}) {
+            Picture picture{};
+            loadPicture(picture, path.c_str(), testScreen(), 0, grayscale);
+            ASSERT_EQ(picture.width, width);
+            ASSERT_EQ(picture.height, height);
+            EXPECT_EQ(std::vector<uint8_t>(picture.pixels, picture.pixels + picture.pixelCount),
+                      decodedBySdl(path, grayscale))
+                << "round " << round << (grayscale ? " grayscale" : " converted");
+            EXPECT_EQ(picture.pixels[picture.pixelCount], 0) << "the spare byte";
+            delete[] picture.pixels;
+        }
+    }
 }
 
 }  // namespace

@@ -461,24 +461,26 @@ TEST(TexelRuns, LengthsRunToTheNextChangeAroundTheRing)
     std::vector<uint8_t> texels(65536, 9);
     TexelRuns runs;
     findTexelRuns(runs, texels.data(), 254);
-    EXPECT_EQ(runs.length[0], -32767) << "a ring of one kind is capped";
+    EXPECT_EQ(runs.reach[0], OpaqueRun + 65536 * 256) << "a ring of one kind runs once round";
+    EXPECT_EQ(runs.reach[65535], OpaqueRun + 65536 * 256);
     texels[65534] = texels[65535] = texels[0] = texels[1] = 254;
     texels[5] = 254;
     findTexelRuns(runs, texels.data(), 254);
-    EXPECT_EQ(runs.length[65534], 4) << "the run carries on at texel 0";
-    EXPECT_EQ(runs.length[65535], 3);
-    EXPECT_EQ(runs.length[1], 1);
-    EXPECT_EQ(runs.length[2], -3);
-    EXPECT_EQ(runs.length[5], 1);
-    EXPECT_EQ(runs.length[6], -32767);
-    EXPECT_EQ(runs.length[65533], -1);
+    EXPECT_EQ(runs.reach[65534], 4 * 256u) << "the run carries on at texel 0";
+    EXPECT_EQ(runs.reach[65535], 3 * 256u);
+    EXPECT_EQ(runs.reach[1], 1 * 256u);
+    EXPECT_EQ(runs.reach[2], OpaqueRun + 3 * 256);
+    EXPECT_EQ(runs.reach[5], 1 * 256u);
+    EXPECT_EQ(runs.reach[6], OpaqueRun + (65534 - 6) * 256);
+    EXPECT_EQ(runs.reach[65533], OpaqueRun + 1 * 256);
     findTexelRuns(runs, texels.data(), -1);
-    EXPECT_EQ(runs.length[0], -32767) << "-1 matches no texel";
+    EXPECT_EQ(runs.reach[0], OpaqueRun + 65536 * 256) << "-1 matches no texel";
 }
 
 // Rows along one texel row (equal v at every corner, so dv = 0) go by texel
-// runs; the result must be the plain walk's, also where u runs backwards,
-// wraps past 2^31 or the rows leave the screen.
+// runs, and level rows (dz = 0 as well) by their own walk; the result must
+// be the plain walk's, also where u runs backwards, wraps past 2^31 or the
+// rows leave the screen.
 TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
 {
     Canvas plain;
@@ -495,6 +497,17 @@ TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
             c.v = round % 5 == 0 ? c.v : v;
             c.u = int32_t(uBase + (c.u + 150000) * int64_t(rng.next(1, 4)) / 4 +
                           int64_t(c.x) * (round % 3));
+        }
+        // Level parts: two corners of a face on one row with one depth and
+        // texel row, as on a plane tilted only about x, or the whole face
+        // at one depth.
+        for (size_t f = 0; f + 2 < corners.size() && round % 4 != 3; f += 3) {
+            const size_t other = f + 1 + size_t(rng.next(0, 1));
+            corners[other].y = corners[f].y;
+            corners[other].z = corners[f].z;
+            corners[other].v = corners[f].v;
+            if (round % 4 == 2)
+                corners[f + 1].z = corners[f + 2].z = corners[f].z;
         }
         TestMesh fast(canvas, leaves.picture, corners);
         TestMesh slow(plain, leaves.picture, corners);

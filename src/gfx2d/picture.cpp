@@ -3,15 +3,21 @@
 #include "core/fatal.h"
 
 #include <SDL/SDL_image.h>
+#ifndef __EMSCRIPTEN__
+#include <zlib.h>
+#endif
 
 #include <array>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 // Every data picture is a PNG written by our forge. The file is read whole and
-// its chunk structure checked before any decoder sees it, and only the PNG
-// decoder is called: no other image reader ever runs on a data file.
+// its chunk structure checked before any decoder sees it, and only PNG
+// decoders are called, our own and SDL_image's PNG one: no other image reader
+// ever runs on a data file.
 constexpr uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // No picture of the show needs a longer file; a longer one is not read.
 constexpr long MaxPictureFileBytes = 64L << 20;
@@ -113,6 +119,176 @@ static void requirePngFrame(const std::vector<uint8_t>& bytes, const char* path)
                         bytes.size() - at);
 }
 
+#ifndef __EMSCRIPTEN__
+// Undoes a row's PNG filter: `row` holds the filtered bytes, `above` the row
+// above as decoded (null for the first row, read as 0), and the decoded row
+// goes to `out`, one byte a pixel. Sums wrap at 256 as the filters define.
+static void unfilterRow(uint8_t filter, const uint8_t* row, const uint8_t* above, uint8_t* out,
+                        size_t width)
+{
+    static const uint8_t zeros[MaxPictureSide] = {};
+    const uint8_t* up = above ? above : zeros;
+    switch (filter) {
+    case 0:
+        std::memcpy(out, row, width);
+        break;
+    case 1:
+        out[0] = row[0];
+        for (size_t x = 1; x < width; ++x)
+            out[x] = uint8_t(row[x] + out[x - 1]);
+        break;
+    case 2:
+        for (size_t x = 0; x < width; ++x)
+            out[x] = uint8_t(row[x] + up[x]);
+        break;
+    case 3:
+        out[0] = uint8_t(row[0] + up[0] / 2);
+        for (size_t x = 1; x < width; ++x)
+            out[x] = uint8_t(row[x] + (out[x - 1] + up[x]) / 2);
+        break;
+    default:
+        // Paeth: whichever of left, up and upper-left is nearest to
+        // left + up - upper-left, ties in that order.
+        out[0] = uint8_t(row[0] + up[0]);
+        for (size_t x = 1; x < width; ++x) {
+            const int a = out[x - 1], b = up[x], c = up[x - 1];
+            const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+            out[x] = uint8_t(row[x] + (pa <= pb && pa <= pc ? a : pb <= pc ? b : c));
+        }
+        break;
+    }
+}
+
+// A forge PNG decoded: its samples (indices or gray values) row after row
+// with one spare byte, 0, after them, and its colours as SDL_image gives
+// them, a gray ramp of 256 for grayscale and the file's entries for indexed.
+struct ForgeImage {
+    uint32_t width = 0, height = 0;
+    std::vector<SDL_Color> colours;
+    std::unique_ptr<uint8_t[]> pixels;
+};
+
+// The PNGs our forge writes, 8-bit grayscale or 8-bit indexed without
+// interlacing and with no chunks but IHDR, PLTE, IDAT, IEND and private
+// ancillary ones, are decoded here: the image is inflated in one call into
+// one buffer, where zlib's fast loop covers nearly every byte (fed a row at a
+// time, as SDL_image's decoder feeds it, zlib spends most of each short row
+// in its slow loop), and unfiltered straight into the samples. False for any
+// other PNG, or one whose data does not inflate to exactly its rows;
+// SDL_image then decides on it. The frame has passed requirePngFrame.
+static bool decodeForgePng(const std::vector<uint8_t>& bytes, ForgeImage& image)
+{
+    const uint8_t* header = &bytes[16];
+    const uint32_t width = bigEndian32(header), height = bigEndian32(header + 4);
+    const uint8_t colourType = header[9];
+    if (header[8] != 8 || (colourType != 0 && colourType != 3) || header[10] != 0 ||
+        header[11] != 0 || header[12] != 0)
+        return false;
+    const size_t stride = size_t(width) + 1;  // a filter byte, then the row
+    // One spare byte: with room left after the last row, zlib reads on to
+    // the stream's end and checks its checksum in the same call.
+    const size_t imageBytes = stride * height;
+    const std::unique_ptr<uint8_t[]> rows(new uint8_t[imageBytes + 1]);
+    std::vector<SDL_Color> palette;
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return false;
+    stream.next_out = rows.get();
+    stream.avail_out = uInt(imageBytes + 1);
+    int status = Z_OK;
+    bool plain = true;
+    for (size_t at = 8 + 25; plain && at + 12 <= bytes.size();) {
+        const uint32_t length = bigEndian32(&bytes[at]);
+        const uint8_t* type = &bytes[at + 4];
+        const uint8_t* data = type + 4;
+        if (std::memcmp(type, "IDAT", 4) == 0 && status == Z_OK) {
+            stream.next_in = const_cast<uint8_t*>(data);
+            stream.avail_in = length;
+            status = inflate(&stream, Z_NO_FLUSH);
+            plain = (status == Z_OK || status == Z_STREAM_END) && stream.avail_in == 0;
+        } else if (std::memcmp(type, "PLTE", 4) == 0) {
+            plain = colourType == 3 && palette.empty() && length % 3 == 0 && length / 3 >= 1 &&
+                    length / 3 <= 256;
+            for (uint32_t i = 0; plain && i < length / 3; ++i)
+                palette.push_back({data[3 * i], data[3 * i + 1], data[3 * i + 2], 0});
+        } else {
+            // Private ancillary chunks (both of the first two letters lower
+            // case), as the forge's padding, mean nothing to a decoder.
+            const bool privateAncillary = (type[0] & 0x20) != 0 && (type[1] & 0x20) != 0;
+            plain = privateAncillary || std::memcmp(type, "IEND", 4) == 0;
+        }
+        at += 12 + size_t(length);
+    }
+    inflateEnd(&stream);
+    if (!plain || status != Z_STREAM_END || stream.total_out != imageBytes ||
+        (colourType == 3 && palette.empty()))
+        return false;
+
+    const size_t count = size_t(width) * height;
+    std::unique_ptr<uint8_t[]> pixels(new uint8_t[count + 1]);
+    pixels[count] = 0;
+    for (uint32_t r = 0; r < height; ++r) {
+        const uint8_t* row = &rows[r * stride];
+        if (row[0] > 4)
+            return false;
+        uint8_t* target = &pixels[size_t(r) * width];
+        unfilterRow(row[0], row + 1, r > 0 ? target - width : nullptr, target, width);
+    }
+    // An index past a short palette has no colour to map to.
+    if (colourType == 3 && palette.size() < 256)
+        for (size_t i = 0; i < count; ++i)
+            if (pixels[i] >= palette.size())
+                return false;
+    if (colourType == 0)
+        for (int i = 0; i < 256; ++i)
+            palette.push_back({uint8_t(i), uint8_t(i), uint8_t(i), 0});
+    image.width = width;
+    image.height = height;
+    image.colours = std::move(palette);
+    image.pixels = std::move(pixels);
+    return true;
+}
+
+// The 8-bit surface SDL_image would have decoded the image into.
+static SDL_Surface* surfaceOf(const ForgeImage& image)
+{
+    SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, int(image.width),
+                                                int(image.height), 8, 0, 0, 0, 0);
+    if (!surface || !surface->format->palette) {
+        SDL_FreeSurface(surface);
+        return nullptr;
+    }
+    SDL_Palette& colours = *surface->format->palette;
+    colours.ncolors = int(image.colours.size());
+    for (size_t i = 0; i < image.colours.size(); ++i) {
+        colours.colors[i].r = image.colours[i].r;
+        colours.colors[i].g = image.colours[i].g;
+        colours.colors[i].b = image.colours[i].b;
+    }
+    uint8_t* target = static_cast<uint8_t*>(surface->pixels);
+    for (uint32_t r = 0; r < image.height; ++r)
+        std::memcpy(target + size_t(r) * surface->pitch, &image.pixels[size_t(r) * image.width],
+                    image.width);
+    return surface;
+}
+
+// True when SDL_ConvertSurface would keep every index as it is: the screen's
+// palette starts with the image's colours, byte for byte as SDL compares
+// them, and is not all black (which SDL refuses to convert to).
+static bool convertsUnchanged(const ForgeImage& image, const SDL_PixelFormat& screen)
+{
+    const SDL_Palette* target = screen.palette;
+    if (!target || screen.BitsPerPixel != 8 || int(image.colours.size()) > target->ncolors)
+        return false;
+    bool black = true;
+    for (int i = 0; i < target->ncolors; ++i)
+        black = black && target->colors[i].r == 0 && target->colors[i].g == 0 &&
+                target->colors[i].b == 0;
+    return !black && std::memcmp(target->colors, image.colours.data(),
+                                 image.colours.size() * sizeof(SDL_Color)) == 0;
+}
+#endif
+
 // The browser's SDL has no PNG decoder of its own: its front end always
 // supplies decoded pictures through PictureSource.
 static SDL_Surface* decodePng(const std::vector<uint8_t>& bytes)
@@ -130,8 +306,8 @@ static SDL_Surface* decodePng(const std::vector<uint8_t>& bytes)
 #endif
 }
 
-// The copy below reads pitch-spaced rows as one run, so every row must hold
-// its width in pixels.
+// The copy below reads each pitch-spaced row for its width in pixels, so
+// every row must hold them.
 static void requireWholeRows(const SDL_Surface* surface, const char* path)
 {
     requireAddressableSize(path, uint32_t(surface->w), uint32_t(surface->h));
@@ -141,18 +317,21 @@ static void requireWholeRows(const SDL_Surface* surface, const char* path)
                         int(surface->pitch), rowBytes);
 }
 
-// Copies the first pixelCount bytes of the surface's memory. Row padding is not
-// skipped: the show's pictures are 8-bit with widths that are multiples of 4,
-// so their rows carry none. The surface holds pitch * h >= pixelCount bytes.
+// Copies the surface's rows into the picture, skipping the padding SDL puts
+// after rows whose width is not a multiple of 4.
 static void copySurfacePixels(Picture& picture, const SDL_Surface* surface)
 {
-    std::memcpy(picture.pixels, surface->pixels, picture.pixelCount);
+    const uint8_t* source = static_cast<const uint8_t*>(surface->pixels);
+    for (int r = 0; r < picture.height; ++r)
+        std::memcpy(picture.pixels + size_t(r) * picture.width,
+                    source + size_t(r) * size_t(surface->pitch), picture.width);
 }
 
 bool (*PictureSource)(Picture& picture, const char* path, const Screen& screen,
                       bool grayscale) = nullptr;
 
-void framePicture(Picture& picture, uint16_t width, uint16_t height)
+// Sets the picture to width x height, drawn whole at (0, 0), on `pixels`.
+static void framePictureOn(Picture& picture, uint16_t width, uint16_t height, uint8_t* pixels)
 {
     picture.width = width;
     picture.height = height;
@@ -162,8 +341,13 @@ void framePicture(Picture& picture, uint16_t width, uint16_t height)
     picture.top = 0;
     picture.right = width;
     picture.bottom = height;
+    picture.pixels = pixels;
+}
+
+void framePicture(Picture& picture, uint16_t width, uint16_t height)
+{
     // One spare byte past the image, never written.
-    picture.pixels = new uint8_t[picture.pixelCount + 1]();
+    framePictureOn(picture, width, height, new uint8_t[uint32_t(width) * height + 1]());
 }
 
 void loadPicture(Picture& picture, const char* path, Screen& screen, int32_t expectedSize,
@@ -179,7 +363,21 @@ void loadPicture(Picture& picture, const char* path, Screen& screen, int32_t exp
     }
 
     requirePngFrame(bytes, path);
-    SDL_Surface* decoded = decodePng(bytes);
+    SDL_Surface* decoded = nullptr;
+#ifndef __EMSCRIPTEN__
+    // A forge PNG whose indices stay as they are needs no surface at all.
+    ForgeImage image;
+    if (decodeForgePng(bytes, image)) {
+        if (grayscale || convertsUnchanged(image, *screen.format)) {
+            framePictureOn(picture, uint16_t(image.width), uint16_t(image.height),
+                           image.pixels.release());
+            return;
+        }
+        decoded = surfaceOf(image);
+    }
+#endif
+    if (!decoded)
+        decoded = decodePng(bytes);
     if (!decoded)
         failWithMessage("bad picture %s: cannot decode: %s\n", path, IMG_GetError());
     requireWholeRows(decoded, path);

@@ -26,7 +26,8 @@ constexpr int MaxPictureSide = 4096;
 // the file must be exactly that long. Grayscale keeps the file's own 8-bit
 // indices, converted maps it to the screen's palette in force. The file must
 // be a whole PNG (signature first, end chunk last) of 1..MaxPictureSide pixels
-// each way before the PNG decoder, the only one used, sees it. Any failure
+// each way before a decoder sees it: the loader's own for the PNGs our forge
+// writes, SDL_image's PNG decoder for any other. Any failure
 // ends the program with status 1 and a line naming the file.
 void loadPicture(Picture& picture, const char* path, Screen& screen, int32_t expectedSize,
                  bool grayscale);

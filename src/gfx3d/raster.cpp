@@ -27,16 +27,15 @@ void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough)
 {
     // The run through texel 0 continues past 65535 into the ring's start.
     const bool firstSeen = texels[0] == seeThrough;
-    int32_t length = 0;
+    uint32_t length = 0;
     while (length < 65536 && (texels[length] == seeThrough) == firstSeen)
         ++length;
     bool nextSeen = firstSeen;
     for (int32_t i = 65535; i >= 0; --i) {
         const bool seen = texels[i] == seeThrough;
-        length = seen == nextSeen ? length + 1 : 1;
+        length = seen == nextSeen ? std::min(length + 1, 65536u) : 1;
         nextSeen = seen;
-        const int16_t capped = int16_t(std::min(length, 32767));
-        runs.length[i] = seen ? capped : int16_t(-capped);
+        runs.reach[i] = length * 256 + (seen ? 0 : OpaqueRun);
     }
 }
 
@@ -135,54 +134,83 @@ static void drawSamples(const FaceContext& face, const Span& s)
 }
 
 // On a row with dv = 0 the texel index ((u >> 8) - (v & 0xFF00)) & 0xFFFF is
-// bits 8..23 of the walk position u - 256 (v & 0xFF00). The row can go by
-// texel runs when that position only grows (du > 0) and stays below 2^32 up
-// to the last sample: the index then steps through the texture's bytes as a
-// ring in one direction.
-static bool walksTexelRuns(const Span& s, uint32_t start)
+// bits 8..23 of the 32-bit walk position u - 256 (v & 0xFF00). The row can
+// go by texel runs when that position only grows (du > 0): the index then
+// steps through the texture's bytes as a ring in one direction, also where
+// the position wraps past 2^32, a whole number of turns of the ring.
+static bool walksTexelRuns(const Span& s)
 {
-    return s.dv == 0 && s.du > 0 &&
-           start + uint64_t(s.count - 1) * uint32_t(s.du) <= UINT32_MAX;
+    return s.dv == 0 && s.du > 0;
 }
 
-// Samples of one opaque run. `index` is the walk position shifted left by 8,
-// so the texel index is its top 16 bits whatever it wraps to; each texel is
-// kept where nearer than the depth buffer. The samples are counted from
-// -count up to 0 against the run's ends.
+// One sample of an opaque run: its texel is kept where nearer than the depth
+// buffer. `index` is the walk position shifted left by 8, so the texel index
+// is its top 16 bits whatever it wraps to.
 template <bool Shaded>
-static void drawOpaqueRun(const uint8_t* texels, int32_t shade, uint8_t* pixel, int32_t* depth,
-                          int32_t count, uint32_t index, uint32_t indexStep, int32_t z, int32_t dz)
+[[gnu::always_inline]] inline void drawOpaqueSample(const uint8_t* texels, int32_t shade,
+                                                    uint8_t* pixel, int32_t* depth,
+                                                    uint32_t index, int32_t z)
 {
-    uint8_t* pixelEnd = pixel + count;
-    int32_t* depthEnd = depth + count;
-    for (intptr_t i = -intptr_t(count); i != 0; ++i) {
-        if (z < depthEnd[i]) {
-            const int32_t texel = texels[index >> 16];
-            depthEnd[i] = z;
-            pixelEnd[i] = Shaded ? shadeTexel(texel, shade) : uint8_t(texel);
-        }
+    if (z < *depth) {
+        const int32_t texel = texels[index >> 16];
+        *depth = z;
+        *pixel = Shaded ? shadeTexel(texel, shade) : uint8_t(texel);
+    }
+}
+
+// Samples of one opaque run: an odd one first, then two a step, so the pair
+// shares the loop's counting. The pairs are counted from -count up to 0
+// against the run's end; index and depth step by twice their change, which
+// wraps to what two single steps give.
+template <bool Shaded>
+[[gnu::always_inline]] inline void drawOpaqueRun(const uint8_t* texels, int32_t shade,
+                                                 uint8_t* pixel, int32_t* depth, int32_t count,
+                                                 uint32_t index, uint32_t indexStep, int32_t z,
+                                                 int32_t dz)
+{
+    if (count & 1) {
+        drawOpaqueSample<Shaded>(texels, shade, pixel, depth, index, z);
+        ++pixel;
+        ++depth;
         index += indexStep;
         z += dz;
+    }
+    const intptr_t pairs = count & ~1;
+    uint8_t* pixelEnd = pixel + pairs;
+    int32_t* depthEnd = depth + pairs;
+    uint32_t nextIndex = index + indexStep;
+    int32_t nextZ = z + dz;
+    const uint32_t pairStep = 2 * indexStep;
+    const int32_t pairDz = 2 * dz;
+    for (intptr_t i = -pairs; i != 0; i += 2) {
+        drawOpaqueSample<Shaded>(texels, shade, pixelEnd + i, depthEnd + i, index, z);
+        drawOpaqueSample<Shaded>(texels, shade, pixelEnd + i + 1, depthEnd + i + 1, nextIndex,
+                                 nextZ);
+        index += pairStep;
+        nextIndex += pairStep;
+        z += pairDz;
+        nextZ += pairDz;
     }
 }
 
 // The row by texel runs (see walksTexelRuns), from walk position `start`:
 // a see-through run passes all its samples at once, an opaque one draws its
-// samples without testing their texels. From walk position p in a run of n
-// texels, n * 256 - (p & 255) more units of position stay in the run.
+// samples without testing their texels. From walk position p in a run
+// reaching r positions, r - (p & 255) more stay in the run.
 template <bool Shaded>
-static void drawByTexelRuns(const FaceContext& face, const Span& s, uint32_t start)
+[[gnu::always_inline]] inline void drawByTexelRuns(const FaceContext& face, const Span& s,
+                                                   uint32_t start)
 {
-    const int16_t* runs = face.runs->length;
+    const uint32_t* runs = face.runs->reach;
     const uint8_t* texels = face.texels;
     const int32_t shade = face.shade;
     const uint32_t du = uint32_t(s.du);
     uint32_t at = start;
     for (int32_t k = 0; k < s.count;) {
-        const int32_t run = runs[(at >> 8) & 0xFFFF];
-        const uint32_t ahead = uint32_t(run < 0 ? -run : run) * 256 - (at & 255);
+        const uint32_t run = runs[(at >> 8) & 0xFFFF];
+        const uint32_t ahead = (run & ~OpaqueRun) - (at & 255);
         const int32_t inRun = int32_t(std::min((ahead + du - 1) / du, uint32_t(s.count - k)));
-        if (run < 0)
+        if (run & OpaqueRun)
             drawOpaqueRun<Shaded>(texels, shade, s.pixel + k, s.depth + k, inRun, at << 8, du << 8,
                                   s.z + k * s.dz, s.dz);
         k += inRun;
@@ -204,29 +232,21 @@ struct SampleKind {
     bool seeThrough;  // the transparent colour is a texel value
 };
 
-// Draws the row whose first pixel is at `rowOffset` between walkers p and q.
-// Samples sit at x = xL + 256 k for x < xR; a sample is drawn where
-// left < x < right, at pixel column x >> 8.
-template <SampleKind Kind>
-static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState& p,
-                    const EdgeState& q)
+// Draws the samples of a row from the left walker l on: they sit at
+// x = l.x + 256 k for x < rightX, stepping by du, dv and dz, and are drawn
+// where left < x < right, at pixel column x >> 8. Without Clipped the caller
+// knows that left < l.x and rightX <= right.
+template <SampleKind Kind, bool Clipped = true>
+[[gnu::always_inline]] inline void drawFromLeft(const FaceContext& face, int32_t rowOffset,
+                                                const EdgeState& l, int32_t rightX, int32_t du,
+                                                int32_t dv, int32_t dz)
 {
-    const int32_t lastColumnFixed = (ScreenWidth - 1) * 256;
-    if ((p.x & q.x) < 0 || (p.x > lastColumnFixed && q.x > lastColumnFixed))
-        return;
-    const EdgeState l = p.x <= q.x ? p : q;
-    const EdgeState r = p.x <= q.x ? q : p;
-    const int32_t w = r.x - l.x;
-    const int32_t du = w > 0 ? shiftLeft8(r.u - l.u) / w : 0;
-    const int32_t dv = w > 0 ? shiftLeft8(r.v - l.v) / w : 0;
-    const int32_t dz = w > 0 ? shiftLeft8(r.z - l.z) / w : 0;
-
     // Samples left of the clip are skipped in one step and the walk ends at
     // the clip, so a span reaching far off-screen costs nothing extra. The
     // bounds are 64-bit so that no edge position can overflow them; the
     // walk itself stays 32-bit and wraps like every other sum.
-    const int64_t first = l.x > face.left ? 0 : ((face.left - l.x) >> 8) + 1;
-    const int64_t end = samplesBelow(l.x, std::min<int64_t>(r.x, face.right));
+    const int64_t first = !Clipped || l.x > face.left ? 0 : ((face.left - l.x) >> 8) + 1;
+    const int64_t end = samplesBelow(l.x, Clipped ? std::min<int64_t>(rightX, face.right) : rightX);
     if (first >= end)
         return;
     const int32_t skipped = int32_t(first);
@@ -236,12 +256,67 @@ static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState&
                     du,                   dv,                  dz};
     if constexpr (Kind.runs) {
         const uint32_t start = uint32_t(span.u) - 256 * uint32_t(span.v & 0xFF00);
-        if (walksTexelRuns(span, start)) {
+        if (walksTexelRuns(span)) {
             drawByTexelRuns<Kind.shaded>(face, span, start);
             return;
         }
     }
     drawSamples<Kind.shaded, Kind.seeThrough>(face, span);
+}
+
+// A row whose ends both lie left of column 0 or both right of column 319
+// draws nothing.
+static bool rowOffScreen(int32_t xa, int32_t xb)
+{
+    const int32_t lastColumnFixed = (ScreenWidth - 1) * 256;
+    return (xa & xb) < 0 || (xa > lastColumnFixed && xb > lastColumnFixed);
+}
+
+// Draws the row whose first pixel is at `rowOffset` between walkers p and q.
+template <SampleKind Kind>
+static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState& p,
+                    const EdgeState& q)
+{
+    if (rowOffScreen(p.x, q.x))
+        return;
+    const EdgeState l = p.x <= q.x ? p : q;
+    const EdgeState r = p.x <= q.x ? q : p;
+    const int32_t w = r.x - l.x;
+    const int32_t du = w > 0 ? shiftLeft8(r.u - l.u) / w : 0;
+    const int32_t dv = w > 0 ? shiftLeft8(r.v - l.v) / w : 0;
+    const int32_t dz = w > 0 ? shiftLeft8(r.z - l.z) / w : 0;
+    drawFromLeft<Kind>(face, rowOffset, l, r.x, du, dv, dz);
+}
+
+// The same for a level row (see walkLevelPart): both ends share z and v, so
+// dv and dz are 0 and only u is divided out. Without Clipped both ends lie
+// right of the clip's left edge and at most at column 319's position.
+template <SampleKind Kind, bool Clipped>
+[[gnu::always_inline]] inline void drawLevelRow(const FaceContext& face, int32_t rowOffset,
+                                                int32_t xa, int32_t ua, int32_t xb, int32_t ub,
+                                                int32_t z, int32_t v)
+{
+    if (Clipped && rowOffScreen(xa, xb))
+        return;
+    const bool aLeft = xa <= xb;
+    const EdgeState l{aLeft ? xa : xb, z, aLeft ? ua : ub, v};
+    const int32_t rightX = aLeft ? xb : xa;
+    const int32_t w = rightX - l.x;
+    const int32_t du = w > 0 ? shiftLeft8((aLeft ? ub : ua) - l.u) / w : 0;
+    drawFromLeft<Kind, Clipped>(face, rowOffset, l, rightX, du, 0, 0);
+}
+
+// The rows of a part at y = yStart + 256 k while y < yEnd: `steps` of them,
+// of which k from `first` up to end - 1 lie within the clip's rows.
+struct PartRows {
+    int64_t steps, first, end;
+};
+
+static PartRows partRows(const FaceContext& face, int64_t yStart, int32_t yEnd)
+{
+    const int64_t steps = samplesBelow(yStart, yEnd);
+    const int64_t first = std::min(steps, samplesBelow(yStart, face.top));
+    return {steps, first, std::max(first, std::min(steps, samplesBelow(yStart, face.bottom)))};
 }
 
 // Walks one part of a face: rows at y = yStart + 256 k while y < yEnd, the
@@ -254,9 +329,7 @@ static int64_t walkPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
                         EdgeState& longWalker, const EdgeState& longGradient,
                         EdgeState& shortWalker, const EdgeState& shortGradient)
 {
-    const int64_t steps = samplesBelow(yStart, yEnd);
-    const int64_t first = std::min(steps, samplesBelow(yStart, face.top));
-    const int64_t end = std::max(first, std::min(steps, samplesBelow(yStart, face.bottom)));
+    const auto [steps, first, end] = partRows(face, yStart, yEnd);
     // Local copies: the pixel stores could otherwise alias them.
     const FaceContext context = face;
     const EdgeState longStep = longGradient, shortStep = shortGradient;
@@ -274,6 +347,88 @@ static int64_t walkPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
     longWalker = a;
     shortWalker = b;
     return yStart + 256 * steps;
+}
+
+// A part whose walkers start with equal z and v and step them alike keeps
+// them equal on every row: its rows are level, of one depth and along one
+// texel row, as every row of a leaf plane tilted only about x is. Such a part
+// walks x and u per edge and the shared z and v once, and leaves the walkers
+// where walkPart would.
+static bool isLevel(const EdgeState& a, const EdgeState& aStep, const EdgeState& b,
+                    const EdgeState& bStep)
+{
+    return a.z == b.z && a.v == b.v && aStep.z == bStep.z && aStep.v == bStep.v;
+}
+
+// The walk of a level part: x and u per edge, z and v shared.
+struct LevelWalk {
+    int32_t xa, ua, xb, ub, z, v;
+};
+
+template <SampleKind Kind, bool Clipped>
+static void walkLevelRows(const FaceContext& face, int32_t firstRow, int32_t rows, LevelWalk w,
+                          const LevelWalk& step)
+{
+    const FaceContext context = face;
+    const LevelWalk d = step;
+    for (int32_t row = firstRow; row < firstRow + rows; ++row) {
+        drawLevelRow<Kind, Clipped>(context, RowOffsets[row], w.xa, w.ua, w.xb, w.ub, w.z, w.v);
+        w.xa += d.xa;
+        w.ua += d.ua;
+        w.xb += d.xb;
+        w.ub += d.ub;
+        w.z += d.z;
+        w.v += d.v;
+    }
+}
+
+// True when x, and x + n dx in exact arithmetic, lie in (low, high]: so do
+// the positions between, and the 32-bit walk reaches them without wrapping.
+static bool staysWithin(int32_t x, int32_t dx, int32_t n, int64_t low, int64_t high)
+{
+    const int64_t last = x + int64_t(n) * dx;
+    return x > low && x <= high && last > low && last <= high;
+}
+
+template <SampleKind Kind>
+static int64_t walkLevelPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
+                             EdgeState& longWalker, const EdgeState& longGradient,
+                             EdgeState& shortWalker, const EdgeState& shortGradient)
+{
+    const auto [steps, first, end] = partRows(face, yStart, yEnd);
+    EdgeState a = longWalker, b = shortWalker;
+    advance(a, longGradient, int32_t(first));
+    advance(b, shortGradient, int32_t(first));
+    const LevelWalk walk{a.x, a.u, b.x, b.u, a.z, a.v};
+    const LevelWalk step{longGradient.x, longGradient.u, shortGradient.x,
+                         shortGradient.u, longGradient.z, longGradient.v};
+    const int32_t firstRow = int32_t((yStart >> 8) + first);
+    const int32_t rows = int32_t(end - first);
+    // Rows whose ends all lie right of the clip's left edge and at most at
+    // column 319's position need no clipping.
+    const int64_t high = std::min<int64_t>(face.right, (ScreenWidth - 1) * 256);
+    if (rows > 0 && staysWithin(walk.xa, step.xa, rows - 1, face.left, high) &&
+        staysWithin(walk.xb, step.xb, rows - 1, face.left, high))
+        walkLevelRows<Kind, false>(face, firstRow, rows, walk, step);
+    else
+        walkLevelRows<Kind, true>(face, firstRow, rows, walk, step);
+    advance(longWalker, longGradient, int32_t(steps));
+    advance(shortWalker, shortGradient, int32_t(steps));
+    return yStart + 256 * steps;
+}
+
+// Level parts of a mesh with texel runs take walkLevelPart, the rest walkPart.
+template <SampleKind Kind>
+static int64_t walkAnyPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
+                           EdgeState& longWalker, const EdgeState& longGradient,
+                           EdgeState& shortWalker, const EdgeState& shortGradient)
+{
+    if constexpr (Kind.runs)
+        if (isLevel(longWalker, longGradient, shortWalker, shortGradient))
+            return walkLevelPart<Kind>(face, yStart, yEnd, longWalker, longGradient, shortWalker,
+                                       shortGradient);
+    return walkPart<Kind>(face, yStart, yEnd, longWalker, longGradient, shortWalker,
+                          shortGradient);
 }
 
 template <SampleKind Kind>
@@ -296,14 +451,14 @@ static void drawFace(const Mesh& mesh, const FaceContext& face, const Corner (&c
 
     EdgeState longWalker = walkerAt(top);
     EdgeState shortWalker = walkerAt(top);
-    const int64_t yAfterUpper = walkPart<Kind>(face, top.y, middle.y, longWalker, longGradient,
-                                         shortWalker, upperGradient);
+    const int64_t yAfterUpper = walkAnyPart<Kind>(face, top.y, middle.y, longWalker,
+                                                 longGradient, shortWalker, upperGradient);
     shortWalker = walkerAt(middle);
     // With the long edge on the left the lower part keeps the upper part's
     // row phase; otherwise it restarts at the middle corner.
     const bool longEdgeLeft = upperGradient.x > longGradient.x;
     const int64_t yLower = longEdgeLeft ? yAfterUpper : middle.y;
-    walkPart<Kind>(face, yLower, bottom.y, longWalker, longGradient, shortWalker, lowerGradient);
+    walkAnyPart<Kind>(face, yLower, bottom.y, longWalker, longGradient, shortWalker, lowerGradient);
 }
 
 using FaceDrawer = void (*)(const Mesh&, const FaceContext&, const Corner (&)[3]);

@@ -7,14 +7,15 @@
 #include <cstdint>
 
 // A texture's 65536 texel bytes read as one ring and cut into runs of the
-// see-through colour and runs of other texels. Entry i is the length of the
-// run from texel i on, to the run's end or at most 32767 texels: positive
-// for a see-through run, negative for an opaque one, never 0. A mesh that
-// points to its texture's runs has rows along one texel row drawn a run at
-// a time instead of a texel at a time.
+// see-through colour and runs of other texels. Entry i describes the run from
+// texel i on, to the run's end or at most once round the ring: its length
+// times 256, the walk positions it spans, with OpaqueRun added for a run of
+// other texels. A mesh that points to its texture's runs has rows along one
+// texel row drawn a run at a time instead of a texel at a time.
 struct TexelRuns {
-    int16_t length[65536];
+    uint32_t reach[65536];
 };
+constexpr uint32_t OpaqueRun = 0x80000000u;
 void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough);
 
 // Every depth entry becomes v * 256.

@@ -132,11 +132,45 @@ static int64_t rowsInColumn(const EdgeSum& edge)
     return INT64_MAX;
 }
 
-// Fills the same columns on `rows` rows from `line` down.
+// Calls fill(p) for the first pixel p of each of `rows` rows from `line`
+// down: an odd row first, then two a step, so a pair shares the counting.
+template <typename Fill>
+[[gnu::always_inline]] inline void eachRow(uint8_t* line, int64_t rows, Fill fill)
+{
+    if (rows & 1) {
+        fill(line);
+        line += ScreenWidth;
+    }
+    for (int64_t pairs = rows >> 1; pairs > 0; --pairs, line += 2 * ScreenWidth) {
+        fill(line);
+        fill(line + ScreenWidth);
+    }
+}
+
+// Fills the same columns on `rows` rows from `line` down. Blocks one to four
+// pixels wide, most of a trunk's, take one or two stores a row.
 static void fillBlock(uint8_t* line, size_t n, int64_t rows, uint8_t colour)
 {
-    for (; rows > 0; --rows, line += ScreenWidth)
-        fillSpan(line, n, colour);
+    const uint32_t four = 0x01010101u * colour;
+    switch (n) {
+    case 1:
+        eachRow(line, rows, [colour](uint8_t* p) { p[0] = colour; });
+        return;
+    case 2:
+        eachRow(line, rows, [four](uint8_t* p) { std::memcpy(p, &four, 2); });
+        return;
+    case 3:
+        eachRow(line, rows, [four, colour](uint8_t* p) {
+            std::memcpy(p, &four, 2);
+            p[2] = colour;
+        });
+        return;
+    case 4:
+        eachRow(line, rows, [four](uint8_t* p) { std::memcpy(p, &four, 4); });
+        return;
+    default:
+        eachRow(line, rows, [n, colour](uint8_t* p) { fillSpan(p, n, colour); });
+    }
 }
 
 // The rows of a part between two edges that do not wrap: a trunk's faces
