@@ -115,11 +115,11 @@ test("pictures on the virtual clock equal the desktop recorder's", { timeout: 60
 });
 
 test("the show waits for a click where sound is blocked, then keeps to the music",
-      { timeout: 180000 }, async () => {
+      { timeout: 360000 }, async () => {
   const { page, errors } = await openPage("");
   await page.waitForFunction(() => document.getElementById("notice").textContent === "Click to start" &&
                                    !document.getElementById("notice").hidden,
-                              { timeout: 60000, polling: 100 });
+                              { timeout: 180000, polling: 100 });
   await new Promise((resolve) => setTimeout(resolve, 500));
   assert.equal(await page.evaluate(() => Module._showTimeMs()), 0, "the show ran before the click");
 
