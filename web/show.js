@@ -46,16 +46,21 @@ page.clock = function () {
   return Math.floor(page.clockMs) >>> 0;
 };
 
+// A music file the browser cannot load or decode sets the element's error;
+// any other refusal (sound blocked until a click, a play interrupted while the
+// file loads) is answered by asking for a click, which tries again.
+function musicRefused(error) {
+  if (audio.error) {
+    showNotice("The music cannot play: " + (audio.error.message || error.message));
+    return;
+  }
+  page.waitingForClick = true;
+  showNotice("Click to start");
+}
+
 page.playMusic = function () {
   audio.currentTime = 0;
-  audio.play().then(() => showNotice(null)).catch((error) => {
-    if (error.name !== "NotAllowedError") {
-      showNotice("The music cannot play: " + error.message);
-      return;
-    }
-    page.waitingForClick = true;
-    showNotice("Click to start");
-  });
+  audio.play().then(() => showNotice(null)).catch(musicRefused);
 };
 
 page.stopMusic = function () {
@@ -113,7 +118,7 @@ function startAfterClick() {
   page.waitingForClick = false;
   showNotice(null);
   audio.currentTime = 0;
-  audio.play().catch(() => showNotice("The browser refused to play the music"));
+  audio.play().catch(musicRefused);
 }
 
 notice.addEventListener("click", () => {

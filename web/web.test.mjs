@@ -46,7 +46,10 @@ before(async () => {
   browser = await puppeteer.launch({
     executablePath: "/usr/bin/chromium",
     headless: true,
+    // Sound blocked until a click, as a browser's default is; shared memory
+    // in a temporary folder, as a container's /dev/shm may be small.
     args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+           "--autoplay-policy=document-user-activation-required", "--disable-dev-shm-usage",
            "--disable-background-networking", "--disable-component-update", "--disable-sync",
            `--user-data-dir=${profile}`],
   });
@@ -117,9 +120,20 @@ test("pictures on the virtual clock equal the desktop recorder's", { timeout: 60
 test("the show waits for a click where sound is blocked, then keeps to the music",
       { timeout: 360000 }, async () => {
   const { page, errors } = await openPage("");
-  await page.waitForFunction(() => document.getElementById("notice").textContent === "Click to start" &&
-                                   !document.getElementById("notice").hidden,
-                              { timeout: 180000, polling: 100 });
+  try {
+    await page.waitForFunction(() => document.getElementById("notice").textContent === "Click to start" &&
+                                     !document.getElementById("notice").hidden,
+                                { timeout: 180000, polling: 100 });
+  } catch (error) {
+    const state = await page.evaluate(() => {
+      const notice = document.getElementById("notice"), audio = document.getElementById("music");
+      return { notice: notice.hidden ? null : notice.textContent, loading: Module.showPage.loading,
+               audio: { readyState: audio.readyState, networkState: audio.networkState, paused: audio.paused,
+                        error: audio.error && audio.error.message, currentTime: audio.currentTime } };
+    });
+    throw new Error(`no "Click to start": ${JSON.stringify(state)}; page errors ${JSON.stringify(errors)}`,
+                    { cause: error });
+  }
   await new Promise((resolve) => setTimeout(resolve, 500));
   assert.equal(await page.evaluate(() => Module._showTimeMs()), 0, "the show ran before the click");
 
