@@ -3,12 +3,32 @@
 #include "core/fatal.h"
 #include "core/tables.h"
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+
+static constexpr const char* FolderPrefix = "demo-fuzz-";
+
+// A target that crashed never ran its removal: its folder is gone with it
+// once no process of that number is left.
+static void removeFoldersOfEndedTargets(const std::filesystem::path& base)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(base, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(FolderPrefix, 0) != 0)
+            continue;
+        const long pid = std::strtol(name.c_str() + std::strlen(FolderPrefix), nullptr, 10);
+        if (pid > 0 && kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            std::filesystem::remove_all(entry.path(), error);
+    }
+}
 
 // Never destroyed: the handler that removes it runs after static destructors.
 static const std::filesystem::path& ramFolder()
@@ -17,7 +37,8 @@ static const std::filesystem::path& ramFolder()
         const std::filesystem::path shm = "/dev/shm";
         const std::filesystem::path base =
             std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path();
-        const auto* own = new std::filesystem::path(base / ("demo-fuzz-" + std::to_string(getpid())));
+        removeFoldersOfEndedTargets(base);
+        const auto* own = new std::filesystem::path(base / (FolderPrefix + std::to_string(getpid())));
         std::filesystem::create_directories(*own);
         return own;
     }();
