@@ -81,6 +81,7 @@ uint32_t fakeTicks()
 TEST(Clock, ExternalClockIsReadAndNeverSleepsButTheVirtualClockWins)
 {
     testScreen();
+    useSdlClock();  // whatever clock an earlier test in this process left
     useExternalClock(fakeTicks);
     FakeNow = 123456;
     EXPECT_EQ(clockTicks(), 123456u);
@@ -89,7 +90,7 @@ TEST(Clock, ExternalClockIsReadAndNeverSleepsButTheVirtualClockWins)
     EXPECT_LT(SDL_GetTicks() - before, 1000u);
     useVirtualClock(5);
     EXPECT_EQ(clockTicks(), 5u);
-    useExternalClock(nullptr);
+    useSdlClock();
 }
 
 }  // namespace

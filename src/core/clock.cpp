@@ -41,3 +41,9 @@ void useExternalClock(uint32_t (*ticks)())
 {
     ExternalTicks = ticks;
 }
+
+void useSdlClock()
+{
+    VirtualClock = false;
+    ExternalTicks = nullptr;
+}

@@ -16,3 +16,6 @@ void advanceVirtualClock(uint32_t milliseconds);
 // Replaces SDL's clock with `ticks`. Delays on it return at once: a front end
 // with its own clock also paces the loop itself (the browser's frame callback).
 void useExternalClock(uint32_t (*ticks)());
+
+// SDL's clock again, as at start: neither virtual nor external.
+void useSdlClock();
