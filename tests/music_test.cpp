@@ -414,8 +414,8 @@ TEST(SynthLimiter, HoldsPeaksUnderTheCeilingAndLeavesTheRestAlone)
     Stereo second{std::vector<float>(mix.left.begin() + burst - 30, mix.left.end()),
                   std::vector<float>(mix.right.begin() + burst - 30, mix.right.end())};
     mix = {};
-    limiter.run(first, first.left.size(), mix);
-    limiter.run(second, second.left.size(), mix);
+    limiter.run(first, mix);
+    limiter.run(second, mix);
     limiter.finish(mix);
     ASSERT_EQ(mix.left.size(), original.left.size());
 

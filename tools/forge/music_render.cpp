@@ -570,7 +570,7 @@ Stereo MixBus::mix(const Stems& stems)
         mix.left[i] += returns.left[i];
         mix.right[i] += returns.right[i];
     }
-    rumbleFilter_.run(mix, length);
+    rumbleFilter_.run(mix);
     for (size_t i = 0; i < length; ++i) {
         const float gain = fadeGain(static_cast<double>(first + static_cast<long>(i)) / kSampleRate);
         mix.left[i] *= gain;
@@ -587,7 +587,7 @@ Stereo mixStems(const Stems& stems)
     scale(mix, loudnessGain(sum, static_cast<long>(mix.left.size())));
     Stereo limited;
     PeakLimiter limiter = masterLimiter();
-    limiter.run(mix, mix.left.size(), limited);
+    limiter.run(mix, limited);
     limiter.finish(limited);
     return limited;
 }
@@ -617,7 +617,7 @@ void renderPiece(const std::function<void(const Stereo&)>& sink)
         Stereo mix = bus.mix(stems.render(from, std::min(length, from + kBlockSamples)));
         scale(mix, gain);
         Stereo limited;
-        limiter.run(mix, mix.left.size(), limited);
+        limiter.run(mix, limited);
         sink(limited);
     }
     Stereo tail;

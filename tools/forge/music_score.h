@@ -142,8 +142,8 @@ long pieceLength();
 Stems renderStems();
 
 // The stems placed, sent through the delay and the room, summed, cleared of
-// rumble under 20 Hz and faded out at the end: the mix before mastering, a
-// block at a time (each block continuing the last).
+// the offset and the rumble under 30 Hz and faded out at the end: the mix
+// before mastering, a block at a time (each block continuing the last).
 class MixBus {
 public:
     MixBus();

@@ -321,9 +321,9 @@ HighPass::HighPass(float cutoff)
     right_ = left_;
 }
 
-void HighPass::run(Stereo& mix, size_t count)
+void HighPass::run(Stereo& mix)
 {
-    for (size_t i = 0; i < count; ++i)
+    for (size_t i = 0; i < mix.left.size(); ++i)
         for (size_t stage = 0; stage < left_.size(); ++stage) {
             mix.left[i] = runFilter(left_[stage], mix.left[i]).high;
             mix.right[i] = runFilter(right_[stage], mix.right[i]).high;
@@ -346,9 +346,9 @@ PeakLimiter::PeakLimiter(float ceiling, float lookahead, float release)
 {
 }
 
-void PeakLimiter::run(const Stereo& input, size_t count, Stereo& output)
+void PeakLimiter::run(const Stereo& input, Stereo& output)
 {
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < input.left.size(); ++i) {
         const float level = std::max(std::fabs(input.left[i]), std::fabs(input.right[i]));
         take({input.left[i], input.right[i], level > ceiling_ ? ceiling_ / level : 1.0f}, &output);
     }

@@ -120,8 +120,8 @@ struct Stereo {
     std::vector<float> left, right;
 };
 // Every effect keeps its state from one call to the next, so a signal fed
-// in consecutive blocks comes out as it would fed whole; `run` adds to
-// output's first input.size() samples.
+// in consecutive blocks comes out as it would fed whole. The delay's and the
+// room's `run` add to the first input.size() samples of `output`.
 
 // A line that gives back each sample `length` samples after it went in
 // (silence before that); length 0 passes samples straight through.
@@ -191,7 +191,7 @@ private:
 class HighPass {
 public:
     explicit HighPass(float cutoff);
-    void run(Stereo& mix, size_t count);
+    void run(Stereo& mix);
 
 private:
     std::array<StateVariableFilter, 2> left_, right_;
@@ -208,7 +208,7 @@ private:
 class PeakLimiter {
 public:
     PeakLimiter(float ceiling, float lookahead, float release);
-    void run(const Stereo& input, size_t count, Stereo& output);
+    void run(const Stereo& input, Stereo& output);
     void finish(Stereo& output);
 
 private:
@@ -229,7 +229,8 @@ private:
 
 // ---- Mixer ---------------------------------------------------------------
 // Adds a mono track into a stereo pair at `gain`, placed by constant-power
-// panning (-1 left .. 1 right). A lag of `width` seconds on the right side
-// spreads a sustained sound across the field (DelayLine(0) for none).
+// panning (-1 left .. 1 right). `lag` delays the right side: a few
+// milliseconds spread a sustained sound across the field (DelayLine(0) for
+// none).
 void mixTrack(const std::vector<float>& track, Stereo& mix, float gain, float pan,
               DelayLine& lag);
