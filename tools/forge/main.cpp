@@ -2,9 +2,10 @@
 // demo-forge --sheet FILE.png [DIR] draws the contact sheet of a forged data set
 // demo-forge --music-wav FILE       writes only the piece of music, as a plain WAV
 //
-// Anything else starting with "-" is a mistake, not a folder name: usage and
+// --help prints this usage on stdout and ends with status 0. Anything else
+// starting with "-" is a mistake, not a folder name: usage on stderr and
 // status 2. A file that cannot be created or written ends the forge with
-// status 1 and a line naming it.
+// status 1 and a line naming it and the reason. Notices go to stderr.
 #include "forge.h"
 
 #include <cstdio>
@@ -13,11 +14,13 @@
 #include <string>
 #include <vector>
 
+static const char* const kUsage = "usage: demo-forge [DIR]\n"
+                                  "       demo-forge --sheet FILE.png [DIR]\n"
+                                  "       demo-forge --music-wav FILE\n";
+
 [[noreturn]] static void usage()
 {
-    std::fprintf(stderr, "usage: demo-forge [DIR]\n"
-                         "       demo-forge --sheet FILE.png [DIR]\n"
-                         "       demo-forge --music-wav FILE\n");
+    std::fputs(kUsage, stderr);
     std::exit(2);
 }
 
@@ -31,13 +34,15 @@ static void forgeDataSet(const std::string& dir)
     forgeMeshes(dir);
     forgeFont(dir);
     forgeMusic(dir);
-    std::printf("forge: wrote the data set into %s\n", dir.c_str());
+    std::fprintf(stderr, "forge: wrote the data set into %s\n", dir.c_str());
 }
 
 static void run(const std::vector<std::string>& args)
 {
     if (args.empty())
         forgeDataSet("data");
+    else if (args.size() == 1 && args[0] == "--help")
+        std::fputs(kUsage, stdout);
     else if (args[0] == "--sheet" && (args.size() == 2 || args.size() == 3))
         drawContactSheet(args.size() == 3 ? args[2] : "data", args[1]);
     else if (args[0] == "--music-wav" && args.size() == 2)

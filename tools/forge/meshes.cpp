@@ -16,6 +16,7 @@
 //   v = 1 - row / 256, since the texture's v axis runs upwards. Columns and
 //   rows stay within 0..255.
 #include "forge.h"
+#include "output_file.h"
 
 #include <algorithm>
 #include <array>
@@ -845,15 +846,8 @@ void forgeMeshes(const std::string& dir)
 {
     for (const MeshFile& mesh : MeshFiles) {
         const std::string path = forgedPath(dir, mesh.file);
-        std::FILE* out = std::fopen(path.c_str(), "w");
-        if (!out) {
-            std::fprintf(stderr, "forge: cannot write %s\n", path.c_str());
-            std::exit(1);
-        }
-        writeObText(out, objectName(mesh.file), finishedMesh(mesh));
-        if (std::fclose(out) != 0) {
-            std::fprintf(stderr, "forge: cannot write %s\n", path.c_str());
-            std::exit(1);
-        }
+        OutputFile out(path);
+        writeObText(out.stream(), objectName(mesh.file), finishedMesh(mesh));
+        out.finish();
     }
 }

@@ -1,11 +1,11 @@
 // The show's music: the score rendered by the synthesiser, encoded as Ogg
 // Vorbis at the mixer's rate so nothing is resampled; on request also as a
 // plain WAV, the exact samples before the encoder, to measure or listen to.
+// Both are rendered and written a block at a time, so the forge's memory
+// stays small however long the piece.
 #include "forge.h"
 #include "music.h"
 #include "music_score.h"
-
-#include <vorbis/vorbisenc.h>
 
 #include <algorithm>
 #include <cmath>
@@ -20,10 +20,10 @@ namespace {
 // encoder that would otherwise vary between runs.
 constexpr int kStreamSerial = 0x4d555349;
 
-void writePage(std::FILE* file, const ogg_page& page)
+void writePage(OutputFile& file, const ogg_page& page)
 {
-    std::fwrite(page.header, 1, page.header_len, file);
-    std::fwrite(page.body, 1, page.body_len, file);
+    file.write(page.header, static_cast<size_t>(page.header_len));
+    file.write(page.body, static_cast<size_t>(page.body_len));
 }
 
 void putLittleEndian(std::vector<uint8_t>& bytes, uint32_t value, int size)
@@ -34,80 +34,76 @@ void putLittleEndian(std::vector<uint8_t>& bytes, uint32_t value, int size)
 
 }  // namespace
 
-void writeOggVorbis(const std::string& path, const std::vector<float>& left,
-                    const std::vector<float>& right)
+OggVorbisWriter::OggVorbisWriter(const std::string& path) : file_(path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::fprintf(stderr, "forge: cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
-    vorbis_info info;
-    vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, 2, kSampleRate, 0.4f) != 0) {
+    vorbis_info_init(&info_);
+    if (vorbis_encode_init_vbr(&info_, 2, kSampleRate, 0.4f) != 0) {
         std::fprintf(stderr, "forge: the Vorbis encoder refused 22050 Hz stereo\n");
         std::exit(1);
     }
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_dsp_state dsp;
-    vorbis_analysis_init(&dsp, &info);
-    vorbis_block block;
-    vorbis_block_init(&dsp, &block);
-    ogg_stream_state stream;
-    ogg_stream_init(&stream, kStreamSerial);
+    vorbis_comment_init(&comment_);
+    vorbis_analysis_init(&dsp_, &info_);
+    vorbis_block_init(&dsp_, &block_);
+    ogg_stream_init(&stream_, kStreamSerial);
 
     ogg_packet header, commentHeader, codebooks;
-    vorbis_analysis_headerout(&dsp, &comment, &header, &commentHeader, &codebooks);
-    ogg_stream_packetin(&stream, &header);
-    ogg_stream_packetin(&stream, &commentHeader);
-    ogg_stream_packetin(&stream, &codebooks);
+    vorbis_analysis_headerout(&dsp_, &comment_, &header, &commentHeader, &codebooks);
+    ogg_stream_packetin(&stream_, &header);
+    ogg_stream_packetin(&stream_, &commentHeader);
+    ogg_stream_packetin(&stream_, &codebooks);
     ogg_page page;
-    while (ogg_stream_flush(&stream, &page) != 0)
-        writePage(file, page);
+    while (ogg_stream_flush(&stream_, &page) != 0)
+        writePage(file_, page);
+}
 
-    // Feeds the samples in chunks, then a zero count that marks the end of
-    // the stream; each time, every finished block goes out as packets.
-    const long total = static_cast<long>(left.size());
-    constexpr long kChunk = 1024;
-    long at = 0;
-    for (;;) {
-        const long count = std::min(kChunk, total - at);
-        if (count > 0) {
-            float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(count));
-            for (long i = 0; i < count; ++i) {
-                buffer[0][i] = left[at + i];
-                buffer[1][i] = right[at + i];
-            }
-        }
-        vorbis_analysis_wrote(&dsp, static_cast<int>(count));
-        at += count;
-        while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-            vorbis_analysis(&block, nullptr);
-            vorbis_bitrate_addblock(&block);
-            ogg_packet packet;
-            while (vorbis_bitrate_flushpacket(&dsp, &packet) == 1) {
-                ogg_stream_packetin(&stream, &packet);
-                while (ogg_stream_pageout(&stream, &page) != 0)
-                    writePage(file, page);
-            }
-        }
-        if (count == 0)
-            break;
-    }
-    while (ogg_stream_flush(&stream, &page) != 0)
-        writePage(file, page);
+OggVorbisWriter::~OggVorbisWriter()
+{
+    ogg_stream_clear(&stream_);
+    vorbis_block_clear(&block_);
+    vorbis_dsp_clear(&dsp_);
+    vorbis_comment_clear(&comment_);
+    vorbis_info_clear(&info_);
+}
 
-    ogg_stream_clear(&stream);
-    vorbis_block_clear(&block);
-    vorbis_dsp_clear(&dsp);
-    vorbis_comment_clear(&comment);
-    vorbis_info_clear(&info);
-    const bool written = !std::ferror(file);
-    if (std::fclose(file) != 0 || !written) {
-        std::fprintf(stderr, "forge: cannot write %s\n", path.c_str());
-        std::exit(1);
+void OggVorbisWriter::drain()
+{
+    while (vorbis_analysis_blockout(&dsp_, &block_) == 1) {
+        vorbis_analysis(&block_, nullptr);
+        vorbis_bitrate_addblock(&block_);
+        ogg_packet packet;
+        while (vorbis_bitrate_flushpacket(&dsp_, &packet) == 1) {
+            ogg_stream_packetin(&stream_, &packet);
+            ogg_page page;
+            while (ogg_stream_pageout(&stream_, &page) != 0)
+                writePage(file_, page);
+        }
     }
+}
+
+void OggVorbisWriter::write(const Stereo& block)
+{
+    // Fed in chunks of the size the encoder's own examples use; the
+    // encoded stream does not depend on how the samples are split.
+    constexpr size_t kChunk = 1024;
+    for (size_t at = 0; at < block.left.size(); at += kChunk) {
+        const size_t count = std::min(kChunk, block.left.size() - at);
+        float** buffer = vorbis_analysis_buffer(&dsp_, static_cast<int>(count));
+        std::copy_n(block.left.begin() + static_cast<long>(at), count, buffer[0]);
+        std::copy_n(block.right.begin() + static_cast<long>(at), count, buffer[1]);
+        vorbis_analysis_wrote(&dsp_, static_cast<int>(count));
+        drain();
+    }
+}
+
+void OggVorbisWriter::finish()
+{
+    // A zero count marks the end of the stream.
+    vorbis_analysis_wrote(&dsp_, 0);
+    drain();
+    ogg_page page;
+    while (ogg_stream_flush(&stream_, &page) != 0)
+        writePage(file_, page);
+    file_.finish();
 }
 
 int16_t pcmSample(float sample)
@@ -115,13 +111,11 @@ int16_t pcmSample(float sample)
     return static_cast<int16_t>(std::lround(std::clamp(sample, -1.0f, 1.0f) * 32767.0f));
 }
 
-void writeWav(const std::string& path, const std::vector<float>& left,
-              const std::vector<float>& right)
+WavWriter::WavWriter(const std::string& path, long frames) : file_(path), frames_(frames)
 {
     constexpr uint32_t kChannels = 2, kBytesPerSample = 2;
-    const uint32_t dataSize = static_cast<uint32_t>(left.size()) * kChannels * kBytesPerSample;
+    const uint32_t dataSize = static_cast<uint32_t>(frames) * kChannels * kBytesPerSample;
     std::vector<uint8_t> bytes;
-    bytes.reserve(44 + dataSize);
     const auto putTag = [&](const char* tag) { bytes.insert(bytes.end(), tag, tag + 4); };
     putTag("RIFF");
     putLittleEndian(bytes, 36 + dataSize, 4);
@@ -136,26 +130,41 @@ void writeWav(const std::string& path, const std::vector<float>& left,
     putLittleEndian(bytes, 8 * kBytesPerSample, 2);
     putTag("data");
     putLittleEndian(bytes, dataSize, 4);
-    for (size_t i = 0; i < left.size(); ++i) {
-        putLittleEndian(bytes, static_cast<uint16_t>(pcmSample(left[i])), 2);
-        putLittleEndian(bytes, static_cast<uint16_t>(pcmSample(right[i])), 2);
+    file_.write(bytes.data(), bytes.size());
+}
+
+void WavWriter::write(const Stereo& block)
+{
+    std::vector<uint8_t> bytes;
+    bytes.reserve(4 * block.left.size());
+    for (size_t i = 0; i < block.left.size(); ++i) {
+        putLittleEndian(bytes, static_cast<uint16_t>(pcmSample(block.left[i])), 2);
+        putLittleEndian(bytes, static_cast<uint16_t>(pcmSample(block.right[i])), 2);
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    const bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (!file || std::fclose(file) != 0 || !written) {
-        std::fprintf(stderr, "forge: cannot write %s\n", path.c_str());
+    file_.write(bytes.data(), bytes.size());
+    written_ += static_cast<long>(block.left.size());
+}
+
+void WavWriter::finish()
+{
+    if (written_ != frames_) {
+        std::fprintf(stderr, "forge: %s got %ld frames, its header says %ld\n",
+                     file_.path().c_str(), written_, frames_);
         std::exit(1);
     }
+    file_.finish();
 }
 
 void forgeMusic(const std::string& dir)
 {
-    const Stereo piece = mixStems(renderStems());
-    writeOggVorbis(dir + "/music", piece.left, piece.right);
+    OggVorbisWriter file(dir + "/music");
+    renderPiece([&](const Stereo& block) { file.write(block); });
+    file.finish();
 }
 
 void forgeMusicWav(const std::string& path)
 {
-    const Stereo piece = mixStems(renderStems());
-    writeWav(path, piece.left, piece.right);
+    WavWriter file(path, pieceLength());
+    renderPiece([&](const Stereo& block) { file.write(block); });
+    file.finish();
 }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "music_score.h"
+#include "output_file.h"
+
+#include <vorbis/vorbisenc.h>
 
 #include <cstdint>
 #include <string>
@@ -34,8 +37,8 @@ extern const Patch kPadPatch, kBassPatch, kArpPatch, kStabPatch, kLeadPatch, kBe
 
 // Adds one note of `gate` seconds (plus its release) at sample `start`,
 // cut at the end of the track.
-void addNote(std::vector<float>& track, const Patch& patch, float note, long start,
-             float gate, float velocity, float brightness);
+void addNote(Track& track, const Patch& patch, float note, long start, float gate,
+             float velocity, float brightness);
 
 // A section's span in steps and the bar line its patterns count from.
 struct SectionSteps {
@@ -51,12 +54,40 @@ std::vector<std::string> words(const char* text);
 // A sample in -1..1 as 16-bit PCM, rounded to nearest; the mastered piece
 // never reaches full scale, the clamp only guards the conversion's range.
 int16_t pcmSample(float sample);
-// Encodes two channels of samples in -1..1 at kSampleRate as Ogg Vorbis.
-// Stops the forge with a message when the file cannot be written.
-void writeOggVorbis(const std::string& path, const std::vector<float>& left,
-                    const std::vector<float>& right);
+// Encodes two channels of samples in -1..1 at kSampleRate as Ogg Vorbis,
+// block by block. Stops the forge with a message naming the file and the
+// reason when it cannot be written; the file appears under its name only
+// once finished.
+class OggVorbisWriter {
+public:
+    explicit OggVorbisWriter(const std::string& path);
+    ~OggVorbisWriter();
+    void write(const Stereo& block);
+    void finish();
+
+private:
+    void drain();   // sends every finished block of the encoder to the file
+
+    OutputFile file_;
+    vorbis_info info_;
+    vorbis_comment comment_;
+    vorbis_dsp_state dsp_;
+    vorbis_block block_;
+    ogg_stream_state stream_;
+};
+
 // A canonical RIFF WAVE file: the 44-byte header ("fmt " chunk of PCM, two
-// channels at kSampleRate, 16 bits) and the interleaved samples. Stops the
-// forge with a message when the file cannot be written.
-void writeWav(const std::string& path, const std::vector<float>& left,
-              const std::vector<float>& right);
+// channels at kSampleRate, 16 bits) for `frames` frames, then the
+// interleaved samples, written block by block. Stops the forge with a
+// message when the file cannot be written or the blocks do not add up to
+// `frames`.
+class WavWriter {
+public:
+    WavWriter(const std::string& path, long frames);
+    void write(const Stereo& block);
+    void finish();
+
+private:
+    OutputFile file_;
+    long frames_, written_ = 0;
+};

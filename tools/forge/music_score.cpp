@@ -13,6 +13,8 @@
 // has its own progression, most of them written bar by bar under the melody.
 #include "music_score.h"
 
+#include "show/schedule.h"
+
 namespace {
 
 // ---- Drums (16 steps = one bar) ------------------------------------------
@@ -110,7 +112,7 @@ const std::vector<Section> kSections = {
     // chord, and a rippling arpeggio glints above them.
     {.name = "pyramid", .start = 24, .end = 32, .energy = Energy::Medium,
      .chords = "Dm Dm C Bb", .kick = kFourOnFloor, .hat = kLiftHat, .bass = kEighthBass,
-     .arp = kRippleArp, .impact = 1.0f, .pad = 0.6f, .brightness = 0.5f, .air = 0.3f},
+     .arp = kRippleArp, .impact = 1.0f, .pad = 0.6f, .brightness = 0.5f, .air = 0.3f, .stopSteps = 2},
     // The trails start: the full band for the first time, backbeat, hats,
     // a running arpeggio over the home progression.
     {.name = "trails", .start = 32, .end = 40, .energy = Energy::Full,
@@ -123,14 +125,14 @@ const std::vector<Section> kSections = {
      .chords = "Dm C Gm A", .kick = kJungleKick, .snare = kRimClick, .hat = kShaker,
      .toms = kJungleToms, .fill = kTomFill, .bass = kJungleBass,
      .lead = "pulse pulse2 pulse-2 pulse-3",
-     .impact = 0.4f, .brightness = 0.4f, .air = 0.35f},
+     .brightness = 0.4f, .air = 0.35f},
     // Forest and calendar: everything at once, and the main theme in full;
     // the bells come in with a countermelody for its second half.
     {.name = "calendar", .start = 48, .end = 64, .energy = Energy::Full,
      .chords = "Dm Bb F C Gm Bbmaj7 Dm A", .kick = kFourAccented, .snare = kBackbeat,
      .hat = kDrivingHat, .fill = kSnareRoll, .bass = kDrivingBass, .arp = kEighthArp,
      .lead = "call answer call answer2", .bells = "_ _ _ _ counter+2 counter3",
-     .impact = 1.0f, .pad = 0.6f, .brightness = 0.8f},
+     .impact = 1.0f, .pad = 0.6f, .brightness = 0.8f, .stopSteps = 4},
     // Attractor: half time, circling arpeggio; the bells play the pulse two
     // steps higher each time, the lead answers each with pulse2, and the
     // last answer turns to the dominant.
@@ -139,12 +141,12 @@ const std::vector<Section> kSections = {
      .snare = kHalfTimeSnare, .hat = kSparseHat, .bass = kHalfTimeBass, .arp = kCirclingArp,
      .lead = "_ pulse2 _ pulse2+2 _ pulse2+4 _ pulse-3",
      .bells = "pulse _ pulse+2 _ pulse+4 _ pulse _",
-     .impact = 1.0f, .pad = 0.4f, .brightness = 0.5f, .air = 0.1f},
+     .impact = 1.0f, .pad = 0.4f, .brightness = 0.5f, .air = 0.1f, .stopSteps = 2},
     // The logo rises from the sand: a filtered build over four bars.
     {.name = "sand", .start = 80, .end = 88, .energy = Energy::Medium,
      .chords = "Bbmaj7 C Gm7 A", .kick = kSoftFour, .hat = kBackbeat, .fill = kLongRoll,
      .bass = kEighthBass, .arp = kRockingArp,
-     .impact = 0.5f, .pad = 0.6f, .brightness = 0.3f, .air = 0.3f, .riserBars = 4},
+     .impact = 0.5f, .pad = 0.6f, .brightness = 0.3f, .air = 0.3f, .riserBars = 4, .stopSteps = 4},
     // Spinning leaves: the drop, the theme reharmonised and varied (callB
     // climbs where the call fell), with the bells' countermelody against it.
     {.name = "leaves", .start = 88, .end = 104, .energy = Energy::Full,
@@ -152,7 +154,7 @@ const std::vector<Section> kSections = {
      .snare = kGhostedBackbeat, .hat = kBusyHat, .fill = kSnareRoll, .bass = kDrivingBass,
      .arp = kRunningArp, .lead = "call answer callB answer2",
      .bells = "counter counter2 _ _ counter3",
-     .impact = 1.0f, .pad = 0.5f, .brightness = 0.85f},
+     .impact = 1.0f, .pad = 0.5f, .brightness = 0.85f, .stopSteps = 4},
     // Spider web at dawn: light and bright, the song on bells in the
     // relative major, coming home in its second half; then a roll and a
     // sweep into the cut.
@@ -176,24 +178,24 @@ const std::vector<Section> kSections = {
     {.name = "rain", .start = 145, .end = 158, .energy = Energy::Medium,
      .chords = "Gm Dm Gm A Dm9 Bbmaj7 C", .kick = "x.....x...x.....", .snare = kBackbeat,
      .hat = kRainHat, .fill = kSnareRoll, .bass = kRainBass, .bells = "_ song _ song2",
-     .impact = 0.5f, .pad = 0.5f, .brightness = 0.4f, .air = 0.7f},
+     .impact = 0.5f, .pad = 0.5f, .brightness = 0.4f, .air = 0.7f, .gusts = 1.0f},
     // The sea floods the logo: a wide swell, the theme slowed down on the
     // lead against its countermelody, slowed too, on the bells.
     {.name = "flood", .start = 158, .end = 165, .energy = Energy::Full,
      .chords = "Dm Bbmaj7 Gm F", .kick = kHeartbeat, .toms = kFloodToms, .bass = kHeldBass,
      .lead = "call*2", .bells = "counter*2",
-     .impact = 1.0f, .pad = 0.9f, .brightness = 0.8f, .air = 0.8f},
+     .impact = 1.0f, .pad = 0.9f, .brightness = 0.8f, .air = 0.8f, .gusts = 0.8f},
     // Mask in lightning: hard stabs, driven bass, a flash of E flat.
     {.name = "mask", .start = 165, .end = 174, .energy = Energy::Full,
      .chords = "Dm Eb Dm Bb A", .kick = kLightningKick, .snare = kLightningSnare,
      .hat = kStormHat, .toms = kLightningToms, .fill = kTomFill, .bass = kLightningBass,
      .stab = kLightningStab,
-     .impact = 1.0f, .pad = 0.3f, .brightness = 0.9f},
+     .impact = 1.0f, .pad = 0.3f, .brightness = 0.9f, .stopSteps = 2},
     // Rising waves: a climbing arpeggio and a sweep turn towards E minor.
     {.name = "waves", .start = 174, .end = 182, .energy = Energy::Full,
      .chords = "Bb C D B", .kick = kFourOnFloor, .snare = kBackbeat, .hat = kOffbeatHat,
      .fill = kLongRoll, .bass = kEighthBass, .arp = kClimbingArp,
-     .impact = 0.6f, .pad = 0.5f, .brightness = 0.6f, .air = 0.4f, .riserBars = 4},
+     .impact = 0.6f, .pad = 0.5f, .brightness = 0.6f, .air = 0.4f, .riserBars = 4, .stopSteps = 4},
     // Greetings over the storm, a tone higher, in four parts: a build (the
     // theme over kick, bass and arpeggio), a climb (snare and hats join, the
     // pulse rises a step a bar), a break (the drums stop, the bells sigh,
@@ -216,7 +218,7 @@ const std::vector<Section> kSections = {
      .hat = kBusyHat, .fill = kTomFill, .bass = kDrivingBass, .arp = kRunningArp,
      .stab = kPeakStab, .lead = "call answer callB answer2",
      .bells = "counter counter2 counter+2 counter2",
-     .impact = 1.0f, .pad = 0.5f, .brightness = 0.9f, .air = 0.2f},
+     .impact = 1.0f, .pad = 0.5f, .brightness = 0.9f, .air = 0.2f, .stopSteps = 2},
     // Flight through the clouds: half time, airy, the theme slowed on bells
     // over new harmony.
     {.name = "flight", .start = 216, .end = 230, .energy = Energy::Medium,
@@ -231,7 +233,7 @@ const std::vector<Section> kSections = {
     {.name = "knot", .start = 230, .end = 232, .energy = Energy::Full,
      .chords = "Dm", .kick = kFourAccented, .snare = kBackbeat, .hat = kEighthHat,
      .bass = kDrivingBass, .stab = kKnotStab, .lead = "pulse",
-     .impact = 0.6f, .pad = 0.3f, .brightness = 0.9f},
+     .impact = 0.6f, .pad = 0.3f, .brightness = 0.9f, .stopSteps = 4},
     {.name = "roto", .start = 232, .end = 234, .energy = Energy::Medium,
      .chords = "Bb", .hat = kOffbeatHat, .toms = kRotoToms, .bass = kHeldBass,
      .arp = kRunningArp, .impact = 0.4f, .pad = 0.5f, .brightness = 0.7f},
@@ -241,11 +243,11 @@ const std::vector<Section> kSections = {
     {.name = "leaves", .start = 236, .end = 238, .energy = Energy::Full,
      .chords = "C", .kick = kFourOnFloor, .snare = kRushSnare, .hat = kBusyHat,
      .bass = kEighthBass, .arp = kRunningArp, .lead = "pulse-1",
-     .impact = 0.6f, .pad = 0.4f, .brightness = 0.9f},
+     .impact = 0.6f, .pad = 0.4f, .brightness = 0.9f, .stopSteps = 4},
     {.name = "knot", .start = 238, .end = 240, .energy = Energy::Full,
      .chords = "Gm", .kick = kFourAccented, .snare = kBackbeat, .hat = kEighthHat,
      .bass = kDrivingBass, .stab = kKnotStab, .lead = "pulse+3",
-     .impact = 0.6f, .pad = 0.3f, .brightness = 0.9f},
+     .impact = 0.6f, .pad = 0.3f, .brightness = 0.9f, .stopSteps = 4},
     {.name = "roto", .start = 240, .end = 242, .energy = Energy::Medium,
      .chords = "Ebmaj7", .hat = kOffbeatHat, .toms = kRotoToms, .bass = kHeldBass,
      .arp = kRunningArp, .impact = 0.4f, .pad = 0.5f, .brightness = 0.7f},
@@ -255,24 +257,19 @@ const std::vector<Section> kSections = {
     {.name = "leaves", .start = 244, .end = 246, .energy = Energy::Full,
      .chords = "A", .kick = kFourOnFloor, .snare = kRushSnare, .hat = kBusyHat,
      .bass = kEighthBass, .arp = kRunningArp, .lead = "pulse-3",
-     .impact = 0.6f, .pad = 0.4f, .brightness = 0.9f},
+     .impact = 0.6f, .pad = 0.4f, .brightness = 0.9f, .stopSteps = 2},
     // Sunset over the water: no drums, slow harmony, the themes once more
     // on the bells, and the closing phrase landing on the key note at 272 s
     // over a suspended dominant; it has died away by 276 s.
     {.name = "sunset", .start = 246, .end = 274, .energy = Energy::Quiet,
      .chords = "Dm9 Bbmaj7 Gm9 Fmaj7 Dm9 Gm7 Am7 Bbmaj7 Fmaj7 C Dm9 Bbmaj7 Gm7 Asus4",
      .bass = kHeldBass, .arp = kRippleArp, .bells = "call*2 answer*2 song song2 close",
-     .impact = 0.6f, .pad = 0.8f, .brightness = 0.45f, .air = 0.4f},
+     .pad = 0.8f, .brightness = 0.45f, .air = 0.4f},
     // Dusk: the last chord turns major under the melody's last note and
     // everything fades out; no new phrase starts over the dark screen.
     {.name = "dusk", .start = 274, .end = kPieceSeconds, .energy = Energy::Quiet,
      .chords = "Dadd9", .chordBars = 6, .bass = kHeldBass, .arp = kRippleArp,
-     .pad = 0.8f, .brightness = 0.5f, .air = 0.3f},
-};
-
-const std::vector<double> kSceneChanges = {
-    24, 32, 40, 48, 64, 80, 88, 104, 123.5, 124.5, 145, 158, 165, 174, 182, 216,
-    230, 232, 234, 236, 238, 240, 242, 244, 246,
+     .pad = 0.8f, .brightness = 0.8f, .air = 0.3f},
 };
 
 }  // namespace
@@ -289,5 +286,15 @@ const std::vector<Motif>& pieceMotifs()
 
 const std::vector<double>& sceneChanges()
 {
-    return kSceneChanges;
+    // Read from the show's own timeline: every row after the first changes
+    // the picture at its time, but for the end of the show.
+    constexpr uint32_t kEndOfShow = 0x80000000u;
+    static const std::vector<double> changes = [] {
+        std::vector<double> times;
+        for (const TimelineRow& row : Timeline)
+            if (row.after > 0 && !(row.sceneMask & kEndOfShow))
+                times.push_back(row.after / 100.0);
+        return times;
+    }();
+    return changes;
 }

@@ -10,6 +10,7 @@
 #include "synth.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,12 @@ struct Section {
     float pad = 0.0f;                // pad level 0..1
     float brightness = 0.5f;         // filter opening of pad, bass, arp and stab 0..1
     float air = 0.0f;                // wind and water noise 0..1
+    float gusts = 0.0f;              // octaves the wind's gusts swing its colour, 0 = steady
     int riserBars = 0;               // a noise sweep over the last bars, 0 = none
+    // The band (drums, bass, arpeggio, stabs) stops this many steps before
+    // the section's end, so that the next section lands on the silence;
+    // pad, melody and sweep ring on.
+    int stopSteps = 0;
 };
 
 struct Motif {
@@ -95,7 +101,7 @@ std::vector<MelodyNote> expandLine(const std::string& line, int key);
 
 // ---- Rendering ------------------------------------------------------------
 
-enum Track {
+enum TrackIndex {
     kKickTrack, kSnareTrack, kHatTrack, kTomTrack, kCrashTrack,
     kBassTrack, kPadTrack, kArpTrack, kStabTrack, kLeadTrack, kBellTrack,
     kAirTrack, kRiserTrack,
@@ -103,11 +109,57 @@ enum Track {
 };
 const char* trackName(int track);
 
-using Stems = std::array<std::vector<float>, kTrackCount>;
+using Stems = std::array<Track, kTrackCount>;
 
-// Every track of the whole piece as a mono stem of kPieceSeconds.
+// Wind and water under the whole piece (the air track). It carries its noise
+// and filter from one stretch to the next, so each stretch it renders must
+// start where the last one ended.
+class Wind {
+public:
+    void render(Track& track);
+
+private:
+    Noise noise_{0xa1b2c3d4u};
+    StateVariableFilter filter_;
+    float level_ = 0.0f, gusts_ = 0.0f;
+    size_t section_ = 0;
+};
+
+// Renders every track of the piece a stretch at a time, each stretch
+// starting where the last ended, into stems that hold exactly what a render
+// of the whole piece would hold there.
+class StemRenderer {
+public:
+    Stems render(long from, long to);
+
+private:
+    Wind wind_;
+};
+
+// The piece's length in samples.
+long pieceLength();
+// Every track of the whole piece in one stretch.
 Stems renderStems();
-// The stems placed, sent through the delay and the room, summed, faded out
-// at the end and mastered to -18 dBFS RMS with peaks limited to -2.5 dBFS:
-// the finished stereo piece.
+
+// The stems placed, sent through the delay and the room, summed, cleared of
+// the offset and the rumble under 30 Hz and faded out at the end: the mix
+// before mastering, a block at a time (each block continuing the last).
+class MixBus {
+public:
+    MixBus();
+    Stereo mix(const Stems& stems);
+
+private:
+    std::vector<DelayLine> lags_;   // one per track, see mixTrack
+    PingPongDelay delay_;
+    Reverb room_;
+    HighPass rumbleFilter_;
+};
+
+// The whole mix mastered to -18 dBFS RMS with peaks limited to -2.5 dBFS:
+// the finished stereo piece, from stems of the whole piece.
 Stereo mixStems(const Stems& stems);
+// The same finished piece, rendered and mastered a block at a time and
+// handed to `sink` block by block, in order, in little memory: the
+// loudness is measured in a first render and applied in a second.
+void renderPiece(const std::function<void(const Stereo&)>& sink);

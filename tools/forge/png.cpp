@@ -9,10 +9,12 @@
 // empty deflate blocks ahead of the compressed rows lengthen the stream by a
 // known number of bits without changing the decoded image.
 #include "forge.h"
+#include "output_file.h"
 
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -341,11 +343,9 @@ void checkImage(const std::string& path, int width, int height, const std::vecto
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.close();  // a full disk shows only when the last bytes are handed over
-    if (!out)
-        stopForge("cannot write " + path);
+    OutputFile out(path);
+    out.write(bytes.data(), bytes.size());
+    out.finish();
 }
 
 void putLittle32(std::vector<uint8_t>& out, uint32_t value)
@@ -414,6 +414,8 @@ void writePalette(const std::string& path, const Palette& palette)
 Palette readPalette(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
+    if (!in)
+        stopForge("cannot read " + path + ": " + std::strerror(errno));
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (bytes.size() < 24 + 256 * 4 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
         std::memcmp(bytes.data() + 8, "PAL data", 8) != 0)

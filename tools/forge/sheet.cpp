@@ -4,6 +4,7 @@
 // art. It reads the forged files back, so it shows exactly what the show loads:
 // meshes through the show's own reader, which refuses damaged files alike.
 #include "forge.h"
+#include "output_file.h"
 
 #include "core/data_files.h"
 #include "core/tables.h"
@@ -12,9 +13,11 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -43,7 +46,7 @@ IndexedImage readIndices(const std::string& path)
 {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
-        sheetFailure("cannot open " + path);
+        sheetFailure("cannot open " + path + ": " + std::strerror(errno));
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png)))
@@ -238,14 +241,12 @@ void writeSheet(const std::string& path, const std::vector<Tile>& tiles, const I
                         &sheet.rgb[(size_t(places[i].y + LabelHeight + r) * SheetWidth + places[i].x) * 3]);
         drawLabel(sheet, font, places[i].x, places[i].y, tiles[i].label);
     }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        sheetFailure("cannot write " + path);
+    OutputFile out(path);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png)))
-        sheetFailure("cannot write " + path);
-    png_init_io(png, file);
+        sheetFailure("cannot write " + path + ": " + std::strerror(errno));
+    png_init_io(png, out.stream());
     png_set_IHDR(png, info, sheet.width, sheet.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
@@ -253,9 +254,7 @@ void writeSheet(const std::string& path, const std::vector<Tile>& tiles, const I
         png_write_row(png, &sheet.rgb[size_t(r) * sheet.width * 3]);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    // A full disk shows only when stdio hands over its last bytes.
-    if (std::fclose(file) != 0)
-        sheetFailure("cannot write " + path);
+    out.finish();
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <deque>
 #include <numbers>
 
 namespace {
@@ -41,16 +40,14 @@ long samplesOf(float seconds)
 // them: e^-7 is -61 dB, so cutting it there does not click.
 constexpr float kDecaySpan = 7.0f;
 
-// Number of samples of a voice `length` samples long that fit in the track.
-long voiceSpan(const std::vector<float>& track, long start, long length)
-{
-    const long size = static_cast<long>(track.size());
-    if (start >= size)
-        return 0;
-    return std::min(length, size - start);
-}
-
 }  // namespace
+
+long voiceSpan(const Track& track, long start, long length)
+{
+    if (start >= track.end() || start + length <= track.first)
+        return 0;
+    return std::min(length, track.end() - start);
+}
 
 float sineWave(float phase)
 {
@@ -146,7 +143,7 @@ void tuneFilter(StateVariableFilter& filter, float cutoff, float resonance)
 
 // ---- Drums ---------------------------------------------------------------
 
-void addKick(std::vector<float>& track, long start, float velocity)
+void addKick(Track& track, long start, float velocity)
 {
     constexpr float kDecay = 0.16f;
     const long span = voiceSpan(track, start, samplesOf(kDecaySpan * kDecay));
@@ -157,12 +154,12 @@ void addKick(std::vector<float>& track, long start, float velocity)
         const float t = static_cast<float>(i) / kSampleRate;
         const float pitch = 44.0f + 120.0f * std::exp(-t / 0.035f);
         const float level = std::min(1.0f, t / 0.001f) * std::exp(-t / kDecay);
-        track[start + i] += velocity * norm * std::tanh(drive * level * sineWave(phase));
+        track.add(start + i, velocity * norm * std::tanh(drive * level * sineWave(phase)));
         phase = advancePhase(phase, pitch / kSampleRate);
     }
 }
 
-void addSnare(std::vector<float>& track, long start, float velocity, Noise& noise)
+void addSnare(Track& track, long start, float velocity, Noise noise)
 {
     constexpr float kBodyDecay = 0.05f, kWireDecay = 0.12f;
     const long span = voiceSpan(track, start, samplesOf(kDecaySpan * kWireDecay));
@@ -178,7 +175,7 @@ void addSnare(std::vector<float>& track, long start, float velocity, Noise& nois
         const float rattled = runFilter(rattle, nextNoise(noise)).high;
         const float wires = runFilter(top, rattled).low * std::exp(-t / kWireDecay);
         const float attack = std::min(1.0f, t / 0.0008f);
-        track[start + i] += velocity * attack * (0.55f * body + 0.65f * wires);
+        track.add(start + i, velocity * attack * (0.55f * body + 0.65f * wires));
         phase = advancePhase(phase, (180.0f + 60.0f * std::exp(-t / 0.02f)) / kSampleRate);
     }
 }
@@ -187,7 +184,7 @@ void addSnare(std::vector<float>& track, long start, float velocity, Noise& nois
 // filter's high output with some of its band output, then a low-pass at
 // `ceiling` that takes the fizz off the top. Hats and crash differ only in
 // these settings.
-static void addNoiseHit(std::vector<float>& track, long start, float velocity, Noise& noise,
+static void addNoiseHit(Track& track, long start, float velocity, Noise& noise,
                         float cutoff, float resonance, float attackTime, float decay,
                         float bandShare, float ceiling)
 {
@@ -200,18 +197,17 @@ static void addNoiseHit(std::vector<float>& track, long start, float velocity, N
         const FilterOutputs out = runFilter(filter, nextNoise(noise));
         const float attack = std::min(1.0f, t / attackTime);
         const float shaped = runFilter(top, out.high + bandShare * out.band).low;
-        track[start + i] += velocity * attack * std::exp(-t / decay) * shaped;
+        track.add(start + i, velocity * attack * std::exp(-t / decay) * shaped);
     }
 }
 
-void addHiHat(std::vector<float>& track, long start, float velocity, bool open,
-              Noise& noise)
+void addHiHat(Track& track, long start, float velocity, bool open, Noise noise)
 {
     addNoiseHit(track, start, velocity, noise, 5500.0f, 0.35f, 0.0005f, open ? 0.2f : 0.03f, 0.5f,
                 8500.0f);
 }
 
-void addTom(std::vector<float>& track, long start, float velocity, float pitch)
+void addTom(Track& track, long start, float velocity, float pitch)
 {
     constexpr float kDecay = 0.16f;
     const long span = voiceSpan(track, start, samplesOf(kDecaySpan * kDecay));
@@ -219,34 +215,36 @@ void addTom(std::vector<float>& track, long start, float velocity, float pitch)
     for (long i = 0; i < span; ++i) {
         const float t = static_cast<float>(i) / kSampleRate;
         const float level = std::min(1.0f, t / 0.001f) * std::exp(-t / kDecay);
-        track[start + i] += velocity * level * sineWave(phase);
+        track.add(start + i, velocity * level * sineWave(phase));
         phase = advancePhase(phase, pitch * (1.0f + 0.6f * std::exp(-t / 0.03f)) / kSampleRate);
     }
 }
 
-void addCrash(std::vector<float>& track, long start, float velocity, Noise& noise)
+void addCrash(Track& track, long start, float velocity, Noise noise)
 {
     addNoiseHit(track, start, velocity, noise, 3500.0f, 0.5f, 0.002f, 0.7f, 0.7f, 6000.0f);
 }
 
 // ---- Effects -------------------------------------------------------------
 
-void pingPongDelay(const std::vector<float>& input, Stereo& output, float seconds,
-                   float feedback)
+PingPongDelay::PingPongDelay(float seconds, float feedback)
+    : left_(std::max(1L, samplesOf(seconds))), right_(std::max(1L, samplesOf(seconds))),
+      feedback_(feedback)
 {
-    const long length = static_cast<long>(input.size());
-    const long delay = std::max(1L, samplesOf(seconds));
-    std::vector<float> lineLeft(length, 0.0f), lineRight(length, 0.0f);
-    float darkLeft = 0.0f, darkRight = 0.0f;
-    // One-pole low-pass in the loop: each echo loses some top end.
+}
+
+void PingPongDelay::run(const std::vector<float>& input, Stereo& output)
+{
+    // One-pole low-pass in the loop: each echo loses some top end. The
+    // left line takes the input and the right's darkened echo, the right
+    // line the left's.
     constexpr float kDarken = 0.35f;
-    for (long i = 0; i < length; ++i) {
-        const float echoLeft = i >= delay ? lineLeft[i - delay] : 0.0f;
-        const float echoRight = i >= delay ? lineRight[i - delay] : 0.0f;
-        darkLeft += (echoLeft - darkLeft) * (1.0f - kDarken);
-        darkRight += (echoRight - darkRight) * (1.0f - kDarken);
-        lineLeft[i] = input[i] + feedback * darkRight;
-        lineRight[i] = feedback * darkLeft;
+    for (size_t i = 0; i < input.size(); ++i) {
+        const float echoLeft = left_.next(), echoRight = right_.next();
+        darkLeft_ += (echoLeft - darkLeft_) * (1.0f - kDarken);
+        darkRight_ += (echoRight - darkRight_) * (1.0f - kDarken);
+        left_.pass(input[i] + feedback_ * darkRight_);
+        right_.pass(feedback_ * darkLeft_);
         output.left[i] += echoLeft;
         output.right[i] += echoRight;
     }
@@ -254,59 +252,51 @@ void pingPongDelay(const std::vector<float>& input, Stereo& output, float second
 
 namespace {
 
-struct Comb {
-    std::vector<float> buffer;
-    long at = 0;
-    float damped = 0.0f;
-};
-
-struct AllPass {
-    std::vector<float> buffer;
-    long at = 0;
-};
-
-float runComb(Comb& comb, float input, float feedback, float damping)
+float runComb(Reverb::Comb& comb, float input, float feedback, float damping)
 {
     const float out = comb.buffer[comb.at];
     comb.damped = out * (1.0f - damping) + comb.damped * damping;
     comb.buffer[comb.at] = input + comb.damped * feedback;
-    if (++comb.at == static_cast<long>(comb.buffer.size()))
+    if (++comb.at == comb.buffer.size())
         comb.at = 0;
     return out;
 }
 
-float runAllPass(AllPass& pass, float input)
+float runAllPass(Reverb::AllPass& pass, float input)
 {
     const float delayed = pass.buffer[pass.at];
     pass.buffer[pass.at] = input + delayed * 0.5f;
-    if (++pass.at == static_cast<long>(pass.buffer.size()))
+    if (++pass.at == pass.buffer.size())
         pass.at = 0;
     return delayed - input;
 }
 
 // One side of the room: lengths in samples at 22050 Hz, mutually prime-ish
 // so the combs' echoes do not line up; `spread` lengthens the right side.
-void reverbSide(const std::vector<float>& input, std::vector<float>& output,
-                float size, long spread)
+Reverb::Side roomSide(long spread)
 {
     static constexpr std::array<long, 8> kCombLengths = {558, 594, 638, 678, 711, 745, 778, 808};
     static constexpr std::array<long, 4> kAllPassLengths = {278, 220, 170, 112};
-    std::array<Comb, 8> combs;
-    for (size_t i = 0; i < combs.size(); ++i)
-        combs[i].buffer.assign(kCombLengths[i] + spread, 0.0f);
-    std::array<AllPass, 4> passes;
-    for (size_t i = 0; i < passes.size(); ++i)
-        passes[i].buffer.assign(kAllPassLengths[i] + spread, 0.0f);
-    const float feedback = 0.70f + 0.28f * size;
+    Reverb::Side side;
+    for (size_t i = 0; i < side.combs.size(); ++i)
+        side.combs[i].buffer.assign(kCombLengths[i] + spread, 0.0f);
+    for (size_t i = 0; i < side.passes.size(); ++i)
+        side.passes[i].buffer.assign(kAllPassLengths[i] + spread, 0.0f);
+    return side;
+}
+
+void runRoomSide(Reverb::Side& side, const std::vector<float>& input, std::vector<float>& output,
+                 float feedback)
+{
     constexpr float kDamping = 0.3f;
     // The eight combs sum to about eight times their input's energy.
     constexpr float kInputGain = 0.03f;
     for (size_t i = 0; i < input.size(); ++i) {
         const float in = input[i] * kInputGain;
         float sum = 0.0f;
-        for (Comb& comb : combs)
+        for (Reverb::Comb& comb : side.combs)
             sum += runComb(comb, in, feedback, kDamping);
-        for (AllPass& pass : passes)
+        for (Reverb::AllPass& pass : side.passes)
             sum = runAllPass(pass, sum);
         output[i] += sum;
     }
@@ -314,99 +304,109 @@ void reverbSide(const std::vector<float>& input, std::vector<float>& output,
 
 }  // namespace
 
-void reverb(const std::vector<float>& input, Stereo& output, float size)
+Reverb::Reverb(float size) : feedback_(0.70f + 0.28f * size), left_(roomSide(0)), right_(roomSide(11))
 {
-    reverbSide(input, output.left, size, 0);
-    reverbSide(input, output.right, size, 11);
+}
+
+void Reverb::run(const std::vector<float>& input, Stereo& output)
+{
+    runRoomSide(left_, input, output.left, feedback_);
+    runRoomSide(right_, input, output.right, feedback_);
+}
+
+HighPass::HighPass(float cutoff)
+{
+    for (StateVariableFilter& stage : left_)
+        tuneFilter(stage, cutoff, 0.0f);
+    right_ = left_;
+}
+
+void HighPass::run(Stereo& mix)
+{
+    for (size_t i = 0; i < mix.left.size(); ++i)
+        for (size_t stage = 0; stage < left_.size(); ++stage) {
+            mix.left[i] = runFilter(left_[stage], mix.left[i]).high;
+            mix.right[i] = runFilter(right_[stage], mix.right[i]).high;
+        }
 }
 
 // ---- Limiter -------------------------------------------------------------
 
-namespace {
-
-// The gain each frame needs to keep both sides within the ceiling, 1 where
-// they already are.
-std::vector<float> neededGain(const Stereo& mix, float ceiling)
+// The gain curve is built in three steps per frame. The look-ahead minimum
+// holds each needed gain over the `span` frames before its peak; the release
+// lets the gain rise again no faster than its time constant but never above
+// what is held; the moving average over the last span + 1 frames turns every
+// drop into a ramp. A peak's own frame averages only values held for it, so
+// it gets at most the gain it needs.
+PeakLimiter::PeakLimiter(float ceiling, float lookahead, float release)
+    : ceiling_(ceiling), keep_(std::exp(-1.0f / (release * kSampleRate))),
+      span_(std::max(1L, samplesOf(lookahead))), waiting_(span_ + 1), released_(span_ + 1),
+      // The window starts out full of unit gains: the mix is quiet before it begins.
+      sum_(static_cast<double>(span_ + 1))
 {
-    std::vector<float> gain(mix.left.size(), 1.0f);
-    for (size_t i = 0; i < gain.size(); ++i) {
-        const float level = std::max(std::fabs(mix.left[i]), std::fabs(mix.right[i]));
-        if (level > ceiling)
-            gain[i] = ceiling / level;
-    }
-    return gain;
 }
 
-// The smallest value of every window [i, i + span] (shorter at the end), in
-// one backward pass. The queue holds the indices that can still be a
-// window's minimum: indices falling and values rising from front to back, so
-// the front is the minimum and the first to leave the window.
-std::vector<float> lookAheadMinimum(const std::vector<float>& values, long span)
+void PeakLimiter::run(const Stereo& input, Stereo& output)
 {
-    const long length = static_cast<long>(values.size());
-    std::vector<float> minimum(values.size());
-    std::deque<long> candidates;
-    for (long i = length - 1; i >= 0; --i) {
-        while (!candidates.empty() && values[candidates.back()] >= values[i])
-            candidates.pop_back();
-        candidates.push_back(i);
-        if (candidates.front() > i + span)
-            candidates.pop_front();
-        minimum[i] = values[candidates.front()];
+    for (size_t i = 0; i < input.left.size(); ++i) {
+        const float level = std::max(std::fabs(input.left[i]), std::fabs(input.right[i]));
+        take({input.left[i], input.right[i], level > ceiling_ ? ceiling_ / level : 1.0f}, &output);
     }
-    return minimum;
 }
 
-}  // namespace
-
-// The gain curve is built in three passes. The look-ahead minimum holds each
-// needed gain over the `span` frames before its peak; the release lets the
-// gain rise again no faster than its time constant but never above what is
-// held; the moving average over the last span + 1 frames turns every drop into
-// a ramp. A peak's own frame averages only values held for it, so it gets at
-// most the gain it needs.
-void limitPeaks(Stereo& mix, float ceiling, float lookahead, float release)
+void PeakLimiter::finish(Stereo& output)
 {
-    const long span = std::max(1L, samplesOf(lookahead));
-    const std::vector<float> held = lookAheadMinimum(neededGain(mix, ceiling), span);
+    // Unit gains after the end shorten no window's minimum: the last frames
+    // see only the peaks that are really there.
+    for (long i = 0; i < span_; ++i)
+        take({0.0f, 0.0f, 1.0f}, &output);
+}
+
+// Takes frame `taken_` in and gives out frame taken_ - span_, whose window
+// of look-ahead is now complete. The queue holds the frames that can still
+// be a window's minimum: numbers rising and gains rising from front to back,
+// so the front is the minimum and the first to leave the window.
+void PeakLimiter::take(const Frame& frame, Stereo* output)
+{
+    const long ring = span_ + 1;
+    while (!minimum_.empty() && minimum_.back().second >= frame.gain)
+        minimum_.pop_back();
+    minimum_.emplace_back(taken_, frame.gain);
+    waiting_[taken_ % ring] = frame;
+    const long out = taken_++ - span_;
+    if (out < 0)
+        return;
+    while (minimum_.front().first < out)
+        minimum_.pop_front();
     // The release shrinks the gain reduction rather than raising the gain:
     // a gain creeping up towards 1 would stall a few float steps short of it
     // once each step rounded away, while the reduction keeps shrinking until
     // 1 - reduction is exactly 1 and the samples pass untouched again.
-    const float keep = std::exp(-1.0f / (release * kSampleRate));
-    std::vector<float> released(held.size());
-    float reduction = 0.0f;
-    for (size_t i = 0; i < held.size(); ++i) {
-        reduction = std::max(1.0f - held[i], reduction * keep);
-        released[i] = 1.0f - reduction;
-    }
-    // The window starts out full of unit gains: the mix is quiet before it
-    // begins. Gains are floats and the sum a double, so adding and removing
-    // them is exact (for any gain above 2^-20, a peak a million times over
-    // the ceiling) and the sum is back at span + 1 once the window is all 1.
-    double sum = static_cast<double>(span + 1);
-    for (long i = 0; i < static_cast<long>(released.size()); ++i) {
-        sum += static_cast<double>(released[i]) - (i > span ? released[i - span - 1] : 1.0);
-        const float smooth = static_cast<float>(sum / static_cast<double>(span + 1));
-        // The clamp only catches the last bit of rounding in the running sum
-        // and in ceiling / level, which could leave a peak a hair over.
-        mix.left[i] = std::clamp(mix.left[i] * smooth, -ceiling, ceiling);
-        mix.right[i] = std::clamp(mix.right[i] * smooth, -ceiling, ceiling);
-    }
+    reduction_ = std::max(1.0f - minimum_.front().second, reduction_ * keep_);
+    const float released = 1.0f - reduction_;
+    // Gains are floats and the sum a double, so adding and removing them is
+    // exact (for any gain above 2^-20, a peak a million times over the
+    // ceiling) and the sum is back at span + 1 once the window is all 1.
+    float& oldest = released_[out % ring];
+    sum_ += static_cast<double>(released) - (out > span_ ? oldest : 1.0);
+    oldest = released;
+    const float smooth = static_cast<float>(sum_ / static_cast<double>(ring));
+    // The clamp only catches the last bit of rounding in the running sum
+    // and in ceiling / level, which could leave a peak a hair over.
+    const Frame& leaving = waiting_[out % ring];
+    output->left.push_back(std::clamp(leaving.left * smooth, -ceiling_, ceiling_));
+    output->right.push_back(std::clamp(leaving.right * smooth, -ceiling_, ceiling_));
 }
 
 // ---- Mixer ---------------------------------------------------------------
 
 void mixTrack(const std::vector<float>& track, Stereo& mix, float gain, float pan,
-              float width)
+              DelayLine& lag)
 {
     const float angle = (std::clamp(pan, -1.0f, 1.0f) + 1.0f) * kPi / 4.0f;
     const float left = gain * std::cos(angle), right = gain * std::sin(angle);
-    const long offset = samplesOf(width);
-    const long length = static_cast<long>(track.size());
-    for (long i = 0; i < length; ++i) {
+    for (size_t i = 0; i < track.size(); ++i) {
         mix.left[i] += left * track[i];
-        if (i >= offset)
-            mix.right[i] += right * track[i - offset];
+        mix.right[i] += right * lag.pass(track[i]);
     }
 }
