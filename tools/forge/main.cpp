@@ -1,6 +1,7 @@
 // demo-forge [DIR]                  writes the show's whole data set (default "data")
 // demo-forge --sheet FILE.png [DIR] draws the contact sheet of a forged data set
 // demo-forge --music-wav FILE       writes only the piece of music, as a plain WAV
+// demo-forge --icons OUT [DIR]      draws the desktop icon from a forged data set
 //
 // Anything else starting with "-" is a mistake, not a folder name: usage and
 // status 2. A file that cannot be created or written ends the forge with
@@ -17,7 +18,8 @@
 {
     std::fprintf(stderr, "usage: demo-forge [DIR]\n"
                          "       demo-forge --sheet FILE.png [DIR]\n"
-                         "       demo-forge --music-wav FILE\n");
+                         "       demo-forge --music-wav FILE\n"
+                         "       demo-forge --icons OUT [DIR]\n");
     std::exit(2);
 }
 
@@ -40,6 +42,8 @@ static void run(const std::vector<std::string>& args)
         forgeDataSet("data");
     else if (args[0] == "--sheet" && (args.size() == 2 || args.size() == 3))
         drawContactSheet(args.size() == 3 ? args[2] : "data", args[1]);
+    else if (args[0] == "--icons" && (args.size() == 2 || args.size() == 3))
+        forgeIcons(args.size() == 3 ? args[2] : "data", args[1]);
     else if (args[0] == "--music-wav" && args.size() == 2)
         forgeMusicWav(args[1]);
     else if (args.size() == 1 && !args[0].empty() && args[0][0] != '-')
