@@ -4,7 +4,6 @@
 #include "core/fatal.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +16,7 @@
 namespace {
 
 constexpr std::string_view DataPrefix = "data/";
+constexpr const char* WorkingDirectoryData = "data/ in the working directory";
 constexpr const char* HowToRun = "run it from the repository's root, or give --data DIR";
 
 // "data" until a program chooses; a path the data file names are appended to.
@@ -59,6 +59,11 @@ std::string installedFolder()
     return (executable.parent_path() / ".." / "share" / "daylong").lexically_normal().string();
 }
 
+std::string hintFor(const std::string& shown, const char* how)
+{
+    return "the data set is read from " + shown + " (" + how + "); " + HowToRun;
+}
+
 // Every resolved path must fit a DataPath with the longest file name.
 // `shown` is the folder as the messages name it.
 void take(const char* program, const std::string& folder, const std::string& shown, const char* how)
@@ -69,7 +74,7 @@ void take(const char* program, const std::string& folder, const std::string& sho
     if (folder.size() + 1 + longestName >= PATH_MAX)
         failWithMessage("%s: the data folder's name is too long: %s\n", program, folder.c_str());
     Folder = folder;
-    Hint = "the data set is read from " + shown + " (" + how + "); " + HowToRun;
+    Hint = hintFor(shown, how);
 }
 
 }  // namespace
@@ -89,7 +94,7 @@ void chooseDataFolder(const char* executable, const char* option)
     }
     const std::string here = workingDirectory();
     if (holdsAnyDataFile("data")) {
-        take(program, "data", here + "/data", "data/ in the working directory");
+        take(program, "data", here + "/data", WorkingDirectoryData);
         return;
     }
     const std::string installed = installedFolder();
@@ -122,7 +127,6 @@ DataPath resolveDataPath(const char* path)
 const char* dataFolderHint()
 {
     if (Hint.empty())
-        Hint = "the data set is read from " + workingDirectory() + "/data (data/ in the working directory); " +
-               HowToRun;
+        Hint = hintFor(workingDirectory() + "/data", WorkingDirectoryData);
     return Hint.c_str();
 }
