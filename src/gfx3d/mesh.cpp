@@ -370,11 +370,12 @@ static void requireFullCount(const ObReader& reader, int32_t found, int32_t expe
 void loadMesh(Mesh& mesh, const char* path, Picture& texture, Screen& screen,
               int32_t vertexCount, int32_t faceCount, int32_t texCoordCount)
 {
-    std::FILE* file = std::fopen(resolveDataPath(path).text, "rb");
+    const DataPath resolved = resolveDataPath(path);
+    std::FILE* file = std::fopen(resolved.text, "rb");
     allocateArrays(mesh, vertexCount, faceCount, texCoordCount);
     setDefaults(mesh, texture, screen, vertexCount, faceCount, texCoordCount);
     if (!file)
-        failWithMessage("unable to open %s\n", resolveDataPath(path).text);
+        failWithMessage("unable to open %s\n", resolved.text);
 
     ObReader reader{mesh, path, {}};
     readWholeFile(reader, file);
