@@ -76,7 +76,8 @@ TEST_F(PaletteFiles, EntriesPastTheEndOfAShortFileReadAs255)
 TEST_F(PaletteFiles, MissingEmptyOrWrongFirstByteIsRefusedByName)
 {
     EXPECT_EXIT_WITH_OUTPUT(loadPalette(MainScreen, "data/none.pal", 0, 256, 0),
-                            "^unable to open data/none.pal: No such file or directory\n$");
+                            "^unable to open data/none.pal: No such file or directory; the data set is read "
+                            "from .*/data \\(data/ in the working directory\\); .*--data DIR\n$");
     std::filesystem::create_directory("data/dir.pal");
     EXPECT_EXIT_WITH_OUTPUT(requirePaletteFile("data/dir.pal"),
                             "^unable to open data/dir.pal: Is a directory\n$");

@@ -122,19 +122,6 @@ TEST_F(Recorder, FastStepsAndBackspaceRelease)
     EXPECT_GT(fastSteps, 50);
 }
 
-// Every data file is checked before loading starts, the music among them.
-TEST_F(Recorder, MissingMusicEndsStartUpNamingIt)
-{
-    std::filesystem::create_directories(dir / "data");
-    for (const auto& entry : std::filesystem::directory_iterator("data"))
-        if (entry.path().filename() != "music")
-            std::filesystem::create_symlink(std::filesystem::absolute(entry.path()),
-                                            dir / "data" / entry.path().filename());
-    const CommandResult run = runCommand("cd " + dir.string() + " && " + capture("--until 100"));
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.output, "unable to open data/music: No such file or directory\n");
-}
-
 // Times are whole milliseconds that fit 32 bits, refused alike whatever the
 // width of long; the picture asked for after the end is the last one shown.
 TEST_F(Recorder, TimesOutside32BitsOrNotPlainDigitsAreRefused)

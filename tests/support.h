@@ -53,8 +53,8 @@ T& keepForever(T* object)
 // its path in a fresh temporary directory named after `name`.
 std::string writeSquareOb(const std::string& name);
 
-// Death tests match standard error; the program's one-line messages go to
-// standard output, so the child sends both to the same place.
+// Death tests match standard error, where the program's one-line messages
+// go; the child sends standard output there too.
 #define EXPECT_EXIT_WITH_OUTPUT(statement, pattern)                                        \
     EXPECT_EXIT(                                                                           \
         {                                                                                  \

@@ -11,6 +11,8 @@ const MaxInterpolationMs = 40;
 const canvas = document.getElementById("screen");
 const notice = document.getElementById("notice");
 const audio = document.getElementById("music");
+// The music is Ogg Vorbis; browsers that cannot play it get the same piece as AAC.
+audio.src = audio.canPlayType('audio/ogg; codecs="vorbis"') ? "music.ogg" : "music.m4a";
 const query = new URLSearchParams(location.search);
 
 const page = {

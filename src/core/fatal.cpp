@@ -1,5 +1,7 @@
 #include "core/fatal.h"
 
+#include "core/data_folder.h"
+
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -15,23 +17,27 @@ void failWithMessage(const char* format, ...)
         FailureHook();
     va_list args;
     va_start(args, format);
-    std::vprintf(format, args);
+    std::vfprintf(stderr, format, args);
     va_end(args);
-    std::fflush(stdout);
     std::exit(1);
 }
 
 std::FILE* openDataFile(const char* path)
 {
+    const DataPath resolved = resolveDataPath(path);
+    const char* name = resolved.text;
     struct stat status;
-    if (stat(path, &status) != 0)
-        failWithMessage("unable to open %s: %s\n", path, std::strerror(errno));
+    if (stat(name, &status) != 0) {
+        if (errno == ENOENT && isDataSetPath(path))
+            failWithMessage("unable to open %s: %s; %s\n", name, std::strerror(ENOENT), dataFolderHint());
+        failWithMessage("unable to open %s: %s\n", name, std::strerror(errno));
+    }
     if (S_ISDIR(status.st_mode))
-        failWithMessage("unable to open %s: %s\n", path, std::strerror(EISDIR));
+        failWithMessage("unable to open %s: %s\n", name, std::strerror(EISDIR));
     if (!S_ISREG(status.st_mode))
-        failWithMessage("unable to open %s: not a regular file\n", path);
-    std::FILE* file = std::fopen(path, "rb");
+        failWithMessage("unable to open %s: not a regular file\n", name);
+    std::FILE* file = std::fopen(name, "rb");
     if (!file)
-        failWithMessage("unable to open %s: %s\n", path, std::strerror(errno));
+        failWithMessage("unable to open %s: %s\n", name, std::strerror(errno));
     return file;
 }

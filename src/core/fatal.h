@@ -1,4 +1,4 @@
-// Start-up failures end the program: one line on standard output naming what
+// Start-up failures end the program: one line on standard error naming what
 // failed, and exit status 1. There is nothing to recover.
 #pragma once
 
@@ -12,7 +12,8 @@
 // the show refuses.
 extern void (*FailureHook)();
 
-// Opens a data file for reading, or ends the program with "unable to open
-// PATH: REASON". Only regular files open: a directory would open and then
+// Opens a data file for reading, from the chosen data folder (data_folder.h),
+// or ends the program with "unable to open PATH: REASON", for a missing file
+// with where the data set was looked for. Only regular files open: a directory would open and then
 // fail every read, and a pipe would block the open.
 std::FILE* openDataFile(const char* path);

@@ -1,5 +1,6 @@
 #include "gfx3d/mesh.h"
 
+#include "core/data_folder.h"
 #include "core/fatal.h"
 
 #include <algorithm>
@@ -369,11 +370,12 @@ static void requireFullCount(const ObReader& reader, int32_t found, int32_t expe
 void loadMesh(Mesh& mesh, const char* path, Picture& texture, Screen& screen,
               int32_t vertexCount, int32_t faceCount, int32_t texCoordCount)
 {
-    std::FILE* file = std::fopen(path, "rb");
+    const DataPath resolved = resolveDataPath(path);
+    std::FILE* file = std::fopen(resolved.text, "rb");
     allocateArrays(mesh, vertexCount, faceCount, texCoordCount);
     setDefaults(mesh, texture, screen, vertexCount, faceCount, texCoordCount);
     if (!file)
-        failWithMessage("unable to open %s\n", path);
+        failWithMessage("unable to open %s\n", resolved.text);
 
     ObReader reader{mesh, path, {}};
     readWholeFile(reader, file);

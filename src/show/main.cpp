@@ -1,6 +1,7 @@
 // The show: its options, start-up, the main loop, and the hand-over to the
 // console's menu.
 #include "core/clock.h"
+#include "core/data_folder.h"
 #include "core/screen.h"
 #include "core/show_state.h"
 #include "core/window.h"
@@ -15,7 +16,7 @@
 #include <unistd.h>
 
 static const char Usage[] =
-    "usage: demo [--scale N|auto] [--fullscreen] [--hold-at MS] [--help]\n"
+    "usage: demo [--scale N|auto] [--fullscreen] [--hold-at MS] [--data DIR] [--version] [--help]\n"
     "\n"
     "Without options the show opens its original 320 x 240 window of 8 bits.\n"
     "  --scale N      a window N times as large (1 to 16), each pixel an N x N block\n"
@@ -24,6 +25,9 @@ static const char Usage[] =
     "                 whole scale, centred on black\n"
     "  --hold-at MS   run silently on the recorder's virtual clock and hold the\n"
     "                 picture of show time MS, as demo-capture --at MS records it\n"
+    "  --data DIR     read the data set from DIR (otherwise $DAYLONG_DATA, data/ in\n"
+    "                 the working directory, or the installed data set)\n"
+    "  --version      print the version\n"
     "\n"
     "keys:\n"
     "  p              pause / resume\n"
@@ -56,16 +60,33 @@ static int parseScale(const char* text)
     return scale;
 }
 
+// The installed program opens the largest window that fits the desktop;
+// the build's opens the original 320 x 240 one.
+#ifdef DEMO_DESKTOP_DEFAULTS
+constexpr int DefaultScale = AutoScale;
+#else
+constexpr int DefaultScale = 0;
+#endif
+
+// --data, or null to look the data set up.
+static const char* DataFolderOption = nullptr;
+
 // Fills RequestedWindow; returns whether --hold-at was given, with its time.
 static bool parseOptions(int argc, char** argv, uint32_t& holdAt)
 {
     bool hold = false;
+    RequestedWindow.scale = DefaultScale;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const bool hasValue = i + 1 < argc;
         if (option == "--help") {
             std::fputs(Usage, stdout);
             std::exit(0);
+        } else if (option == "--version") {
+            std::printf("Daylong %s\n", DEMO_VERSION);
+            std::exit(0);
+        } else if (option == "--data" && hasValue) {
+            DataFolderOption = argv[++i];
         } else if (option == "--fullscreen") {
             RequestedWindow.fullScreen = true;
         } else if (option == "--scale" && hasValue) {
@@ -141,6 +162,7 @@ int main(int argc, char** argv)
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         useVirtualClock(0);
     }
+    chooseDataFolder(argv[0], DataFolderOption);
     // The display and the scene objects come first, once the window is known.
     constructShowObjects();
     prepareShow();

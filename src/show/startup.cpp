@@ -7,6 +7,7 @@
 #include "objects/greetings.h"
 #include "show/load.h"
 #include "core/clock.h"
+#include "core/data_folder.h"
 #include "core/fatal.h"
 #include "core/palette.h"
 #include "show/frame.h"
@@ -78,11 +79,12 @@ static void startMixerMusic()
 {
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 256) < 0)
         failWithMessage("Error initializing SDL_mixer: %s\n", SDL_GetError());
-    music = Mix_LoadMUS(MusicPath);
+    const DataPath musicFile = resolveDataPath(MusicPath);
+    music = Mix_LoadMUS(musicFile.text);
     if (!music)
-        failWithMessage("Mix_LoadMUS: %s: %s\n", MusicPath, SDL_GetError());
+        failWithMessage("Mix_LoadMUS: %s: %s\n", musicFile.text, SDL_GetError());
     if (Mix_PlayMusic(music, 1) == -1)
-        failWithMessage("Mix_PlayMusic: %s: %s\n", MusicPath, SDL_GetError());
+        failWithMessage("Mix_PlayMusic: %s: %s\n", musicFile.text, SDL_GetError());
 }
 
 void startMusic()

@@ -20,6 +20,8 @@
 //   --scale N         the video's enlargement (default 4: 1280 x 960)
 //   --fit WxH         the video's frame size, the picture centred on black
 //   --from MS         the video starts at MS (the show still runs from 0)
+//   --data DIR        read the data set from DIR (see core/data_folder.h)
+//   --version         print the version
 //   --profile         under valgrind's callgrind: dump the instruction counts
 //                     of start-up and of every presenting pass (see below)
 //
@@ -32,6 +34,7 @@
 // Every output file and the --out folder are checked before the show starts;
 // a write that fails later (a full disk) ends the run with status 1.
 #include "core/clock.h"
+#include "core/data_folder.h"
 #include "core/show_state.h"
 #include "show/loop.h"
 #include "core/screen.h"
@@ -70,6 +73,7 @@ struct CaptureOptions {
     std::vector<ScheduledKey> keys;
     VideoOptions video;
     bool profile = false;
+    const char* dataFolder = nullptr;  // --data, or null to look it up
 };
 
 [[noreturn]] static void usage(const char* problem)
@@ -79,7 +83,7 @@ struct CaptureOptions {
                  "usage: demo-capture [--until MS] [--at MS]... [--out DIR] [--raw] [--log FILE]\n"
                  "                    [--key MS:p|q|backspace]... [--frame-cost MS] [--gallery FILE]\n"
                  "                    [--video FILE [--scale N] [--fit WxH] [--from MS]]\n"
-                 "                    [--profile]\n");
+                 "                    [--profile] [--data DIR] [--version]\n");
     std::exit(2);
 }
 
@@ -140,6 +144,9 @@ static CaptureOptions parseOptions(int argc, char** argv)
         const bool hasValue = i + 1 < argc;
         if (flag == "--raw") {
             options.raw = true;
+        } else if (flag == "--version") {
+            std::printf("Daylong recorder %s\n", DEMO_VERSION);
+            std::exit(0);
         } else if (flag == "--profile") {
 #ifndef PROFILE_MARKS_BUILT
             usage("--profile needs a recorder built with valgrind's headers");
@@ -170,6 +177,8 @@ static CaptureOptions parseOptions(int argc, char** argv)
             parseFrameSize(argv[++i], options.video);
         } else if (flag == "--from") {
             options.video.from = parseMilliseconds(argv[++i]);
+        } else if (flag == "--data") {
+            options.dataFolder = argv[++i];
         } else {
             usage(("unknown option: " + flag).c_str());
         }
@@ -303,6 +312,7 @@ int main(int argc, char** argv)
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     useVirtualClock(0);
+    chooseDataFolder(argv[0], Options.dataFolder);
 
     if (!Options.logPath.empty())
         Log = openOutput(Options.logPath);
@@ -326,7 +336,7 @@ int main(int argc, char** argv)
     prepareShow();
     startMusic();
     if (Exporting)
-        startVideo(Video, MusicPath);
+        startVideo(Video, resolveDataPath(MusicPath).text);
 
     if (Options.profile)
         dumpCount("start-up");

@@ -78,3 +78,22 @@ void forgeMusicWav(const std::string& path);
 // Draws every forged picture under its scene's palette and every mesh
 // projected, labelled, into one RGB PNG.
 void drawContactSheet(const std::string& dir, const std::string& path);
+
+// Ends the forge with status 1 and one line about a file it reads or writes.
+[[noreturn]] void forgeFileFailure(const std::string& what);
+// A forged grayscale or indexed picture read back: its own 8-bit values,
+// without the palette. Ends the forge naming the file when it cannot.
+struct IndexedImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;
+};
+IndexedImage readIndices(const std::string& path);
+// An 8-bit RGB (3 channels) or RGBA (4) PNG, rows packed.
+void writeRgbPng(const std::string& path, int width, int height, int channels,
+                 const std::vector<uint8_t>& samples);
+
+// The desktop icon, from the forged data set in dataDir, as
+// outDir/daylong-SIZE.png at each of IconSizes.
+inline constexpr int IconSizes[] = {48, 128, 256};
+void forgeIcons(const std::string& dataDir, const std::string& outDir);

@@ -1,6 +1,7 @@
 // demo-forge [DIR]                  writes the show's whole data set (default "data")
 // demo-forge --sheet FILE.png [DIR] draws the contact sheet of a forged data set
 // demo-forge --music-wav FILE       writes only the piece of music, as a plain WAV
+// demo-forge --icons OUT [DIR]      draws the desktop icon from a forged data set
 //
 // --help prints this usage on stdout and ends with status 0. Anything else
 // starting with "-" is a mistake, not a folder name: usage on stderr and
@@ -16,7 +17,8 @@
 
 static const char* const kUsage = "usage: demo-forge [DIR]\n"
                                   "       demo-forge --sheet FILE.png [DIR]\n"
-                                  "       demo-forge --music-wav FILE\n";
+                                  "       demo-forge --music-wav FILE\n"
+                                  "       demo-forge --icons OUT [DIR]\n";
 
 [[noreturn]] static void usage()
 {
@@ -45,6 +47,8 @@ static void run(const std::vector<std::string>& args)
         std::fputs(kUsage, stdout);
     else if (args[0] == "--sheet" && (args.size() == 2 || args.size() == 3))
         drawContactSheet(args.size() == 3 ? args[2] : "data", args[1]);
+    else if (args[0] == "--icons" && (args.size() == 2 || args.size() == 3))
+        forgeIcons(args.size() == 3 ? args[2] : "data", args[1]);
     else if (args[0] == "--music-wav" && args.size() == 2)
         forgeMusicWav(args[1]);
     else if (args.size() == 1 && !args[0].empty() && args[0][0] != '-')

@@ -23,12 +23,6 @@
 
 namespace {
 
-struct IndexedImage {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> pixels;  // the file's own 8-bit values
-};
-
 struct RgbImage {
     int width;
     int height;
@@ -39,32 +33,6 @@ struct RgbImage {
 {
     std::fprintf(stderr, "demo-forge --sheet: %s\n", what.c_str());
     std::exit(1);
-}
-
-// The raw 8-bit samples of a grayscale or indexed PNG (no palette expansion).
-IndexedImage readIndices(const std::string& path)
-{
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        sheetFailure("cannot open " + path + ": " + std::strerror(errno));
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png)))
-        sheetFailure("cannot decode " + path);
-    png_init_io(png, file);
-    png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-    IndexedImage image;
-    image.width = int(png_get_image_width(png, info));
-    image.height = int(png_get_image_height(png, info));
-    if (png_get_bit_depth(png, info) != 8 || png_get_channels(png, info) != 1)
-        sheetFailure(path + " is not an 8-bit picture");
-    png_bytepp rows = png_get_rows(png, info);
-    image.pixels.resize(size_t(image.width) * image.height);
-    for (int y = 0; y < image.height; ++y)
-        std::copy(rows[y], rows[y] + image.width, image.pixels.begin() + size_t(y) * image.width);
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(file);
-    return image;
 }
 
 // A palette as a scene installs it: runs of (file, count, first slot).
@@ -241,20 +209,7 @@ void writeSheet(const std::string& path, const std::vector<Tile>& tiles, const I
                         &sheet.rgb[(size_t(places[i].y + LabelHeight + r) * SheetWidth + places[i].x) * 3]);
         drawLabel(sheet, font, places[i].x, places[i].y, tiles[i].label);
     }
-    OutputFile out(path);
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png)))
-        sheetFailure("cannot write " + path + ": " + std::strerror(errno));
-    png_init_io(png, out.stream());
-    png_set_IHDR(png, info, sheet.width, sheet.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int r = 0; r < sheet.height; ++r)
-        png_write_row(png, &sheet.rgb[size_t(r) * sheet.width * 3]);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    out.finish();
+    writeRgbPng(path, sheet.width, sheet.height, 3, sheet.rgb);
 }
 
 }  // namespace
@@ -320,4 +275,56 @@ void drawContactSheet(const std::string& dir, const std::string& path)
     if (font.width < 256)
         sheetFailure(file("font-16x16") + " is narrower than its 16 cells of 16 pixels");
     writeSheet(path, tiles, font);
+}
+
+void forgeFileFailure(const std::string& what)
+{
+    std::fprintf(stderr, "demo-forge: %s\n", what.c_str());
+    std::exit(1);
+}
+
+// The raw 8-bit samples of a grayscale or indexed PNG (no palette expansion).
+IndexedImage readIndices(const std::string& path)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        forgeFileFailure("cannot open " + path + ": " + std::strerror(errno));
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png)))
+        forgeFileFailure("cannot decode " + path);
+    png_init_io(png, file);
+    png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    IndexedImage image;
+    image.width = int(png_get_image_width(png, info));
+    image.height = int(png_get_image_height(png, info));
+    if (png_get_bit_depth(png, info) != 8 || png_get_channels(png, info) != 1)
+        forgeFileFailure(path + " is not an 8-bit picture");
+    png_bytepp rows = png_get_rows(png, info);
+    image.pixels.resize(size_t(image.width) * image.height);
+    for (int y = 0; y < image.height; ++y)
+        std::copy(rows[y], rows[y] + image.width, image.pixels.begin() + size_t(y) * image.width);
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    return image;
+}
+
+// An 8-bit RGB (3 channels) or RGBA (4) PNG, rows packed.
+void writeRgbPng(const std::string& path, int width, int height, int channels,
+                 const std::vector<uint8_t>& samples)
+{
+    OutputFile out(path);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png)))
+        cannotWrite(path, errno);
+    png_init_io(png, out.stream());
+    png_set_IHDR(png, info, width, height, 8, channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int r = 0; r < height; ++r)
+        png_write_row(png, &samples[size_t(r) * width * channels]);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    out.finish();
 }
