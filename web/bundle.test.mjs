@@ -2,7 +2,7 @@
 // into a scratch folder, served by Python's plain static server, opened in
 // Debian's Chromium. The page is titled and has its icon; the show plays with
 // the Ogg music; a browser that says it cannot play Ogg gets the AAC file and
-// plays it. Run by scripts/test-web-bundle after scripts/web.
+// plays it. Run by scripts/web-test after scripts/web.
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
