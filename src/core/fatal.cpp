@@ -15,9 +15,8 @@ void failWithMessage(const char* format, ...)
         FailureHook();
     va_list args;
     va_start(args, format);
-    std::vprintf(format, args);
+    std::vfprintf(stderr, format, args);
     va_end(args);
-    std::fflush(stdout);
     std::exit(1);
 }
 

@@ -1,0 +1,90 @@
+#include "show/music_clock.h"
+
+#include <SDL/SDL.h>
+
+#include <atomic>
+
+// The mixer's output, from Mix_QuerySpec: the request may have been changed.
+static uint32_t BytesPerFrame = 4;   // channels x bytes a sample
+static uint32_t FramesPerSecond = 22050;
+
+// Written by the mixer's pass on the audio thread; read on the main thread
+// only under the audio lock, which the pass holds.
+static uint64_t FramesMixed = 0;     // since the audio opened
+static uint64_t FramesAtStart = 0;   // FramesMixed when the music started
+
+static std::atomic<bool> MusicStarted{false};
+static uint32_t StartTicks = 0;      // SDL's tick count when the music started
+// The mixer's last report: the position in ms in the high half, SDL's tick
+// count at that moment in the low half, so the two are read together.
+static std::atomic<uint64_t> LastReport{0};
+static uint32_t LastReading = 0;     // the clock's last reading, ms
+
+static uint64_t report(uint32_t positionMs, uint32_t ticks)
+{
+    return uint64_t(positionMs) << 32 | ticks;
+}
+
+// After every pass of the mixer. The position is taken before this pass's
+// samples: they are the ones to be heard next.
+static void countPass(void*, Uint8*, int bytes)
+{
+    if (MusicStarted.load(std::memory_order_acquire)) {
+        const uint64_t played = (FramesMixed - FramesAtStart) * 1000 / FramesPerSecond;
+        LastReport.store(report(uint32_t(played), SDL_GetTicks()), std::memory_order_release);
+    }
+    FramesMixed += uint64_t(bytes) / BytesPerFrame;
+}
+
+void countMixedSamples()
+{
+    int frequency = 0, channels = 0;
+    Uint16 format = 0;
+    if (Mix_QuerySpec(&frequency, &format, &channels) && frequency > 0 && channels > 0) {
+        FramesPerSecond = uint32_t(frequency);
+        BytesPerFrame = uint32_t(channels) * ((format & 0xFF) / 8);
+    }
+    Mix_SetPostMix(countPass, nullptr);
+}
+
+int playMusicCounted(Mix_Music* music)
+{
+    SDL_LockAudio();
+    const int result = Mix_PlayMusic(music, 1);
+    if (result == 0) {
+        FramesAtStart = FramesMixed;
+        StartTicks = SDL_GetTicks();
+        LastReading = StartTicks;
+        LastReport.store(report(0, StartTicks), std::memory_order_relaxed);
+        MusicStarted.store(true, std::memory_order_release);
+    }
+    SDL_UnlockAudio();
+    return result;
+}
+
+uint32_t musicClockReading(uint32_t startTicks, uint32_t positionMs, uint32_t reportedAt,
+                           uint32_t now)
+{
+    uint32_t ahead = now - reportedAt;
+    // A report taken after `now` was read (the audio thread ran in between)
+    // wraps to a huge value: it counts as no time at all.
+    if (int32_t(ahead) < 0)
+        ahead = 0;
+    if (ahead > MaxAheadOfMusic)
+        ahead = MaxAheadOfMusic;
+    return startTicks + positionMs + ahead;
+}
+
+uint32_t musicClockTicks()
+{
+    if (!MusicStarted.load(std::memory_order_acquire))
+        return SDL_GetTicks();
+    const uint32_t now = SDL_GetTicks();
+    const uint64_t last = LastReport.load(std::memory_order_acquire);
+    const uint32_t reading = musicClockReading(StartTicks, uint32_t(last >> 32), uint32_t(last), now);
+    // The mixer may report a position a little behind the last reading's
+    // allowance: the show's time never goes back.
+    if (int32_t(reading - LastReading) > 0)
+        LastReading = reading;
+    return LastReading;
+}
