@@ -62,8 +62,11 @@ int playMusicCounted(Mix_Music* music)
     return result;
 }
 
-uint32_t musicClockReading(uint32_t startTicks, uint32_t positionMs, uint32_t reportedAt,
-                           uint32_t now)
+// The tick count at the music's start, plus the position the mixer reported
+// (ms), plus the time since it reported it (`reportedAt`), up to the
+// allowance. Unsigned 32-bit throughout, so the tick count may wrap.
+static uint32_t musicClockReading(uint32_t startTicks, uint32_t positionMs, uint32_t reportedAt,
+                                  uint32_t now)
 {
     uint32_t ahead = now - reportedAt;
     // A report taken after `now` was read (the audio thread ran in between)

@@ -25,9 +25,3 @@ int playMusicCounted(Mix_Music* music);
 // Milliseconds: SDL's tick count when the music started plus the music's
 // position; never goes back.
 uint32_t musicClockTicks();
-
-// The reading, on its own: the tick count at the music's start, the position
-// the mixer reported (ms) and the tick count it reported it at, and now.
-// Unsigned 32-bit throughout, so the tick count may wrap.
-uint32_t musicClockReading(uint32_t startTicks, uint32_t positionMs, uint32_t reportedAt,
-                           uint32_t now);
