@@ -172,6 +172,8 @@ int main(int argc, char** argv)
     // The display and the scene objects come first, once the window is known.
     constructShowObjects();
     prepareShow();
+    // The show keeps time with its music where it has sound, and with the
+    // wall clock where it has none; --hold-at stays on the virtual clock.
     if (!hold)
         useExternalClock(musicClockTicks, true);
     startMusic();
