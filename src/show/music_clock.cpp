@@ -2,36 +2,31 @@
 
 #include <SDL/SDL.h>
 
-#include <atomic>
-
 // The mixer's output, from Mix_QuerySpec: the request may have been changed.
 static uint32_t BytesPerFrame = 4;   // channels x bytes a sample
 static uint32_t FramesPerSecond = 22050;
 
-// Written by the mixer's pass on the audio thread; read on the main thread
-// only under the audio lock, which the pass holds.
+// The mixer's pass runs on the audio thread holding the audio lock; the main
+// thread takes the same lock to start the count and to read a report, so the
+// position and its tick count are always read together.
 static uint64_t FramesMixed = 0;     // since the audio opened
 static uint64_t FramesAtStart = 0;   // FramesMixed when the music started
+static bool MusicStarted = false;
+static uint32_t ReportedPosition = 0;  // ms of music played before the last pass
+static uint32_t ReportedAt = 0;        // SDL's tick count at that pass
 
-static std::atomic<bool> MusicStarted{false};
+// The main thread's own.
+static bool FollowingMusic = false;  // MusicStarted, without the lock
 static uint32_t StartTicks = 0;      // SDL's tick count when the music started
-// The mixer's last report: the position in ms in the high half, SDL's tick
-// count at that moment in the low half, so the two are read together.
-static std::atomic<uint64_t> LastReport{0};
 static uint32_t LastReading = 0;     // the clock's last reading, ms
-
-static uint64_t report(uint32_t positionMs, uint32_t ticks)
-{
-    return uint64_t(positionMs) << 32 | ticks;
-}
 
 // After every pass of the mixer. The position is taken before this pass's
 // samples: they are the ones to be heard next.
 static void countPass(void*, Uint8*, int bytes)
 {
-    if (MusicStarted.load(std::memory_order_acquire)) {
-        const uint64_t played = (FramesMixed - FramesAtStart) * 1000 / FramesPerSecond;
-        LastReport.store(report(uint32_t(played), SDL_GetTicks()), std::memory_order_release);
+    if (MusicStarted) {
+        ReportedPosition = uint32_t((FramesMixed - FramesAtStart) * 1000 / FramesPerSecond);
+        ReportedAt = SDL_GetTicks();
     }
     FramesMixed += uint64_t(bytes) / BytesPerFrame;
 }
@@ -55,8 +50,10 @@ int playMusicCounted(Mix_Music* music)
         FramesAtStart = FramesMixed;
         StartTicks = SDL_GetTicks();
         LastReading = StartTicks;
-        LastReport.store(report(0, StartTicks), std::memory_order_relaxed);
-        MusicStarted.store(true, std::memory_order_release);
+        ReportedPosition = 0;
+        ReportedAt = StartTicks;
+        MusicStarted = true;
+        FollowingMusic = true;
     }
     SDL_UnlockAudio();
     return result;
@@ -80,11 +77,13 @@ static uint32_t musicClockReading(uint32_t startTicks, uint32_t positionMs, uint
 
 uint32_t musicClockTicks()
 {
-    if (!MusicStarted.load(std::memory_order_acquire))
+    if (!FollowingMusic)
         return SDL_GetTicks();
     const uint32_t now = SDL_GetTicks();
-    const uint64_t last = LastReport.load(std::memory_order_acquire);
-    const uint32_t reading = musicClockReading(StartTicks, uint32_t(last >> 32), uint32_t(last), now);
+    SDL_LockAudio();
+    const uint32_t position = ReportedPosition, reportedAt = ReportedAt;
+    SDL_UnlockAudio();
+    const uint32_t reading = musicClockReading(StartTicks, position, reportedAt, now);
     // The mixer may report a position a little behind the last reading's
     // allowance: the show's time never goes back.
     if (int32_t(reading - LastReading) > 0)
