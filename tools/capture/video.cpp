@@ -137,11 +137,12 @@ static void claimDestination(VideoExport& video)
     const std::string refused = "cannot write the video " + path + ": ";
     if (path.empty() || path.back() == '/')
         videoFailure(refused + "that is a folder's name; give the file's name");
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        videoFailure(refused + std::strerror(EISDIR));
-    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        videoFailure(refused + "not a regular file");
+    if (struct stat info; stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode))
+            videoFailure(refused + std::strerror(EISDIR));
+        if (!S_ISREG(info.st_mode))
+            videoFailure(refused + "not a regular file");
+    }
 
     video.partialPath = path + ".partial";
     if (video.partialPath.size() >= sizeof PartialToRemove)
