@@ -186,4 +186,68 @@ TEST_F(VideoExport, FailuresEndWithAReasonAndNoFinishedFile)
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(partial)));
 }
 
+// Every destination that cannot become the video is refused before the show
+// runs (the log opened first stays empty), naming the file and the reason:
+// a folder, a folder's name, a missing folder, a device, and a name whose
+// partial file another export holds locked (flock(1) stands in for it).
+TEST_F(VideoExport, DestinationsThatCannotBeTheVideoAreRefusedBeforeTheShow)
+{
+    const auto folder = dir / "folder";
+    std::filesystem::create_directories(folder);
+    const auto busy = dir / "busy.mp4";
+    const auto log = dir / "before.log";
+    const std::pair<std::string, std::string> cases[] = {
+        {folder.string(), "Is a directory"},
+        {folder.string() + "/", "that is a folder's name"},
+        {(dir / "missing/show.mp4").string(), "No such file or directory"},
+        {"/dev/null", "not a regular file"},
+    };
+    for (const auto& [destination, reason] : cases) {
+        const CommandResult run =
+            runCommand(capture("--log " + log.string() + " --video " + destination));
+        EXPECT_EQ(run.status, 1) << destination;
+        EXPECT_NE(run.output.find("cannot write the video " + destination + ": " + reason), std::string::npos)
+            << run.output;
+        EXPECT_EQ(std::filesystem::file_size(log), 0u) << destination;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+    const std::string partial = busy.string() + ".partial";
+    const CommandResult locked = runCommand("touch " + partial + " && flock " + partial + " " +
+                                            capture("--log " + log.string() + " --video " + busy.string()));
+    EXPECT_EQ(locked.status, 1);
+    EXPECT_NE(locked.output.find("another export is writing it (" + partial + " is locked)"),
+              std::string::npos)
+        << locked.output;
+    EXPECT_EQ(std::filesystem::file_size(log), 0u);
+    EXPECT_TRUE(std::filesystem::exists(partial)) << "the other export's file was removed";
+}
+
+// A finished export whose name cannot be taken at the end (here a folder made
+// there while ffmpeg worked, by a wrapper around the real ffmpeg) is kept
+// under its partial name, and the message says where.
+TEST_F(VideoExport, FinishedVideoIsKeptWhenItsNameCannotBeTaken)
+{
+    const auto bin = dir / "bin";
+    std::filesystem::create_directories(bin);
+    {
+        std::ofstream wrapper(bin / "ffmpeg");
+        wrapper << "#!/bin/sh\n/usr/bin/ffmpeg \"$@\" || exit\nfor last; do :; done\n"
+                   "mkdir \"${last%.partial}\"\n";
+    }
+    std::filesystem::permissions(bin / "ffmpeg", std::filesystem::perms::owner_all);
+    const auto video = dir / "late.mp4";
+    const CommandResult run = runCommand("PATH=" + bin.string() + ":$PATH " +
+                                         capture("--video " + video.string() + " --until 1000"));
+    EXPECT_EQ(run.status, 1);
+    const std::string partial = video.string() + ".partial";
+    EXPECT_NE(run.output.find("cannot name the video " + video.string() +
+                              ": Is a directory; the finished video is kept as " + partial),
+              std::string::npos)
+        << run.output;
+    const CommandResult probe =
+        runCommand("ffprobe -v error -show_entries format=duration -of csv=p=0 " + partial);
+    EXPECT_EQ(probe.output, "1.000000\n");
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 static bool VirtualClock = false;   // false: SDL's clock
 static uint32_t VirtualNow = 0;     // virtual time, milliseconds
 static uint32_t (*ExternalTicks)() = nullptr;  // null: SDL's clock
+static bool ExternalSleeps = false;  // an external clock's delays sleep in SDL_Delay
 
 uint32_t clockTicks()
 {
@@ -17,7 +18,7 @@ void clockDelay(uint32_t milliseconds)
 {
     if (VirtualClock)
         VirtualNow += milliseconds;
-    else if (!ExternalTicks)
+    else if (!ExternalTicks || ExternalSleeps)
         SDL_Delay(milliseconds);
 }
 
@@ -37,13 +38,15 @@ void advanceVirtualClock(uint32_t milliseconds)
     VirtualNow += milliseconds;
 }
 
-void useExternalClock(uint32_t (*ticks)())
+void useExternalClock(uint32_t (*ticks)(), bool sleeps)
 {
     ExternalTicks = ticks;
+    ExternalSleeps = sleeps;
 }
 
 void useSdlClock()
 {
     VirtualClock = false;
     ExternalTicks = nullptr;
+    ExternalSleeps = false;
 }

@@ -13,9 +13,11 @@ void useVirtualClock(uint32_t startMilliseconds);
 bool virtualClockInUse();
 void advanceVirtualClock(uint32_t milliseconds);
 
-// Replaces SDL's clock with `ticks`. Delays on it return at once: a front end
-// with its own clock also paces the loop itself (the browser's frame callback).
-void useExternalClock(uint32_t (*ticks)());
+// Replaces SDL's clock with `ticks`. Delays on it return at once unless
+// `sleeps`: a front end whose clock is not the wall clock paces the loop
+// itself (the browser's frame callback), while a clock that runs with the wall
+// clock (the music's position on the desktop) still sleeps in SDL_Delay.
+void useExternalClock(uint32_t (*ticks)(), bool sleeps = false);
 
 // SDL's clock again, as at start: neither virtual nor external.
 void useSdlClock();

@@ -1,5 +1,6 @@
 // Start-up failures end the program: one line on standard error naming what
-// failed, and exit status 1. There is nothing to recover.
+// failed, and exit status 1. There is nothing to recover. Standard output
+// carries only what the user asked for.
 #pragma once
 
 #include <cstdio>

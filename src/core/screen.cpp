@@ -9,9 +9,39 @@
 Screen MainScreen;
 uint32_t PresentedFrames = 0;
 
+constexpr Uint32 SdlSubsystems = SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK;
+
+// The video drivers that are a display, tried in this order where the user
+// chose none. SDL's own search goes on past them to drivers that draw the
+// picture as text art into the terminal, taking it over: with no display the
+// show ends instead, saying what to set.
+static const char* const DisplayDrivers[] = {"x11", "fbcon"};
+
+static void startSdlOnDisplay()
+{
+    for (const char* driver : DisplayDrivers) {
+        setenv("SDL_VIDEODRIVER", driver, 1);
+        const bool started = SDL_Init(SdlSubsystems) == 0;
+        unsetenv("SDL_VIDEODRIVER");
+        if (started)
+            return;
+        SDL_Quit();
+    }
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display)
+        failWithMessage("No display: the X display %s cannot be opened. Run the show on a desktop, "
+                        "or choose a video driver with SDL_VIDEODRIVER (dummy shows nothing).\n",
+                        display);
+    failWithMessage("No display: DISPLAY is not set. Run the show on a desktop, or choose a video "
+                    "driver with SDL_VIDEODRIVER (dummy shows nothing).\n");
+}
+
 void createScreen(Screen& screen, uint16_t width, uint16_t height, uint16_t bitsPerPixel)
 {
-    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
+    const char* chosenDriver = std::getenv("SDL_VIDEODRIVER");
+    if (!chosenDriver || !*chosenDriver)
+        startSdlOnDisplay();
+    else if (SDL_Init(SdlSubsystems) < 0)
         failWithMessage("Unable to init SDL: %s\n", SDL_GetError());
     SDL_ShowCursor(0);
     std::atexit(SDL_Quit);

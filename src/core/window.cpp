@@ -26,7 +26,7 @@ static int windowScaleFor(const ScaledWindow& window, int requested)
     const int fitting = largestScale(window.desktopWidth, window.desktopHeight);
     if (requested <= fitting)
         return requested;
-    std::printf("demo: a %d x window does not fit the %d x %d desktop; using %d x\n", requested,
+    std::fprintf(stderr, "demo: a %d x window does not fit the %d x %d desktop; using %d x\n", requested,
                 window.desktopWidth, window.desktopHeight, fitting);
     return fitting;
 }
@@ -126,7 +126,7 @@ void toggleFullScreen(ScaledWindow& window, const Screen& screen)
 {
     const bool wasFullScreen = window.fullScreen;
     if (!setWindowMode(window, !wasFullScreen)) {
-        std::printf("demo: cannot switch %s full screen: %s\n", wasFullScreen ? "from" : "to",
+        std::fprintf(stderr, "demo: cannot switch %s full screen: %s\n", wasFullScreen ? "from" : "to",
                     SDL_GetError());
         if (!setWindowMode(window, wasFullScreen))
             failWithMessage("Unable to set video: %s\n", SDL_GetError());

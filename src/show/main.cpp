@@ -6,6 +6,7 @@
 #include "core/show_state.h"
 #include "core/window.h"
 #include "show/loop.h"
+#include "show/music_clock.h"
 #include "show/startup.h"
 
 #include <cctype>
@@ -16,13 +17,18 @@
 #include <unistd.h>
 
 static const char Usage[] =
-    "usage: demo [--scale N|auto] [--fullscreen] [--hold-at MS] [--data DIR] [--version] [--help]\n"
+    "usage: demo [--scale N|auto] [--fullscreen] [--sound on|off|auto] [--hold-at MS] [--data DIR]\n"
+    "            [--version] [--help]\n"
     "\n"
     "Without options the show opens its original 320 x 240 window of 8 bits.\n"
     "  --scale N      a window N times as large (1 to 16), each pixel an N x N block\n"
     "  --scale auto   the largest such window that fits the desktop\n"
     "  --fullscreen   start in full screen: the desktop's resolution, the largest\n"
     "                 whole scale, centred on black\n"
+    "  --sound on     play the music; without a working audio device, end with\n"
+    "                 status 1 (the default)\n"
+    "  --sound off    play without sound, never opening audio\n"
+    "  --sound auto   play without sound, after a notice, where no audio device opens\n"
     "  --hold-at MS   run silently on the recorder's virtual clock and hold the\n"
     "                 picture of show time MS, as demo-capture --at MS records it\n"
     "  --data DIR     read the data set from DIR (otherwise $DAYLONG_DATA, data/ in\n"
@@ -60,22 +66,38 @@ static int parseScale(const char* text)
     return scale;
 }
 
-// The installed program opens the largest window that fits the desktop;
-// the build's opens the original 320 x 240 one.
+// The installed program opens the largest window that fits the desktop and
+// plays silently where no audio device opens; the build's opens the original
+// 320 x 240 one and needs its sound.
 #ifdef DEMO_DESKTOP_DEFAULTS
 constexpr int DefaultScale = AutoScale;
+constexpr SoundChoice DefaultSound = SoundChoice::Auto;
 #else
 constexpr int DefaultScale = 0;
+constexpr SoundChoice DefaultSound = SoundChoice::On;
 #endif
 
 // --data, or null to look the data set up.
 static const char* DataFolderOption = nullptr;
 
-// Fills RequestedWindow; returns whether --hold-at was given, with its time.
+static SoundChoice parseSound(const char* text)
+{
+    const std::string choice = text;
+    if (choice == "on")
+        return SoundChoice::On;
+    if (choice == "off")
+        return SoundChoice::Off;
+    if (choice == "auto")
+        return SoundChoice::Auto;
+    refuse("--sound takes on, off or auto: " + choice);
+}
+
+// Fills RequestedWindow and RequestedSound; returns whether --hold-at was given, with its time.
 static bool parseOptions(int argc, char** argv, uint32_t& holdAt)
 {
     bool hold = false;
     RequestedWindow.scale = DefaultScale;
+    RequestedSound = DefaultSound;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -91,6 +113,8 @@ static bool parseOptions(int argc, char** argv, uint32_t& holdAt)
             RequestedWindow.fullScreen = true;
         } else if (option == "--scale" && hasValue) {
             RequestedWindow.scale = parseScale(argv[++i]);
+        } else if (option == "--sound" && hasValue) {
+            RequestedSound = parseSound(argv[++i]);
         } else if (option == "--hold-at" && hasValue) {
             hold = true;
             holdAt = uint32_t(parseNumber(argv[++i], 0xFFFFFFFFul, "a time is a whole number of milliseconds"));
@@ -135,8 +159,7 @@ static bool holdBeforePass(uint32_t now)
         Paused = 1;
         if (!Holding) {
             Holding = true;
-            std::printf("demo: holding the picture of %u ms\n", unsigned(HoldAt));
-            std::fflush(stdout);
+            std::fprintf(stderr, "demo: holding the picture of %u ms\n", unsigned(HoldAt));
         }
     }
     return true;
@@ -155,6 +178,16 @@ static void holdAfterPass(uint32_t passStart, bool presented)
         advanceVirtualClock(1);
 }
 
+// A paused pass only polls the keys: resting between polls keeps the process
+// nearly idle, and 10 ms is well within a frame for the key that resumes.
+constexpr uint32_t PausedRest = 10;
+
+static void restWhilePaused(uint32_t, bool presented)
+{
+    if (Paused && !presented)
+        SDL_Delay(PausedRest);
+}
+
 int main(int argc, char** argv)
 {
     const bool hold = parseOptions(argc, argv, HoldAt);
@@ -166,9 +199,14 @@ int main(int argc, char** argv)
     // The display and the scene objects come first, once the window is known.
     constructShowObjects();
     prepareShow();
+    // The show keeps time with its music where it has sound, and with the
+    // wall clock where it has none; --hold-at stays on the virtual clock.
+    if (!hold)
+        useExternalClock(musicClockTicks, true);
     startMusic();
     ShowLoop loop;
     loop.seams.nextEvent = nextShowEvent;
+    loop.seams.afterPass = restWhilePaused;
     if (hold) {
         loop.seams.beforePass = holdBeforePass;
         loop.seams.afterPass = holdAfterPass;

@@ -6,6 +6,7 @@
 #include "objects/forest.h"
 #include "objects/greetings.h"
 #include "show/load.h"
+#include "show/music_clock.h"
 #include "core/clock.h"
 #include "core/data_folder.h"
 #include "core/fatal.h"
@@ -18,6 +19,8 @@
 #include <cstring>
 
 Mix_Music* music = nullptr;
+SoundChoice RequestedSound = SoundChoice::On;
+static bool AudioOpen = false;  // the mixer's audio is open and must be closed
 
 static void startMixerMusic();
 static void stopMixerMusic();
@@ -75,15 +78,26 @@ void prepareShow()
     prerenderCalendarFrames();
 }
 
+// Only the opening of audio depends on the machine; a music file that does
+// not load or play is the data's fault and ends the show whatever the choice.
 static void startMixerMusic()
 {
-    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 256) < 0)
-        failWithMessage("Error initializing SDL_mixer: %s\n", SDL_GetError());
+    if (RequestedSound == SoundChoice::Off)
+        return;
+    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 256) < 0) {
+        if (RequestedSound == SoundChoice::On)
+            failWithMessage("Error initializing SDL_mixer: %s (to watch without sound: --sound off, "
+                            "or --sound auto)\n", SDL_GetError());
+        std::fprintf(stderr, "demo: no sound (%s): the show plays without it\n", SDL_GetError());
+        return;
+    }
+    AudioOpen = true;
+    countMixedSamples();
     const DataPath musicFile = resolveDataPath(MusicPath);
     music = Mix_LoadMUS(musicFile.text);
     if (!music)
         failWithMessage("Mix_LoadMUS: %s: %s\n", musicFile.text, SDL_GetError());
-    if (Mix_PlayMusic(music, 1) == -1)
+    if (playMusicCounted(music) == -1)
         failWithMessage("Mix_PlayMusic: %s: %s\n", musicFile.text, SDL_GetError());
 }
 
@@ -117,6 +131,8 @@ void handleEvent(const SDL_Event& event, bool& quit)
 
 static void stopMixerMusic()
 {
+    if (!AudioOpen)
+        return;
     Mix_HaltMusic();
     Mix_FreeMusic(music);
     Mix_CloseAudio();

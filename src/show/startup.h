@@ -19,6 +19,13 @@ struct MusicSeams {
 };
 extern MusicSeams Music;
 
+// Sound on the desktop. On: the music plays, and the show ends with status 1
+// where audio cannot be opened. Off: audio is never opened. Auto: where no
+// audio device opens, the show plays silently after a one-line notice.
+// Without sound the show's clock is the wall clock.
+enum class SoundChoice { On, Off, Auto };
+extern SoundChoice RequestedSound;
+
 // Before main: the Screen (which starts SDL), then the scene objects.
 void constructShowObjects();
 // The check that every data file is there, then tables, data files,

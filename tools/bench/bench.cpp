@@ -12,8 +12,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -136,12 +139,20 @@ void FlatTriangle(benchmark::State& state)
 }
 BENCHMARK(FlatTriangle)->Arg(4)->Arg(16)->Arg(64)->Arg(160);
 
+[[noreturn]] void failToWrite(const std::string& path)
+{
+    std::fprintf(stderr, "demo-bench: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+    std::exit(1);
+}
+
 // A torus written as .ob text, for when the data set has not been forged.
 std::string writeTorus()
 {
     const std::string path =
         (std::filesystem::temp_directory_path() / "demo-bench-torus.ob").string();
     std::FILE* file = std::fopen(path.c_str(), "w");
+    if (!file)
+        failToWrite(path);
     constexpr int Around = 24, Sides = 3;
     for (int i = 0; i < Around; ++i)
         for (int j = 0; j < Sides; ++j) {
@@ -163,7 +174,9 @@ std::string writeTorus()
         std::fprintf(file, "*MESH_TVERT %d %f %f 0\n", t, (t & 1) * 0.9, (t >> 1) * 0.9);
     for (int f = 0; f < face; ++f)
         std::fprintf(file, "*MESH_TFACE %d %d %d %d\n", f, f & 1, 2, 3);
-    std::fclose(file);
+    const bool failed = std::ferror(file) != 0;
+    if (std::fclose(file) != 0 || failed)
+        failToWrite(path);
     return path;
 }
 

@@ -76,14 +76,15 @@ struct CaptureOptions {
     const char* dataFolder = nullptr;  // --data, or null to look it up
 };
 
+static const char Usage[] =
+    "usage: demo-capture [--until MS] [--at MS]... [--out DIR] [--raw] [--log FILE]\n"
+    "                    [--key MS:p|q|backspace]... [--frame-cost MS] [--gallery FILE]\n"
+    "                    [--video FILE [--scale N] [--fit WxH] [--from MS]]\n"
+    "                    [--profile] [--data DIR] [--version] [--help]\n";
+
 [[noreturn]] static void usage(const char* problem)
 {
-    std::fprintf(stderr, "demo-capture: %s\n", problem);
-    std::fprintf(stderr,
-                 "usage: demo-capture [--until MS] [--at MS]... [--out DIR] [--raw] [--log FILE]\n"
-                 "                    [--key MS:p|q|backspace]... [--frame-cost MS] [--gallery FILE]\n"
-                 "                    [--video FILE [--scale N] [--fit WxH] [--from MS]]\n"
-                 "                    [--profile] [--data DIR] [--version]\n");
+    std::fprintf(stderr, "demo-capture: %s\n%s", problem, Usage);
     std::exit(2);
 }
 
@@ -142,7 +143,10 @@ static CaptureOptions parseOptions(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (flag == "--raw") {
+        if (flag == "--help") {
+            std::fputs(Usage, stdout);
+            std::exit(0);
+        } else if (flag == "--raw") {
             options.raw = true;
         } else if (flag == "--version") {
             std::printf("Daylong recorder %s\n", DEMO_VERSION);
@@ -171,6 +175,8 @@ static CaptureOptions parseOptions(int argc, char** argv)
             options.frameCost = parseMilliseconds(argv[++i]);
         } else if (flag == "--video") {
             options.video.path = argv[++i];
+            if (options.video.path.empty())
+                usage("--video takes the name of the file to write");
         } else if (flag == "--scale") {
             options.video.scale = parseCount(argv[++i]);
         } else if (flag == "--fit") {

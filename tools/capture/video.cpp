@@ -1,6 +1,7 @@
 #include "video.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -124,6 +125,38 @@ static std::string findOnPath(const char* program)
     return {};
 }
 
+// Refuses a destination that cannot become the video, before the show runs:
+// a folder's name, something other than a regular file (renaming over a
+// device or a pipe would replace it), a folder that is missing or cannot be
+// written, and a name another export is writing. The partial file is created
+// if need be and locked for the whole export; ffmpeg truncates it when it
+// opens it, so a stale one from an export that died is simply reused.
+static void claimDestination(VideoExport& video)
+{
+    const std::string& path = video.options.path;
+    const std::string refused = "cannot write the video " + path + ": ";
+    if (path.empty() || path.back() == '/')
+        videoFailure(refused + "that is a folder's name; give the file's name");
+    if (struct stat info; stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode))
+            videoFailure(refused + std::strerror(EISDIR));
+        if (!S_ISREG(info.st_mode))
+            videoFailure(refused + "not a regular file");
+    }
+
+    video.partialPath = path + ".partial";
+    if (video.partialPath.size() >= sizeof PartialToRemove)
+        videoFailure(refused + "the name is too long");
+    video.partialLock = open(video.partialPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (video.partialLock < 0)
+        videoFailure(refused + std::strerror(errno));
+    if (flock(video.partialLock, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            videoFailure(refused + "another export is writing it (" + video.partialPath + " is locked)");
+        videoFailure(refused + "cannot lock " + video.partialPath + ": " + std::strerror(errno));
+    }
+}
+
 void prepareVideo(VideoExport& video, const VideoOptions& options, const VideoLayout& layout,
                   uint32_t end)
 {
@@ -136,13 +169,7 @@ void prepareVideo(VideoExport& video, const VideoOptions& options, const VideoLa
     if (video.encoderPath.empty())
         videoFailure("ffmpeg is not installed; install it with: apt-get install ffmpeg");
 
-    video.partialPath = options.path + ".partial";
-    if (video.partialPath.size() >= sizeof PartialToRemove)
-        videoFailure("the video's file name is too long");
-    const int claim = open(video.partialPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (claim < 0)
-        videoFailure("cannot write " + options.path + ": " + std::strerror(errno));
-    close(claim);
+    claimDestination(video);
     std::strcpy(PartialToRemove, video.partialPath.c_str());
     std::atexit(removePartial);
     std::signal(SIGINT, removePartialAndDie);
@@ -214,11 +241,11 @@ void startVideo(VideoExport& video, const char* musicPath)
     video.started = std::chrono::steady_clock::now();
 }
 
-// ffmpeg's last few lines, for the failure message: its last line alone is
-// often a bare "Error initializing output stream" after the reason.
-static std::string lastEncoderMessages(const VideoExport& video)
+// ffmpeg's own account of a failure: its first error line, which names the
+// cause, then its last two, which say where it gave up (often a bare "Error
+// initializing output stream"). Its notes that a line repeated say nothing.
+static std::string encoderMessages(const VideoExport& video)
 {
-    constexpr int Lines = 3;
     std::string text;
     char buffer[4096];
     ssize_t count;
@@ -233,13 +260,15 @@ static std::string lastEncoderMessages(const VideoExport& video)
         size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos)
             end = text.size();
-        if (end > start)
-            lines.push_back(text.substr(start, end - start));
+        const std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.find("Last message repeated") == std::string::npos)
+            lines.push_back(line);
         start = end + 1;
     }
     std::string message;
-    for (size_t i = lines.size() > Lines ? lines.size() - Lines : 0; i < lines.size(); ++i)
-        message += "\n  " + lines[i];
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (i == 0 || i + 2 >= lines.size())
+            message += "\n  " + lines[i];
     return message;
 }
 
@@ -256,7 +285,7 @@ static void awaitEncoder(VideoExport& video)
         return;
     if (WIFSIGNALED(status))
         videoFailure("ffmpeg was killed by signal " + std::to_string(WTERMSIG(status)));
-    videoFailure("ffmpeg failed:" + lastEncoderMessages(video));
+    videoFailure("ffmpeg failed:" + encoderMessages(video));
 }
 
 static void sendFrame(VideoExport& video)
@@ -331,9 +360,12 @@ void finishVideo(VideoExport& video)
     awaitEncoder(video);
     if (isatty(2))
         std::fputc('\n', stderr);
-    if (std::rename(video.partialPath.c_str(), video.options.path.c_str()) != 0)
-        videoFailure("cannot name the video " + video.options.path + ": " + std::strerror(errno));
+    // The video is finished: whatever happens to its name, it is kept.
     PartialToRemove[0] = '\0';
+    if (std::rename(video.partialPath.c_str(), video.options.path.c_str()) != 0)
+        videoFailure("cannot name the video " + video.options.path + ": " + std::strerror(errno) +
+                     "; the finished video is kept as " + video.partialPath);
+    close(video.partialLock);
     close(video.encoderMessages);
     std::fprintf(stderr, "demo-capture: wrote %s, %u frames, in %s\n", video.options.path.c_str(),
                  video.framesSent, clockText(secondsSinceStart(video)).c_str());

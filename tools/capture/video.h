@@ -39,6 +39,7 @@ struct VideoExport {
     std::vector<uint8_t> frame;  // layout.width x layout.height RGB
     std::string encoderPath;     // the ffmpeg found on PATH
     std::string partialPath;     // written by ffmpeg, renamed to options.path at the end
+    int partialLock = -1;        // holds the partial file's lock for the whole export
     pid_t encoder = -1;
     int toEncoder = -1;          // ffmpeg's standard input
     int encoderMessages = -1;    // ffmpeg's standard error (an unlinked file)
@@ -48,9 +49,9 @@ struct VideoExport {
 
 // The frame size and placement for the options, or a usage message in `problem`.
 bool layOutVideo(const VideoOptions& options, VideoLayout& layout, std::string& problem);
-// Before start-up: finds ffmpeg and claims the output's temporary name, so a
-// missing encoder or an unwritable folder ends the run (status 1) before it
-// starts. Frames run from options.from up to `end` (virtual ms, after from).
+// Before start-up: finds ffmpeg and claims the output's temporary name, locked
+// against other exports, so a missing encoder or a destination that cannot
+// become the video ends the run (status 1) before it starts. Frames run from options.from up to `end` (virtual ms, after from).
 void prepareVideo(VideoExport& video, const VideoOptions& options, const VideoLayout& layout,
                   uint32_t end);
 // Starts ffmpeg on the music file; the show's music starts at virtual time 0.

@@ -17,9 +17,12 @@
 
 #include <SDL/SDL_image.h>
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -81,10 +84,18 @@ void printMesh(const DataFile& file)
 
 }  // namespace
 
-int main(int argc, char**)
+static const char Usage[] =
+    "usage: demo-digest [--help]\n"
+    "Prints what the show decodes from each file of data/ (run where data/ is), one line each.\n";
+
+int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
     if (argc != 1) {
-        std::fprintf(stderr, "usage: demo-digest   (run where data/ is)\n");
+        std::fprintf(stderr, "demo-digest: unknown option: %s\n%s", argv[1], Usage);
         return 2;
     }
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -100,5 +111,9 @@ int main(int argc, char**)
             printMesh(file);
     }
     SDL_Quit();
-    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "demo-digest: cannot write the digest: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
 }
