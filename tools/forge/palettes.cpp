@@ -46,15 +46,18 @@ Palette flaresPalette()
     return p;
 }
 
-// Black through forest green to pale lime, for the glow and the knot. The
-// attractor's backdrop keeps to the dark quarter; above it the ramp climbs
-// quickly, so even a thin trail of glow shows green.
+// Black through forest green to white, for the glow and the knot. The
+// attractor's backdrop (0..120) lies on a floor lifted to dark moss, so its
+// ferns and blurred lights read behind the glow; above it the ramp climbs
+// quickly through green and lime to a white-hot core, so the densest glow
+// burns white and even a thin trail shows green.
 Palette greenPalette()
 {
+    const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.22, rgbHex(0x03240e)}, {0.4, rgbHex(0x12802a)},
-                         {0.6, rgbHex(0x48b83a)}, {0.78, rgbHex(0x94e25a)}, {0.9, rgbHex(0xc8f488)},
-                         {1.0, rgbHex(0xf4ffd8)}});
+    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x020a04), at(24, 0x07220e), at(60, 0x0e3e1a),
+                         at(100, 0x185e2c), at(130, 0x228034), at(160, 0x3ea444), at(190, 0x74ca52),
+                         at(215, 0xacea7c), at(235, 0xdefcbc), at(250, 0xf8fff0), at(255, 0xffffff)});
     makeDistinct(p, 0, 255);
     return p;
 }
@@ -181,21 +184,25 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
     return p;
 }
 
-// Night to sun white through deep and sky blues, laid out for the scenes
-// that share it. The rising waves fill each layer from its surface colour
-// (80 in front, 64 behind) down one index every four rows, so 64 and 80
-// are lit crests and the ramp below them deepens through ocean blues. A
-// cloud layer adds up to 62 and overlapping layers reach about 100 in the
-// cloud flight, so the clouds' cores turn pale from 80 on; above that the
-// sun's rays still grade from pale blue to the warm white at the top.
+// Night to sun white, laid out for the three scenes that share it.
+//  - Rising waves fill each layer from its surface colour (80 in front, 64
+//    behind) down one index every four rows: 80 is a bright cyan crest over
+//    a light blue, and below it the ramp deepens smoothly to navy, never to
+//    black, so the deep water keeps its colour.
+//  - Cloud flight sums its layers to about 10..120: the low end is already
+//    a night sky blue, so the thin cloud between the billows reads as sky.
+//  - Sun rays stream through 80..255: the ramp climbs evenly in brightness
+//    and turns from pale blue through cream to gold, and only the last few
+//    entries reach white, so the light keeps its gradation down to the sun.
 Palette bluePalette()
 {
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 255, {at(0, 0x000000), at(4, 0x030a1e), at(16, 0x071c44), at(30, 0x0c3670),
-                         at(44, 0x1a5ea8), at(56, 0x307ec8), at(64, 0x3e90d8), at(72, 0x5aa8e2),
-                         at(79, 0x68b2e6), at(80, 0x84c4ee), at(100, 0x8cc8ee), at(150, 0xa8d8f2),
-                         at(200, 0xcce8f6), at(240, 0xf0f6f4), at(255, 0xfffcf0)});
+    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x0c2a5c), at(8, 0x103468), at(20, 0x163f7a),
+                         at(36, 0x1e5290), at(50, 0x2868aa), at(64, 0x2c78b2), at(65, 0x2c7cb4),
+                         at(72, 0x3c9cc8), at(79, 0x5cbcdc), at(80, 0x78d0ea), at(100, 0x8ccce6),
+                         at(130, 0xa8cce0), at(160, 0xc0ccd2), at(200, 0xe8d4ae), at(230, 0xfce6b0),
+                         at(245, 0xfff0c8), at(255, 0xfffcf0)});
     makeDistinct(p, 0, 255);
     return p;
 }

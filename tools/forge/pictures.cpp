@@ -64,20 +64,22 @@ void writeConvertedPicture(const std::string& dir, const DataFile& file, const P
 }
 
 // ---------------------------------------------------------------------------
-// flare: the additive glow of the pyramid's vertices. A small hot core, a
-// faint halo and a thin four-point sparkle, all reaching 0 well before the
-// edges. Forty flares sit close together on the pyramid and the trails feed
-// back on themselves, fading ever slower until they no longer fade at all,
-// so every ray gathers the light of all the flares behind it: each flare
-// gives away little light beyond its core, and the rays still glow apart
-// from each other at the scene's end instead of merging into a white sheet.
+// flare: the additive glow of the pyramid's vertices: a white core of about
+// four pixels, a soft halo and a thin four-point sparkle, all reaching 0
+// well before the edges (a non-zero border would show as a square). Forty
+// flares sit close together on the pyramid and the trails feed back on
+// themselves, fading ever slower until they no longer fade at all, so
+// every ray gathers the light of all the flares behind it: the halo gives
+// the core just enough glow to read as an orb while the pyramid falls on
+// black, and little enough light that the rays still glow apart from each
+// other at the scene's end instead of merging into one sheet.
 
 Pixels paintFlare(double)
 {
-    constexpr double coreRadius = 1.0;     // pixels, the core's standard deviation
-    constexpr double haloWeight = 0.05;
-    constexpr double haloRadius = 7;       // pixels
-    constexpr double sparkleWeight = 0.1;
+    constexpr double coreRadius = 1.2;     // pixels, the core's standard deviation
+    constexpr double haloWeight = 0.07;
+    constexpr double haloRadius = 9;       // pixels: 0 from here on, inside the 32 x 32 square
+    constexpr double sparkleWeight = 0.08;
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
@@ -86,7 +88,7 @@ Pixels paintFlare(double)
             // The four centre pixels sit half a pixel off the centre both
             // ways; they are the core's white peak.
             const double core = std::exp(-(r * r - 0.5) / (2 * coreRadius * coreRadius));
-            const double halo = std::pow(clamp01(1 - r / haloRadius), 3.0);
+            const double halo = std::pow(clamp01(1 - r / haloRadius), 2.0);
             const double arm = std::exp(-std::pow(std::min(std::fabs(dx), std::fabs(dy)) / 0.7, 2));
             const double sparkle = sparkleWeight * arm * std::pow(clamp01(1 - r / 14), 2.0);
             pixels[size_t(y * 32 + x)] = toByte(255 * clamp01(haloWeight * halo + core + sparkle));
@@ -342,7 +344,7 @@ Canvas paintCreditPanel(const CreditPanel& panel, double detail)
         const double band = std::exp(-std::pow((y - bandCentre) / 34.0, 2)) *
                             smoothstep(0, 20, std::min(y, PanelHeight - 1 - y));
         for (int x = 0; x < PanelWidth; ++x)
-            canvasAt(tone, x, y) = Hedelmae::PanelGround + 0.24 * band;
+            canvasAt(tone, x, y) = Hedelmae::PanelGround + 0.3 * band;
     }
     for (const CreditLine& line : panel) {
         const double width = textWidth(line.text, line.unit);

@@ -59,16 +59,17 @@ Palette junkkaPalette()
     return p;
 }
 
-// Rings: cool and pale near the centre, deep indigo at the edge, each ring
-// brightest along its middle so it reads as a raised band.
+// Rings: a muted slate blue near the centre fading to deep indigo at the
+// edge, each ring only a little brighter along its middle, so the rings
+// stay a quiet ground and the leaves in front of them carry the picture.
 Palette lehtiPalette()
 {
     using namespace LehtiPal;
     Palette p{};
     for (int d = 1; d <= RingLast; ++d) {
         const double fall = d / 200.0;
-        const Rgb base = mixRgb({150, 205, 232}, {22, 24, 72}, std::pow(fall, 0.8));
-        const double band = 0.55 + 0.45 * std::sin(std::numbers::pi * (d % 10) / 10.0);
+        const Rgb base = mixRgb({84, 110, 140}, {20, 22, 58}, std::pow(fall, 0.8));
+        const double band = 0.78 + 0.22 * std::sin(std::numbers::pi * (d % 10) / 10.0);
         p[d] = {static_cast<uint8_t>(base.r * band), static_cast<uint8_t>(base.g * band),
                 static_cast<uint8_t>(base.b * band)};
     }
@@ -92,16 +93,21 @@ Palette forestPalette()
     return p;
 }
 
+// The mask is seen only in lightning flashes: every ramp climbs to a
+// white-hot top, so the lit gold, bone and the glow behind the mask burn
+// out towards white as a flash would show them.
 Palette maskPalette()
 {
     using namespace MaskPal;
     Palette p = blankPalette();
-    fillRamp(p, Gold, {{0, {30, 14, 0}}, {0.4, {140, 88, 10}}, {0.8, {232, 180, 50}}, {1, {255, 246, 180}}});
-    fillRamp(p, Wood, {{0, {14, 5, 3}}, {0.6, {72, 30, 15}}, {1, {142, 80, 44}}});
-    fillRamp(p, Jade, {{0, {0, 26, 20}}, {0.6, {20, 132, 110}}, {1, {150, 242, 210}}});
-    fillRamp(p, Bone, {{0, {40, 34, 30}}, {0.6, {182, 170, 150}}, {1, {255, 250, 240}}});
-    fillRamp(p, Ruby, {{0, {40, 0, 6}}, {0.6, {192, 12, 40}}, {1, {255, 142, 160}}});
-    fillRamp(p, Ember, {{0, {20, 5, 0}}, {0.6, {150, 40, 0}}, {1, {255, 140, 20}}});
+    fillRamp(p, Gold, {{0, {36, 18, 0}}, {0.35, {156, 98, 14}}, {0.7, {246, 196, 72}}, {0.88, {255, 236, 160}},
+                       {1, {255, 255, 244}}});
+    fillRamp(p, Wood, {{0, {14, 5, 3}}, {0.6, {80, 36, 18}}, {1, {168, 104, 62}}});
+    fillRamp(p, Jade, {{0, {0, 26, 20}}, {0.55, {24, 146, 120}}, {0.85, {140, 236, 206}}, {1, {236, 255, 248}}});
+    fillRamp(p, Bone, {{0, {40, 34, 30}}, {0.5, {190, 178, 158}}, {0.8, {248, 242, 228}}, {1, {255, 255, 255}}});
+    fillRamp(p, Ruby, {{0, {40, 0, 6}}, {0.6, {200, 16, 44}}, {0.9, {255, 150, 168}}, {1, {255, 226, 232}}});
+    fillRamp(p, Ember, {{0, {24, 6, 0}}, {0.45, {180, 56, 0}}, {0.75, {255, 170, 40}}, {0.9, {255, 236, 160}},
+                        {1, {255, 255, 250}}});
     return p;
 }
 
