@@ -772,6 +772,49 @@ int cloudIndex(double x, int y)
 
 constexpr int HorizonDrop = 34;
 
+// The farm on the near hill, in the land's rows: a house seen from its
+// corner, its long side lit and its gable end in shade, under a red tiled
+// roof with a chimney, lamplight in its windows and a dark door; a
+// red-walled barn beside it and a fence running down to the fields. -1
+// where the farm is not.
+int farmIndex(int x, int ly)
+{
+    using namespace Rainsky;
+    const bool lamp = (x >= 227 && x <= 229 && ly >= 150 && ly <= 152) ||
+                      (x >= 233 && x <= 235 && ly >= 150 && ly <= 152) ||
+                      (x >= 245 && x <= 247 && ly >= 149 && ly <= 151);
+    if (lamp)
+        return rampIndex(Rye, ly == 150 || ly == 149 ? 1.0 : 0.85);
+    // Long side, lit, with a door and a darker plinth.
+    if (x >= 224 && x <= 240 && ly >= 145 && ly <= 161) {
+        if (x >= 237 && x <= 239 && ly >= 155)
+            return rampIndex(Earth, 0.15);
+        return rampIndex(Wall, ly >= 160 ? 0.45 : 0.8 - 0.01 * (ly - 145));
+    }
+    // Gable end in shade, its top a triangle under the roof's ridge.
+    if (x >= 241 && x <= 252 && ly <= 161 && ly >= 145 - (6 - std::abs(x - 246.5)))
+        return rampIndex(Wall, ly >= 160 ? 0.25 : 0.45);
+    // Chimney above the roof's far slope.
+    if (x >= 229 && x <= 231 && ly >= 131 && ly < 139)
+        return rampIndex(Wall, ly == 131 ? 0.2 : 0.35);
+    // Roof over the long side: rows of tiles, lighter towards the eaves,
+    // its far end cut along the gable's slope.
+    if (ly >= 138 && ly <= 145 && x >= 222 - (ly - 138) / 3 && x <= 241 + (145 - ly) * 0.9)
+        return rampIndex(Roof, 0.35 + 0.08 * (ly - 138) - (ly % 2 ? 0.15 : 0.0));
+    // Barn: red boards, a dark doorway, a grey roof.
+    if (x >= 256 && x <= 272 && ly >= 151 && ly <= 161) {
+        if (x >= 262 && x <= 266 && ly >= 155)
+            return rampIndex(Earth, 0.1);
+        return rampIndex(Roof, (x % 3 == 0 ? 0.45 : 0.6) - (ly >= 160 ? 0.2 : 0.0));
+    }
+    if (ly >= 146 && ly <= 150 && x >= 255 - (ly - 146) / 2 && x <= 273 + (ly - 146) / 2)
+        return rampIndex(Earth, 0.55 + 0.08 * (ly - 146));
+    // Fence posts and a rail along the edge of the near field.
+    if (ly >= 163 && ly <= 167 && x >= 196 && x <= 286 && (x % 6 == 0 || ly == 164))
+        return rampIndex(Woods, 0.25);
+    return -1;
+}
+
 // Returns the landscape index at (x, y), or -1 for sky.
 int landscapeIndex(int x, int y, double detail)
 {
@@ -794,13 +837,9 @@ int landscapeIndex(int x, int y, double detail)
     const double fieldsTop = 170 + 5 * ridgeNoise(0xF1Du, fx, 60);
     if (ly < std::min(distantRidge, farRidge))
         return -1;
-    // Farmhouse on the near hill: walls, a red roof, two dark windows.
-    if (x >= 226 && x <= 252 && ly >= 145 && ly < 162) {
-        const bool window = (x == 232 || x == 233 || x == 245 || x == 246) && (ly == 151 || ly == 152);
-        return window ? Rainsky::Woods.first : rampIndex(Rainsky::Wall, x < 239 ? 0.7 : 0.5);
-    }
-    if (ly >= 133 && ly < 145 && std::fabs(x - 239.0) <= 17 - (145 - ly) * 0.9)
-        return rampIndex(Rainsky::Roof, 0.3 + 0.5 * (ly - 133) / 12.0);
+    const int farm = farmIndex(x, ly);
+    if (farm >= 0)
+        return farm;
     if (ly < farRidge)
         return rampIndex(Rainsky::Hills, 0.92 - 0.2 * (ly - distantRidge) / 20.0);
     if (ly < woodsTop)
