@@ -192,9 +192,10 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
 
 // Night to sun white, laid out for the three scenes that share it.
 //  - Rising waves fill each layer from its surface colour (80 in front, 64
-//    behind) down one index every four rows: 80 is a bright cyan crest over
-//    a light blue, and below it the ramp deepens smoothly to navy, never to
-//    black, so the deep water keeps its colour.
+//    behind) down one index every four rows: 80 is a bright cyan crest, the
+//    back layer's top (57..64) darkens quickly so its 30 rows above the
+//    front layer read as a swell of their own, and below that the ramp
+//    deepens smoothly to navy, never to black.
 //  - Cloud flight sums its layers to about 10..120: the low end is already
 //    a night sky blue, so the thin cloud between the billows reads as sky.
 //  - Sun rays stream through 80..255: the ramp climbs evenly in brightness
@@ -205,8 +206,8 @@ Palette bluePalette()
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
     fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x0c2a5c), at(8, 0x103468), at(20, 0x163f7a),
-                         at(36, 0x1e5290), at(50, 0x2868aa), at(64, 0x2c78b2), at(65, 0x2c7cb4),
-                         at(72, 0x3c9cc8), at(79, 0x5cbcdc), at(80, 0x78d0ea), at(100, 0x8ccce6),
+                         at(36, 0x1e5290), at(50, 0x2868aa), at(57, 0x2c70b0), at(64, 0x3a8cc6),
+                         at(72, 0x4296cc), at(79, 0x4aa4d0), at(80, 0x60e0f0), at(100, 0x8ecee8),
                          at(130, 0xa8cce0), at(160, 0xc0ccd2), at(200, 0xe8d4ae), at(230, 0xfce6b0),
                          at(245, 0xfff0c8), at(255, 0xfffcf0)});
     makeDistinct(p, 0, 255);
