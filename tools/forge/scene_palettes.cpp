@@ -42,12 +42,13 @@ Palette junkkaPalette()
 {
     using namespace JunkkaPal;
     Palette p = blankPalette();
-    // The trunks are flat silhouettes: a warm dark bark against the pale
-    // sky; the flat ground is a sunlit moss, so it reads as a forest
-    // floor rather than a hole behind the leaves.
-    p[Trunk] = {48, 34, 26};
-    p[Ground] = {84, 102, 50};
-    p[Sky] = {176, 204, 226};
+    // The trunks, the ground and the sky are each one flat colour, so the
+    // depth is in their choice: dark trunks standing in front, a hazy
+    // morning sky behind them, and a shaded moss floor a step darker than
+    // the leaves, so the sunlit leaves come forward and the floor recedes.
+    p[Trunk] = {40, 30, 26};
+    p[Ground] = {62, 78, 44};
+    p[Sky] = {196, 214, 222};
     p[SeeThrough] = {255, 0, 255};
     fillRamp(p, Leaves, {{0, {8, 30, 10}}, {0.4, {40, 100, 30}}, {0.8, {140, 190, 60}}, {1, {225, 240, 150}}});
     fillRamp(p, Autumn, {{0, {60, 28, 6}}, {0.6, {204, 112, 22}}, {1, {255, 212, 96}}});
