@@ -205,9 +205,9 @@ Palette bluePalette()
 {
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x0c2a5c), at(8, 0x103468), at(20, 0x163f7a),
-                         at(36, 0x1e5290), at(50, 0x2868aa), at(57, 0x2c70b0), at(64, 0x3a8cc6),
-                         at(72, 0x4296cc), at(79, 0x4aa4d0), at(80, 0x60e0f0), at(100, 0x8ecee8),
+    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x12386c), at(20, 0x1a4a8c), at(36, 0x2462a8),
+                         at(50, 0x2e74bc), at(57, 0x3a86c8), at(64, 0x4a98d2), at(72, 0x5aa8da),
+                         at(79, 0x6cb8e2), at(80, 0x60e0f0), at(100, 0x8ecee8),
                          at(130, 0xa8cce0), at(160, 0xc0ccd2), at(200, 0xe8d4ae), at(230, 0xfce6b0),
                          at(245, 0xfff0c8), at(255, 0xfffcf0)});
     makeDistinct(p, 0, 255);

@@ -69,7 +69,7 @@ Palette lehtiPalette()
     Palette p{};
     for (int d = 1; d <= RingLast; ++d) {
         const double fall = d / 200.0;
-        const Rgb base = mixRgb({84, 110, 140}, {20, 22, 58}, std::pow(fall, 0.8));
+        const Rgb base = mixRgb({104, 134, 166}, {24, 26, 66}, std::pow(fall, 0.8));
         const double band = 0.78 + 0.22 * std::sin(std::numbers::pi * (d % 10) / 10.0);
         p[d] = {static_cast<uint8_t>(base.r * band), static_cast<uint8_t>(base.g * band),
                 static_cast<uint8_t>(base.b * band)};
