@@ -66,9 +66,11 @@ bool inNeck(double x, double y)
 {
     return y > 136 && std::abs(x - FaceX) < 19 + std::max(0.0, y - 164) * 0.9;
 }
+// The dress's V opens from the shoulder line itself, so no band of cloth
+// runs across the throat.
 bool inNeckline(double x, double y)
 {
-    return y > 176 && std::abs(x - FaceX) < 30 - (y - 176) * 0.85;
+    return y > 170 && std::abs(x - FaceX) < 32 - (y - 170) * 0.85;
 }
 
 // Dusk: deep blue at the top left warming to rose and peach at the lower
@@ -164,8 +166,8 @@ int nose(double x, double y)
     }
     if (std::hypot(dx / 7, (y - 124) / 4) < 1)
         return shade(Skin, skinLight(x, y) + (y < 124 ? 0.05 : -0.1), x, y);
-    if (std::hypot((std::abs(dx) - 4) / 2, (y - 128) / 1.2) < 1)
-        return shade(Skin, 0.2, x, y);  // nostrils
+    if (std::hypot((std::abs(dx) - 4) / 1.8, (y - 128) / 1.1) < 1)
+        return shade(Skin, 0.3, x, y);  // nostrils
     return -1;
 }
 
