@@ -195,12 +195,14 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
 //    behind) down one index every four rows: 80 is a bright cyan crest, the
 //    back layer's top (57..64) darkens quickly so its 30 rows above the
 //    front layer read as a swell of their own, and below that the ramp
-//    deepens smoothly to navy, never to black.
-//  - Cloud flight sums its layers to about 10..120: the low end is already
-//    a night sky blue, so the thin cloud between the billows reads as sky.
+//    deepens smoothly to a deep blue, never to black.
+//  - Cloud flight sums its layers to about 5..80: the low end is already a
+//    clear sky blue, so the thin cloud between the billows reads as sky
+//    and the billows' cores turn pale.
 //  - Sun rays stream through 80..255: the ramp climbs evenly in brightness
-//    and turns from pale blue through cream to gold, and only the last few
-//    entries reach white, so the light keeps its gradation down to the sun.
+//    and turns from pale blue through lavender and peach to gold, a sunset
+//    round the sun, and only the last few entries reach white, so the
+//    light keeps its gradation down to the sun's disc.
 Palette bluePalette()
 {
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
@@ -208,7 +210,7 @@ Palette bluePalette()
     fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x12386c), at(20, 0x1a4a8c), at(36, 0x2462a8),
                          at(50, 0x2e74bc), at(57, 0x3a86c8), at(64, 0x4a98d2), at(72, 0x5aa8da),
                          at(79, 0x6cb8e2), at(80, 0x60e0f0), at(100, 0x8ecee8),
-                         at(130, 0xa8cce0), at(160, 0xc0ccd2), at(200, 0xe8d4ae), at(230, 0xfce6b0),
+                         at(130, 0xb4c8e4), at(160, 0xd8c4d4), at(200, 0xf2c8a8), at(230, 0xfcdc98),
                          at(245, 0xfff0c8), at(255, 0xfffcf0)});
     makeDistinct(p, 0, 255);
     return p;
