@@ -296,7 +296,7 @@ Pixels paintCloud(const CloudStyle& style, double detail)
         // Soft rims, a body that thickens inwards, cores at the top of the
         // range where they face the light; the clear sky stays exactly 0.
         const double s = (density.values[i] - edge) / (core - edge);
-        const double cover = smoothstep(0, 0.7, s);
+        const double cover = smoothstep(0, 1.1, s);
         const double level = cover * (15 + 9 * clamp01((s - 0.5) / 1.2) + 9 * light.values[i]);
         pixels[i] = uint8_t(8 * int(clampRange(std::floor(level + 0.5), 0, 31)));
     }
