@@ -48,9 +48,13 @@ Palette junkkaPalette()
     // the leaves, so the sunlit leaves come forward and the floor recedes.
     p[Trunk] = {40, 30, 26};
     p[Ground] = {62, 78, 44};
-    p[Sky] = {196, 214, 222};
+    p[Sky] = {172, 194, 206};
     p[SeeThrough] = {255, 0, 255};
-    fillRamp(p, Leaves, {{0, {8, 30, 10}}, {0.4, {40, 100, 30}}, {0.8, {140, 190, 60}}, {1, {225, 240, 150}}});
+    // The leaf planes sweep towards the eye every 60 ms: a leaf ramp that
+    // keeps its darkest rims and brightest glints close to the middle, and
+    // a sky not much brighter than the lit leaves, keep the sweeping veins
+    // and edges from flickering.
+    fillRamp(p, Leaves, {{0, {22, 50, 18}}, {0.4, {48, 106, 34}}, {0.8, {124, 174, 58}}, {1, {196, 222, 128}}});
     fillRamp(p, Autumn, {{0, {60, 28, 6}}, {0.6, {204, 112, 22}}, {1, {255, 212, 96}}});
     fillRamp(p, Paper, {{0, {120, 114, 100}}, {0.7, {236, 230, 214}}, {1, {255, 253, 246}}});
     fillRamp(p, Red, {{0, {80, 10, 10}}, {0.6, {210, 30, 30}}, {1, {255, 132, 112}}});
