@@ -22,8 +22,9 @@ Palette hedelmaePalette()
     fillRamp(p, Hedelmae::Credits, {{0.0, rgbHex(0x14040f)}, {0.28, rgbHex(0x5c1238)},
                                     {0.55, rgbHex(0xc03a52)}, {0.78, rgbHex(0xf88c4c)},
                                     {0.92, rgbHex(0xffd27a)}, {1.0, rgbHex(0xfff6dc)}});
-    // The band outside the panels is the panels' own ground (nudged apart by
-    // makeDistinct), so a panel has no edge where it meets the band.
+    // The band outside the panels is the panels' own near-black ground
+    // (nudged apart by makeDistinct), so a panel has no edge where it meets
+    // the band and the iris opens like a hole onto the glowing panel.
     p[Hedelmae::Band] = p[size_t(rampIndex(Hedelmae::Credits, Hedelmae::PanelGround))];
     fillRamp(p, Hedelmae::Roto, {{0.0, rgbHex(0x1e0a36)}, {0.25, rgbHex(0x6a1c78)},
                                  {0.5, rgbHex(0xd0306a)}, {0.75, rgbHex(0xff8a2a)},

@@ -305,8 +305,9 @@ Pixels paintCloud(const CloudStyle& style, double detail)
 
 // ---------------------------------------------------------------------------
 // credits: four 320 x 128 panels of the opening, lettered in the forge's
-// stroke font on the fruit ramp of hedelmae.pal: a deep plum ground with a
-// warm glow behind cream lettering, each name over a small apricot heading.
+// stroke font on the fruit ramp of hedelmae.pal: a near-black plum ground, the
+// band's own colour, with a warm glow behind cream lettering, each name
+// over a small apricot heading.
 
 enum class Ink { Heading, Name, Note };
 
