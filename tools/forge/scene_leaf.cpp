@@ -28,7 +28,8 @@ double bladeLight(int x, int y)
     return 0.42 + 0.3 * midrib + 0.18 * vein - 0.22 * side * side + 0.08 * (fbm(5, x / 256.0, y / 256.0, 2, 2) - 0.5);
 }
 
-// Autumn creeps in from the tip (top) and the edges; a few dark spots.
+// Autumn creeps in from the tip (top) and the edges; a few broad rust
+// blotches, large enough not to sparkle when the leaf is small.
 IndexCanvas paintLeaf()
 {
     IndexCanvas c = makeIndexCanvas(Size, Size, Green.first);
@@ -36,9 +37,9 @@ IndexCanvas paintLeaf()
         const double across = std::abs(x - 127.5) / 128.0;
         const double turn = (1 - y / 255.0) * 0.8 + across * 0.5 + (fbm(9, x / 256.0, y / 256.0, 2, 2) - 0.5) * 0.7;
         const double light = bladeLight(x, y);
-        const double spot = fbm(21, x / 256.0, y / 256.0, 8, 2);
-        if (spot > 0.82 && across > 0.1)
-            return static_cast<int>(rampIndex(Amber, 0.05));
+        const double spot = fbm(21, x / 256.0, y / 256.0, 4, 2);
+        if (spot > 0.8 && across > 0.15)
+            return static_cast<int>(rampIndex(Amber, 0.3 + 0.4 * (spot - 0.8)));
         return static_cast<int>(turn > 0.62 ? rampIndex(Amber, light + 0.1) : rampIndex(Green, light));
     });
     return c;
