@@ -172,6 +172,19 @@ void modelLimb(IndexCanvas& c, double x0, double y0, double x1, double y1, doubl
     drawLimb(c, pictureX(x0), pictureY(y0), pictureX(x1), pictureY(y1), r0 * Scale, r1 * Scale, ramp, light);
 }
 
+// Small overlapping feathers in model units: rows of scales, every other row
+// shifted by half a feather, each darker towards its lower rim. Returns the
+// shading, 0 at a feather's middle down to -1 at its rim.
+double featherRim(double x, double y)
+{
+    constexpr double Wide = 2.2, High = 1.6;
+    const double row = std::floor(y / High);
+    const double shift = std::fmod(row, 2.0) == 0 ? 0 : Wide / 2;
+    const double cx = (std::floor((x - shift) / Wide) + 0.5) * Wide + shift;
+    const double d = std::hypot((x - cx) / (Wide / 2), (y - row * High) / High);
+    return -smoothstep(0.55, 1.0, d);
+}
+
 void paintMacaw(IndexCanvas& c)
 {
     // The branch it sits on, entering from the right edge, under the tail.
@@ -190,13 +203,15 @@ void paintMacaw(IndexCanvas& c)
         return static_cast<int>(s > 0.4 ? rampIndex(Azure, t + 0.1) : rampIndex(Scarlet, t));
     });
     modelLimb(c, 680, 198, 640, 196, 5, 4.5, Bark, 0.5);
-    // Body, lit from the upper left: one smooth scarlet, rounded by its
-    // light alone, with a soft fall-off at the rim.
+    // Body, lit from the upper left and rounded by its light, with a soft
+    // fall-off at the rim. Small feathers scale the back and the neck; the
+    // chest below, where the zoom ends, is one smooth scarlet.
     paintModel(c, 610, 138, 650, 195, [](double x, double y) {
         const double e = ellipse(x, y, 627 + (y - 165) * 0.15, 166, 11, 24);
         if (e >= 1)
             return -1;
-        const double light = 0.78 - 0.3 * e * e - (x - 620) * 0.01 - (y - 150) * 0.005;
+        const double scales = 0.08 * featherRim(x, y) * smoothstep(157, 149, y);
+        const double light = 0.78 - 0.3 * e * e - (x - 620) * 0.01 - (y - 150) * 0.005 + scales;
         return static_cast<int>(rampIndex(Scarlet, light));
     });
     // Wing folded on the far side, behind the chest: red shoulder, a gold
@@ -236,7 +251,7 @@ void paintMacaw(IndexCanvas& c)
         if (lower < 1)
             return static_cast<int>(rampIndex(Bone, 0.12));
         if (head < 1)
-            return static_cast<int>(rampIndex(Scarlet, 0.85 - 0.3 * head - (x - 618) * 0.01));
+            return static_cast<int>(rampIndex(Scarlet, 0.85 - 0.3 * head - (x - 618) * 0.01 + 0.08 * featherRim(x, y)));
         return -1;
     });
     // Feet gripping the branch.
