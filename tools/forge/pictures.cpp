@@ -76,10 +76,10 @@ void writeConvertedPicture(const std::string& dir, const DataFile& file, const P
 
 Pixels paintFlare(double)
 {
-    constexpr double coreRadius = 1.2;     // pixels, the core's standard deviation
-    constexpr double haloWeight = 0.07;
+    constexpr double coreRadius = 1.1;     // pixels, the core's standard deviation
+    constexpr double haloWeight = 0.06;
     constexpr double haloRadius = 9;       // pixels: 0 from here on, inside the 32 x 32 square
-    constexpr double sparkleWeight = 0.08;
+    constexpr double sparkleWeight = 0.06;
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
