@@ -64,6 +64,8 @@ private:
     static bool feed(Trend& trend, double value, double step, double darkLimit);
     // Flashes of a block within (now - 1000, now].
     static int flashesInSecond(const Trend& trend, uint32_t now);
+    // Feeds every block's value of the picture shown from `now`; returns the
+    // blocks over the limit in the second that ends there.
     int measure(Channel& channel, const std::vector<double>& values, uint32_t now);
 
     Channel generalChannel;
