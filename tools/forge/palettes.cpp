@@ -22,8 +22,9 @@ Palette hedelmaePalette()
     fillRamp(p, Hedelmae::Credits, {{0.0, rgbHex(0x14040f)}, {0.28, rgbHex(0x5c1238)},
                                     {0.55, rgbHex(0xc03a52)}, {0.78, rgbHex(0xf88c4c)},
                                     {0.92, rgbHex(0xffd27a)}, {1.0, rgbHex(0xfff6dc)}});
-    // The band outside the panels is the panels' own ground (nudged apart by
-    // makeDistinct), so a panel has no edge where it meets the band.
+    // The band outside the panels is the panels' own near-black ground
+    // (nudged apart by makeDistinct), so a panel has no edge where it meets
+    // the band and the iris opens like a hole onto the glowing panel.
     p[Hedelmae::Band] = p[size_t(rampIndex(Hedelmae::Credits, Hedelmae::PanelGround))];
     fillRamp(p, Hedelmae::Roto, {{0.0, rgbHex(0x1e0a36)}, {0.25, rgbHex(0x6a1c78)},
                                  {0.5, rgbHex(0xd0306a)}, {0.75, rgbHex(0xff8a2a)},
@@ -33,28 +34,32 @@ Palette hedelmaePalette()
 }
 
 // Black through ember red and gold to white: the flares add up and their
-// trails fade down this ramp. The faint flares light up red early, the
+// trails fade down this ramp. The faint halos already glow a dark ember,
+// so each flare reads as an orb while the pyramid falls on black; the
 // trails spend most of the ramp in orange and gold, and only the flares'
 // cores reach white, so they stay apart from the glow around them.
 Palette flaresPalette()
 {
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.12, rgbHex(0x2a0604)}, {0.3, rgbHex(0x6a1806)},
-                         {0.5, rgbHex(0xb03c0c)}, {0.7, rgbHex(0xe8781c)}, {0.86, rgbHex(0xfcb040)},
-                         {0.95, rgbHex(0xffe08a)}, {1.0, rgbHex(0xfffcf0)}});
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.04, rgbHex(0x300804)}, {0.12, rgbHex(0x561206)},
+                         {0.3, rgbHex(0x7a1c06)}, {0.5, rgbHex(0xb03c0c)}, {0.7, rgbHex(0xe8781c)},
+                         {0.86, rgbHex(0xfcb040)}, {0.95, rgbHex(0xffe08a)}, {1.0, rgbHex(0xfffcf0)}});
     makeDistinct(p, 0, 255);
     return p;
 }
 
-// Black through forest green to pale lime, for the glow and the knot. The
-// attractor's backdrop keeps to the dark quarter; above it the ramp climbs
-// quickly, so even a thin trail of glow shows green.
+// Black through forest green to white, for the glow and the knot. The
+// attractor's backdrop (0..120) lies on a floor lifted to dark moss, so its
+// ferns and blurred lights read behind the glow; above it the ramp climbs
+// quickly through green and lime to a white-hot core, so the densest glow
+// burns white and even a thin trail shows green.
 Palette greenPalette()
 {
+    const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.22, rgbHex(0x03240e)}, {0.4, rgbHex(0x12802a)},
-                         {0.6, rgbHex(0x48b83a)}, {0.78, rgbHex(0x94e25a)}, {0.9, rgbHex(0xc8f488)},
-                         {1.0, rgbHex(0xf4ffd8)}});
+    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x020a04), at(24, 0x07220e), at(60, 0x0e3e1a),
+                         at(100, 0x185e2c), at(130, 0x228034), at(160, 0x3ea444), at(190, 0x74ca52),
+                         at(215, 0xacea7c), at(235, 0xdefcbc), at(250, 0xf8fff0), at(255, 0xffffff)});
     makeDistinct(p, 0, 255);
     return p;
 }
@@ -109,7 +114,13 @@ Palette rainskyPalette()
     Palette p{};
     const Rgb sky = rgbHex(0x7d8893);
     fillRamp(p, Rainsky::Woods, {{0.0, rgbHex(0x0b140e)}, {0.5, rgbHex(0x23392a)}, {1.0, rgbHex(0x56705a)}});
-    fillRamp(p, Rainsky::Rain.first, Rainsky::FlatSky, {{0.0, rgbHex(0xd6dde4)}, {1.0, sky}});
+    // Drops take any value of 50..99 and the smoothing averages them with
+    // the sky: the lower third of the ramp is a near-white streak, the
+    // values closest to the sky's fade into it, so fewer and brighter
+    // streaks show.
+    fillRamp(p, Rainsky::Rain.first, Rainsky::FlatSky, {{0.0, rgbHex(0xf4f8fc)}, {0.25, rgbHex(0xdfe6ee)},
+                                                       {0.5, rgbHex(0xb4bec8)}, {0.75, rgbHex(0x8e99a4)},
+                                                       {1.0, sky}});
     fillRamp(p, Rainsky::FlatSky, lastEntry(Rainsky::Rain), {{0.0, sky}, {1.0, rgbHex(0x6a747f)}});
     fillRamp(p, Rainsky::Meadow, {{0.0, rgbHex(0x1f3218)}, {0.5, rgbHex(0x4c6a34)}, {1.0, rgbHex(0x96ad6a)}});
     fillRamp(p, Rainsky::Earth, {{0.0, rgbHex(0x241a12)}, {0.5, rgbHex(0x5a4632)}, {1.0, rgbHex(0x9a846a)}});
@@ -181,21 +192,28 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
     return p;
 }
 
-// Night to sun white through deep and sky blues, laid out for the scenes
-// that share it. The rising waves fill each layer from its surface colour
-// (80 in front, 64 behind) down one index every four rows, so 64 and 80
-// are lit crests and the ramp below them deepens through ocean blues. A
-// cloud layer adds up to 62 and overlapping layers reach about 100 in the
-// cloud flight, so the clouds' cores turn pale from 80 on; above that the
-// sun's rays still grade from pale blue to the warm white at the top.
+// Night to sun white, laid out for the three scenes that share it.
+//  - Rising waves fill each layer from its surface colour (80 in front, 64
+//    behind) down one index every four rows: 80 is a bright cyan crest, the
+//    back layer's top (57..64) darkens quickly so its 30 rows above the
+//    front layer read as a swell of their own, and below that the ramp
+//    deepens smoothly to a deep blue, never to black.
+//  - Cloud flight sums its layers to about 5..80: the low end is already a
+//    clear sky blue, so the thin cloud between the billows reads as sky
+//    and the billows' cores turn pale.
+//  - Sun rays stream through 80..255: the ramp climbs evenly in brightness
+//    and turns from pale blue through lavender and peach to gold, a sunset
+//    round the sun, and only the last few entries reach white, so the
+//    light keeps its gradation down to the sun's disc.
 Palette bluePalette()
 {
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 255, {at(0, 0x000000), at(4, 0x030a1e), at(16, 0x071c44), at(30, 0x0c3670),
-                         at(44, 0x1a5ea8), at(56, 0x307ec8), at(64, 0x3e90d8), at(72, 0x5aa8e2),
-                         at(79, 0x68b2e6), at(80, 0x84c4ee), at(100, 0x8cc8ee), at(150, 0xa8d8f2),
-                         at(200, 0xcce8f6), at(240, 0xf0f6f4), at(255, 0xfffcf0)});
+    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x12386c), at(20, 0x1a4a8c), at(36, 0x2462a8),
+                         at(50, 0x2e74bc), at(57, 0x3a86c8), at(64, 0x4a98d2), at(72, 0x5aa8da),
+                         at(79, 0x6cb8e2), at(80, 0x60e0f0), at(100, 0x8ecee8),
+                         at(130, 0xb4c8e4), at(160, 0xd8c4d4), at(200, 0xf2c8a8), at(230, 0xfcdc98),
+                         at(245, 0xfff0c8), at(255, 0xfffcf0)});
     makeDistinct(p, 0, 255);
     return p;
 }

@@ -64,20 +64,22 @@ void writeConvertedPicture(const std::string& dir, const DataFile& file, const P
 }
 
 // ---------------------------------------------------------------------------
-// flare: the additive glow of the pyramid's vertices. A small hot core, a
-// faint halo and a thin four-point sparkle, all reaching 0 well before the
-// edges. Forty flares sit close together on the pyramid and the trails feed
-// back on themselves, fading ever slower until they no longer fade at all,
-// so every ray gathers the light of all the flares behind it: each flare
-// gives away little light beyond its core, and the rays still glow apart
-// from each other at the scene's end instead of merging into a white sheet.
+// flare: the additive glow of the pyramid's vertices: a white core of about
+// four pixels, a soft halo and a thin four-point sparkle, all reaching 0
+// well before the edges (a non-zero border would show as a square). Forty
+// flares sit close together on the pyramid and the trails feed back on
+// themselves, fading ever slower until they no longer fade at all, so
+// every ray gathers the light of all the flares behind it: the halo gives
+// the core just enough glow to read as an orb while the pyramid falls on
+// black, and little enough light that the rays still glow apart from each
+// other at the scene's end instead of merging into one sheet.
 
 Pixels paintFlare(double)
 {
-    constexpr double coreRadius = 1.0;     // pixels, the core's standard deviation
-    constexpr double haloWeight = 0.05;
-    constexpr double haloRadius = 7;       // pixels
-    constexpr double sparkleWeight = 0.1;
+    constexpr double coreRadius = 1.1;     // pixels, the core's standard deviation
+    constexpr double haloWeight = 0.06;
+    constexpr double haloRadius = 9;       // pixels: 0 from here on, inside the 32 x 32 square
+    constexpr double sparkleWeight = 0.06;
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
@@ -86,7 +88,7 @@ Pixels paintFlare(double)
             // The four centre pixels sit half a pixel off the centre both
             // ways; they are the core's white peak.
             const double core = std::exp(-(r * r - 0.5) / (2 * coreRadius * coreRadius));
-            const double halo = std::pow(clamp01(1 - r / haloRadius), 3.0);
+            const double halo = std::pow(clamp01(1 - r / haloRadius), 2.0);
             const double arm = std::exp(-std::pow(std::min(std::fabs(dx), std::fabs(dy)) / 0.7, 2));
             const double sparkle = sparkleWeight * arm * std::pow(clamp01(1 - r / 14), 2.0);
             pixels[size_t(y * 32 + x)] = toByte(255 * clamp01(haloWeight * halo + core + sparkle));
@@ -224,7 +226,9 @@ Pixels paintLightning(double)
 // cloud1..3: tileable cloud layers. The show shifts the values right by 3,
 // so they are stored as multiples of 8 (0..248 -> 0..31). Clear sky between
 // the clouds is exactly 0 and the cores are dense (24..31), so light streams
-// through the gaps in the sun-rays scene.
+// through the gaps in the sun-rays scene. The sun rays' sky shows black
+// wherever the gaps of cloud2 and cloud3 meet and no light has reached, so
+// those two keep their gaps to a little over a quarter of the tile.
 
 struct CloudStyle {
     uint32_t seed;
@@ -294,7 +298,7 @@ Pixels paintCloud(const CloudStyle& style, double detail)
         // Soft rims, a body that thickens inwards, cores at the top of the
         // range where they face the light; the clear sky stays exactly 0.
         const double s = (density.values[i] - edge) / (core - edge);
-        const double cover = smoothstep(0, 0.7, s);
+        const double cover = smoothstep(0, 1.1, s);
         const double level = cover * (15 + 9 * clamp01((s - 0.5) / 1.2) + 9 * light.values[i]);
         pixels[i] = uint8_t(8 * int(clampRange(std::floor(level + 0.5), 0, 31)));
     }
@@ -303,8 +307,9 @@ Pixels paintCloud(const CloudStyle& style, double detail)
 
 // ---------------------------------------------------------------------------
 // credits: four 320 x 128 panels of the opening, lettered in the forge's
-// stroke font on the fruit ramp of hedelmae.pal: a deep plum ground with a
-// warm glow behind cream lettering, each name over a small apricot heading.
+// stroke font on the fruit ramp of hedelmae.pal: a near-black plum ground, the
+// band's own colour, with a warm glow behind cream lettering, each name
+// over a small apricot heading.
 
 enum class Ink { Heading, Name, Note };
 
@@ -342,7 +347,7 @@ Canvas paintCreditPanel(const CreditPanel& panel, double detail)
         const double band = std::exp(-std::pow((y - bandCentre) / 34.0, 2)) *
                             smoothstep(0, 20, std::min(y, PanelHeight - 1 - y));
         for (int x = 0; x < PanelWidth; ++x)
-            canvasAt(tone, x, y) = Hedelmae::PanelGround + 0.24 * band;
+            canvasAt(tone, x, y) = Hedelmae::PanelGround + 0.3 * band;
     }
     for (const CreditLine& line : panel) {
         const double width = textWidth(line.text, line.unit);
@@ -770,6 +775,49 @@ int cloudIndex(double x, int y)
 
 constexpr int HorizonDrop = 34;
 
+// The farm on the near hill, in the land's rows: a house seen from its
+// corner, its long side lit and its gable end in shade, under a red tiled
+// roof with a chimney, lamplight in its windows and a dark door; a
+// red-walled barn beside it and a fence running down to the fields. -1
+// where the farm is not.
+int farmIndex(int x, int ly)
+{
+    using namespace Rainsky;
+    const bool lamp = (x >= 227 && x <= 229 && ly >= 150 && ly <= 152) ||
+                      (x >= 233 && x <= 235 && ly >= 150 && ly <= 152) ||
+                      (x >= 245 && x <= 247 && ly >= 149 && ly <= 151);
+    if (lamp)
+        return rampIndex(Rye, ly == 150 || ly == 149 ? 1.0 : 0.85);
+    // Long side, lit, with a door and a darker plinth.
+    if (x >= 224 && x <= 240 && ly >= 145 && ly <= 161) {
+        if (x >= 237 && x <= 239 && ly >= 155)
+            return rampIndex(Earth, 0.15);
+        return rampIndex(Wall, ly >= 160 ? 0.45 : 0.8 - 0.01 * (ly - 145));
+    }
+    // Gable end in shade, its top a triangle under the roof's ridge.
+    if (x >= 241 && x <= 252 && ly <= 161 && ly >= 145 - (6 - std::abs(x - 246.5)))
+        return rampIndex(Wall, ly >= 160 ? 0.25 : 0.45);
+    // Chimney above the roof's far slope.
+    if (x >= 229 && x <= 231 && ly >= 131 && ly < 139)
+        return rampIndex(Wall, ly == 131 ? 0.2 : 0.35);
+    // Roof over the long side: rows of tiles, lighter towards the eaves,
+    // its far end cut along the gable's slope.
+    if (ly >= 138 && ly <= 145 && x >= 222 - (ly - 138) / 3 && x <= 241 + (145 - ly) * 0.9)
+        return rampIndex(Roof, 0.35 + 0.08 * (ly - 138) - (ly % 2 ? 0.15 : 0.0));
+    // Barn: red boards, a dark doorway, a grey roof.
+    if (x >= 256 && x <= 272 && ly >= 151 && ly <= 161) {
+        if (x >= 262 && x <= 266 && ly >= 155)
+            return rampIndex(Earth, 0.1);
+        return rampIndex(Roof, (x % 3 == 0 ? 0.45 : 0.6) - (ly >= 160 ? 0.2 : 0.0));
+    }
+    if (ly >= 146 && ly <= 150 && x >= 255 - (ly - 146) / 2 && x <= 273 + (ly - 146) / 2)
+        return rampIndex(Earth, 0.55 + 0.08 * (ly - 146));
+    // Fence posts and a rail along the edge of the near field.
+    if (ly >= 163 && ly <= 167 && x >= 196 && x <= 286 && (x % 6 == 0 || ly == 164))
+        return rampIndex(Woods, 0.25);
+    return -1;
+}
+
 // Returns the landscape index at (x, y), or -1 for sky.
 int landscapeIndex(int x, int y, double detail)
 {
@@ -792,13 +840,9 @@ int landscapeIndex(int x, int y, double detail)
     const double fieldsTop = 170 + 5 * ridgeNoise(0xF1Du, fx, 60);
     if (ly < std::min(distantRidge, farRidge))
         return -1;
-    // Farmhouse on the near hill: walls, a red roof, two dark windows.
-    if (x >= 226 && x <= 252 && ly >= 145 && ly < 162) {
-        const bool window = (x == 232 || x == 233 || x == 245 || x == 246) && (ly == 151 || ly == 152);
-        return window ? Rainsky::Woods.first : rampIndex(Rainsky::Wall, x < 239 ? 0.7 : 0.5);
-    }
-    if (ly >= 133 && ly < 145 && std::fabs(x - 239.0) <= 17 - (145 - ly) * 0.9)
-        return rampIndex(Rainsky::Roof, 0.3 + 0.5 * (ly - 133) / 12.0);
+    const int farm = farmIndex(x, ly);
+    if (farm >= 0)
+        return farm;
     if (ly < farRidge)
         return rampIndex(Rainsky::Hills, 0.92 - 0.2 * (ly - distantRidge) / 20.0);
     if (ly < woodsTop)
@@ -930,10 +974,10 @@ void forgePictures(const std::string& dir)
         return paintCloud({0xC10D0001u, 4, 0.12, 0.27, 0.26}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud2"), [](double detail) {
-        return paintCloud({0xC10D0002u, 5, 0.14, 0.37, 0.24}, detail);
+        return paintCloud({0xC10D0002u, 5, 0.14, 0.3, 0.24}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud3"), [](double detail) {
-        return paintCloud({0xC10D0003u, 6, 0.16, 0.4, 0.22}, detail);
+        return paintCloud({0xC10D0003u, 6, 0.16, 0.3, 0.22}, detail);
     });
     writeGrayPicture(dir, dataFile("data/credits"), paintCredits);
     writeGrayPicture(dir, dataFile("data/roto"), paintRoto);

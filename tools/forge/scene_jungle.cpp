@@ -137,81 +137,126 @@ double ellipse(double x, double y, double cx, double cy, double rx, double ry)
     return dx * dx + dy * dy;
 }
 
-// The focal subject, facing left. The zoom magnifies about the screen's
-// right edge, which follows the path from column 620, row 151 to column
-// 636, row 183 while the step shrinks to nothing, and the centre of the view
-// runs ahead of it to the right: the bird sits so that its head comes in
-// from the right edge and the last magnified views, before the step reaches
-// zero and one texel fills the screen, have its eye in the middle (column
-// 625, row 181).
-constexpr int BirdX = 8;   // shift of the whole bird from its drawing origin
-constexpr int BirdY = 42;
+// The focal subject, facing left, drawn in its own model units and set into
+// the picture enlarged. The zoom magnifies about the screen's right edge,
+// which follows the path from column 620, row 151 to column 636, row 183
+// while the step shrinks to nothing; its last views (about 60, 40 and 20
+// columns wide, each a quarter of a second apart and less) and the one
+// texel that finally fills the screen all lie inside the bird's chest, a
+// smooth scarlet without marks, so the rush ends in the bird's colour
+// instead of flickering between its face, eye and wing. The head comes in
+// from the upper right while the view sinks towards the chest.
+constexpr double Scale = 2.6;       // picture pixels per model unit
+constexpr double AnchorX = 628;     // picture position of model point (627, 166), the body's centre
+constexpr double AnchorY = 181;
+
+// Model point of a picture pixel.
+double modelX(int x) { return 627 + (x - AnchorX) / Scale; }
+double modelY(int y) { return 166 + (y - AnchorY) / Scale; }
+// Picture position of a model point.
+double pictureX(double x) { return AnchorX + (x - 627) * Scale; }
+double pictureY(double y) { return AnchorY + (y - 166) * Scale; }
+
+// paintBox over the picture rectangle of a model box, with the painter
+// given model coordinates.
+template <typename Painter>
+void paintModel(IndexCanvas& c, double x0, double y0, double x1, double y1, Painter painter)
+{
+    paintBox(c, int(std::floor(pictureX(x0))), int(std::floor(pictureY(y0))), int(std::ceil(pictureX(x1))),
+             int(std::ceil(pictureY(y1))), [&](int x, int y) { return painter(modelX(x), modelY(y)); });
+}
+
+void modelLimb(IndexCanvas& c, double x0, double y0, double x1, double y1, double r0, double r1, Ramp ramp,
+               double light)
+{
+    drawLimb(c, pictureX(x0), pictureY(y0), pictureX(x1), pictureY(y1), r0 * Scale, r1 * Scale, ramp, light);
+}
+
+// Small overlapping feathers in model units: rows of scales, every other row
+// shifted by half a feather, each darker towards its lower rim. Returns the
+// shading, 0 at a feather's middle down to -1 at its rim.
+double featherRim(double x, double y)
+{
+    constexpr double Wide = 2.2, High = 1.6;
+    const double row = std::floor(y / High);
+    const double shift = std::fmod(row, 2.0) == 0 ? 0 : Wide / 2;
+    const double cx = (std::floor((x - shift) / Wide) + 0.5) * Wide + shift;
+    const double d = std::hypot((x - cx) / (Wide / 2), (y - row * High) / High);
+    return -smoothstep(0.55, 1.0, d);
+}
 
 void paintMacaw(IndexCanvas& c)
 {
-    const double bx = BirdX, by = BirdY;
-    // The branch it sits on, entering from the right edge.
-    drawLimb(c, Width + 4, 198 + by, 600 + bx, 191 + by, 6, 4.5, Bark, 0.5);
-    drawLimb(c, 600 + bx, 191 + by, 560 + bx, 176 + by, 4.5, 2.5, Bark, 0.5);
-    drawLeaf(c, 590 + bx, 188 + by, -2.4, 30, 9, Leaves, 0.55);
-    drawLeaf(c, 575 + bx, 180 + by, -1.2, 26, 8, Leaves, 0.45);
-    // Tail, hanging behind the branch.
-    paintBox(c, 620 + BirdX, 175 + BirdY, 660 + BirdX, Height - 1, [&](int x, int y) {
-        const double s = (y - 178 - by) / 66.0;
-        const double axis = 632 + bx + s * 10;
+    // The branch it sits on, entering from the right edge, under the tail.
+    modelLimb(c, 660, 199, 600, 191, 5, 3.5, Bark, 0.5);
+    modelLimb(c, 600, 191, 575, 180, 3.5, 2, Bark, 0.5);
+    drawLeaf(c, pictureX(592), pictureY(189), -2.4, 30 * Scale, 9 * Scale, Leaves, 0.5);
+    // Tail, long blue feathers with red roots, hanging behind the branch.
+    paintModel(c, 615, 175, 660, 260, [](double x, double y) {
+        const double s = (y - 178) / 66.0;
+        const double axis = 632 + s * 10;
         const double half = 6 * (1 - s * 0.75);
         const double d = std::abs(x - axis);
         if (s < 0 || d > half)
             return -1;
-        const double t = 0.55 - 0.4 * d / half + 0.1 * (std::fmod(y, 6.0) < 1 ? -1 : 0);
-        return static_cast<int>(s > 0.45 ? rampIndex(Azure, t + 0.1) : rampIndex(Scarlet, t));
+        const double t = 0.6 - 0.35 * d / half - 0.12 * smoothstep(0.6, 1.0, std::abs(std::sin(d * 1.4)));
+        return static_cast<int>(s > 0.4 ? rampIndex(Azure, t + 0.1) : rampIndex(Scarlet, t));
     });
-    drawLimb(c, Width + 4, 198 + by, 640 + bx, 196 + by, 6, 5.5, Bark, 0.5);
-    // Body, lit from the upper left.
-    paintBox(c, 610 + BirdX, 140 + BirdY, 650 + BirdX, 195 + BirdY, [&](int x, int y) {
-        const double e = ellipse(x - bx, y - by, 627 + (y - by - 165) * 0.15, 166, 11, 24);
+    modelLimb(c, 680, 198, 640, 196, 5, 4.5, Bark, 0.5);
+    // Body, lit from the upper left and rounded by its light, with a soft
+    // fall-off at the rim. Small feathers scale the back and the neck; the
+    // chest below, where the zoom ends, is one smooth scarlet.
+    paintModel(c, 610, 138, 650, 195, [](double x, double y) {
+        const double e = ellipse(x, y, 627 + (y - 165) * 0.15, 166, 11, 24);
         if (e >= 1)
             return -1;
-        const double light = 0.75 - 0.4 * e - (x - bx - 620) * 0.012 - (y - by - 150) * 0.006;
+        const double scales = 0.08 * featherRim(x, y) * smoothstep(157, 149, y);
+        const double light = 0.78 - 0.3 * e * e - (x - 620) * 0.01 - (y - 150) * 0.005 + scales;
         return static_cast<int>(rampIndex(Scarlet, light));
     });
-    // Wing on the far side: red shoulder, gold band, blue flight feathers.
-    paintBox(c, 626 + BirdX, 148 + BirdY, 652 + BirdX, 200 + BirdY, [&](int x, int y) {
-        const double e = ellipse(x - bx, y - by, 640 + (y - by - 174) * 0.2, 174, 7, 24);
+    // Wing folded on the far side, behind the chest: red shoulder, a gold
+    // band and blue flight feathers, each feather edged by a soft shadow.
+    paintModel(c, 630, 148, 655, 200, [](double x, double y) {
+        const double e = ellipse(x, y, 642 + (y - 174) * 0.2, 174, 6.5, 24);
         if (e >= 1)
             return -1;
-        const double light = 0.7 - 0.45 * e;
-        const bool edge = std::fmod(y + (x - 630) * 0.7 + 40, 5.0) < 1.0;
-        if (y - by < 158)
-            return static_cast<int>(rampIndex(Scarlet, light - 0.15));
-        if (y - by < 170)
-            return static_cast<int>(rampIndex(Gold, light - (edge ? 0.25 : 0)));
-        return static_cast<int>(rampIndex(Azure, light - (edge ? 0.3 : 0)));
+        const double light = 0.72 - 0.4 * e;
+        const double feather = 0.5 + 0.5 * std::cos(2 * std::numbers::pi * (y + (x - 636) * 0.7) / 5.0);
+        const double shade = 0.18 * feather * feather;
+        if (y < 158)
+            return static_cast<int>(rampIndex(Scarlet, light - 0.12));
+        if (y < 168)
+            return static_cast<int>(rampIndex(Gold, light - shade));
+        return static_cast<int>(rampIndex(Azure, light - shade));
     });
-    // Head, white face patch with its lines of small feathers, eye, hooked beak.
-    paintBox(c, 600 + BirdX, 126 + BirdY, 636 + BirdX, 152 + BirdY, [&](int px, int py) {
-        const double x = px - bx, y = py - by;
+    // Head: white face patch with its lines of small feathers, eye with a
+    // catchlight, hooked beak.
+    paintModel(c, 600, 126, 636, 152, [](double x, double y) {
         const double head = ellipse(x, y, 622, 139, 10, 10);
         const double patch = ellipse(x, y, 616, 140, 6, 5);
         const double eye = ellipse(x, y, 617, 139, 2.6, 2.6);
+        const double glint = ellipse(x, y, 616.2, 138.2, 0.7, 0.7);
         const double upper = ellipse(x, y, 612, 142, 6.5, 7.5);
         const double lower = ellipse(x, y, 612, 147, 4, 3);
+        if (glint < 1)
+            return static_cast<int>(rampIndex(Bone, 1));
         if (eye < 1)
-            return static_cast<int>(x == 616 && y == 138 ? rampIndex(Bone, 1) : (eye > 0.55 ? rampIndex(Gold, 0.55) : 0));
-        if (patch < 1 && head < 1)
-            return static_cast<int>(
-                rampIndex(Bone, 0.95 - 0.3 * patch + (std::fmod(y, 2.0) < 1 && patch > 0.5 ? -0.25 : 0)));
+            return static_cast<int>(eye > 0.55 ? rampIndex(Gold, 0.55) : rampIndex(Bone, 0.02));
+        if (patch < 1 && head < 1) {
+            const double lines = smoothstep(0.3, 0.7, std::abs(std::sin(y * 1.6))) * smoothstep(0.4, 0.9, patch);
+            return static_cast<int>(rampIndex(Bone, 0.95 - 0.3 * patch - 0.25 * lines));
+        }
         if (upper < 1 && x < 614 && y < 146 + (x - 606) * 0.6)
             return static_cast<int>(rampIndex(Bone, 0.9 - 0.5 * upper + (x - 606) * 0.03));
         if (lower < 1)
             return static_cast<int>(rampIndex(Bone, 0.12));
         if (head < 1)
-            return static_cast<int>(rampIndex(Scarlet, 0.85 - 0.35 * head - (x - 618) * 0.01));
+            return static_cast<int>(rampIndex(Scarlet, 0.85 - 0.3 * head - (x - 618) * 0.01 + 0.08 * featherRim(x, y)));
         return -1;
     });
     // Feet gripping the branch.
     for (int toe = 0; toe < 3; ++toe)
-        drawLimb(c, 624 + bx + toe * 3, 188 + by, 623 + bx + toe * 3, 196 + by, 1.4, 1.2, Bone, 0.25);
+        modelLimb(c, 624 + toe * 3, 188, 623 + toe * 3, 196, 1.4, 1.2, Bone, 0.25);
 }
 
 }  // namespace

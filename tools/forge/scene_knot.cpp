@@ -3,9 +3,11 @@
 // unshaded, so the texture carries the tube's light: its rows run round
 // the tube, one third to each side of the triangular section, and each
 // side is dark where it meets the next and bright along its middle, with a
-// glossy streak a little above it. The flat sides then read as a rounded
-// tube, and where the knot crosses itself the dark edges keep the strands
-// apart. Faint grooves twist along the tube and tile along it.
+// glossy streak a little above it. Over that, three strands twist round
+// the tube like a rope, each rounded and parted from the next by a dark
+// groove: the twist crosses the facets' edges at a slant, so the eye
+// follows the strands rather than the flat sides, and where the knot
+// crosses itself the dark edges keep the strands apart.
 #include "scene_art.h"
 
 #include <cmath>
@@ -27,8 +29,10 @@ IndexCanvas paintKnot()
         const double across = std::fmod(y / SideRows, 1.0);  // 0 and 1 at the section's corners
         const double body = std::pow(std::sin(pi * across), 0.8);
         const double gloss = std::exp(-std::pow((across - 0.38) / 0.09, 2));
-        const double groove = 0.5 + 0.5 * std::sin(2 * pi * (8 * x + 3 * y) / Size);
-        const double t = 0.02 + 0.7 * body + 0.26 * gloss - 0.1 * groove * body;
+        const double around = y / (3 * SideRows);  // 0..1 once round the tube
+        const double strand = std::fmod(3 * around + 16.0 * x / Size + 3, 1.0);
+        const double rope = std::pow(std::sin(pi * strand), 0.5);  // 0 in the grooves between strands
+        const double t = 0.04 + 0.4 * body + 0.34 * rope * body + 0.22 * gloss;
         return static_cast<int>(rampIndex(Glow, t));
     });
     return c;

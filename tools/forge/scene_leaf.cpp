@@ -14,33 +14,32 @@ namespace {
 
 constexpr int Size = 256;
 
-// Brightness of the blade at (x, y): a raised midrib down the centre, side
-// veins sweeping up and out from it, slightly domed panels between them.
+// Brightness of the blade at (x, y): a soft raised midrib down the centre
+// and a few broad side veins sweeping up and out from it, each a gentle
+// swell rather than a line. The leaves show the texture shrunk four to
+// eight times, so anything finer than that would shimmer as stripes.
 double bladeLight(int x, int y)
 {
-    const double across = (x - 127.5) / 128.0;
-    const double side = std::abs(across);
-    if (side < 0.035)
-        return 0.92 - side * 4;
-    const double veinPhase = (y + side * 150) / 26.0;
-    const double inPanel = veinPhase - std::floor(veinPhase);
-    if (inPanel < 0.1 && side < 0.9)
-        return 0.8;
-    return 0.42 + 0.22 * std::sin(inPanel * std::numbers::pi) - 0.25 * side * side +
-           0.1 * (fbm(5, x / 256.0, y / 256.0, 8, 3) - 0.5);
+    const double side = std::abs(x - 127.5) / 128.0;
+    const double midrib = std::exp(-std::pow(side / 0.06, 2));
+    const double veinPhase = (y + side * 140) / 64.0;
+    const double fromVein = std::abs(veinPhase - std::round(veinPhase));  // 0 on a vein, 0.5 between
+    const double vein = std::exp(-std::pow(fromVein / 0.09, 2)) * (1 - smoothstep(0.7, 0.95, side));
+    return 0.42 + 0.3 * midrib + 0.18 * vein - 0.22 * side * side + 0.08 * (fbm(5, x / 256.0, y / 256.0, 2, 2) - 0.5);
 }
 
-// Autumn creeps in from the tip (top) and the edges; a few dark spots.
+// Autumn creeps in from the tip (top) and the edges; a few broad rust
+// blotches, large enough not to sparkle when the leaf is small.
 IndexCanvas paintLeaf()
 {
     IndexCanvas c = makeIndexCanvas(Size, Size, Green.first);
     paintBox(c, 0, 0, Size - 1, Size - 1, [](int x, int y) {
         const double across = std::abs(x - 127.5) / 128.0;
-        const double turn = (1 - y / 255.0) * 0.8 + across * 0.5 + (fbm(9, x / 256.0, y / 256.0, 4, 3) - 0.5) * 0.7;
+        const double turn = (1 - y / 255.0) * 0.8 + across * 0.5 + (fbm(9, x / 256.0, y / 256.0, 2, 2) - 0.5) * 0.7;
         const double light = bladeLight(x, y);
-        const double spot = fbm(21, x / 256.0, y / 256.0, 16, 2);
-        if (spot > 0.8 && across > 0.1)
-            return static_cast<int>(rampIndex(Amber, 0.05));
+        const double spot = fbm(21, x / 256.0, y / 256.0, 4, 2);
+        if (spot > 0.8 && across > 0.15)
+            return static_cast<int>(rampIndex(Amber, 0.3 + 0.4 * (spot - 0.8)));
         return static_cast<int>(turn > 0.62 ? rampIndex(Amber, light + 0.1) : rampIndex(Green, light));
     });
     return c;

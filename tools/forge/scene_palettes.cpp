@@ -42,14 +42,19 @@ Palette junkkaPalette()
 {
     using namespace JunkkaPal;
     Palette p = blankPalette();
-    // The trunks are flat silhouettes: a warm dark bark against the pale
-    // sky; the flat ground is a sunlit moss, so it reads as a forest
-    // floor rather than a hole behind the leaves.
-    p[Trunk] = {48, 34, 26};
-    p[Ground] = {84, 102, 50};
-    p[Sky] = {176, 204, 226};
+    // The trunks, the ground and the sky are each one flat colour, so the
+    // depth is in their choice: dark trunks standing in front, a hazy
+    // morning sky behind them, and a shaded moss floor a step darker than
+    // the leaves, so the sunlit leaves come forward and the floor recedes.
+    p[Trunk] = {40, 30, 26};
+    p[Ground] = {62, 78, 44};
+    p[Sky] = {172, 194, 206};
     p[SeeThrough] = {255, 0, 255};
-    fillRamp(p, Leaves, {{0, {8, 30, 10}}, {0.4, {40, 100, 30}}, {0.8, {140, 190, 60}}, {1, {225, 240, 150}}});
+    // The leaf planes sweep towards the eye every 60 ms: a leaf ramp that
+    // keeps its darkest rims and brightest glints close to the middle, and
+    // a sky not much brighter than the lit leaves, keep the sweeping veins
+    // and edges from flickering.
+    fillRamp(p, Leaves, {{0, {22, 50, 18}}, {0.4, {48, 106, 34}}, {0.8, {124, 174, 58}}, {1, {196, 222, 128}}});
     fillRamp(p, Autumn, {{0, {60, 28, 6}}, {0.6, {204, 112, 22}}, {1, {255, 212, 96}}});
     fillRamp(p, Paper, {{0, {120, 114, 100}}, {0.7, {236, 230, 214}}, {1, {255, 253, 246}}});
     fillRamp(p, Red, {{0, {80, 10, 10}}, {0.6, {210, 30, 30}}, {1, {255, 132, 112}}});
@@ -59,16 +64,17 @@ Palette junkkaPalette()
     return p;
 }
 
-// Rings: cool and pale near the centre, deep indigo at the edge, each ring
-// brightest along its middle so it reads as a raised band.
+// Rings: a muted slate blue near the centre fading to deep indigo at the
+// edge, each ring only a little brighter along its middle, so the rings
+// stay a quiet ground and the leaves in front of them carry the picture.
 Palette lehtiPalette()
 {
     using namespace LehtiPal;
     Palette p{};
     for (int d = 1; d <= RingLast; ++d) {
         const double fall = d / 200.0;
-        const Rgb base = mixRgb({150, 205, 232}, {22, 24, 72}, std::pow(fall, 0.8));
-        const double band = 0.55 + 0.45 * std::sin(std::numbers::pi * (d % 10) / 10.0);
+        const Rgb base = mixRgb({104, 134, 166}, {24, 26, 66}, std::pow(fall, 0.8));
+        const double band = 0.78 + 0.22 * std::sin(std::numbers::pi * (d % 10) / 10.0);
         p[d] = {static_cast<uint8_t>(base.r * band), static_cast<uint8_t>(base.g * band),
                 static_cast<uint8_t>(base.b * band)};
     }
@@ -92,16 +98,21 @@ Palette forestPalette()
     return p;
 }
 
+// The mask is seen only in lightning flashes: every ramp climbs to a
+// white-hot top, so the lit gold, bone and the glow behind the mask burn
+// out towards white as a flash would show them.
 Palette maskPalette()
 {
     using namespace MaskPal;
     Palette p = blankPalette();
-    fillRamp(p, Gold, {{0, {30, 14, 0}}, {0.4, {140, 88, 10}}, {0.8, {232, 180, 50}}, {1, {255, 246, 180}}});
-    fillRamp(p, Wood, {{0, {14, 5, 3}}, {0.6, {72, 30, 15}}, {1, {142, 80, 44}}});
-    fillRamp(p, Jade, {{0, {0, 26, 20}}, {0.6, {20, 132, 110}}, {1, {150, 242, 210}}});
-    fillRamp(p, Bone, {{0, {40, 34, 30}}, {0.6, {182, 170, 150}}, {1, {255, 250, 240}}});
-    fillRamp(p, Ruby, {{0, {40, 0, 6}}, {0.6, {192, 12, 40}}, {1, {255, 142, 160}}});
-    fillRamp(p, Ember, {{0, {20, 5, 0}}, {0.6, {150, 40, 0}}, {1, {255, 140, 20}}});
+    fillRamp(p, Gold, {{0, {40, 20, 0}}, {0.3, {176, 112, 20}}, {0.6, {255, 212, 96}}, {0.8, {255, 242, 184}},
+                       {1, {255, 255, 250}}});
+    fillRamp(p, Wood, {{0, {14, 5, 3}}, {0.6, {80, 36, 18}}, {1, {168, 104, 62}}});
+    fillRamp(p, Jade, {{0, {0, 26, 20}}, {0.55, {24, 146, 120}}, {0.85, {140, 236, 206}}, {1, {236, 255, 248}}});
+    fillRamp(p, Bone, {{0, {40, 34, 30}}, {0.5, {190, 178, 158}}, {0.8, {248, 242, 228}}, {1, {255, 255, 255}}});
+    fillRamp(p, Ruby, {{0, {40, 0, 6}}, {0.6, {200, 16, 44}}, {0.9, {255, 150, 168}}, {1, {255, 226, 232}}});
+    fillRamp(p, Ember, {{0, {24, 6, 0}}, {0.45, {180, 56, 0}}, {0.75, {255, 170, 40}}, {0.9, {255, 236, 160}},
+                        {1, {255, 255, 250}}});
     return p;
 }
 

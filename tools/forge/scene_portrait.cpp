@@ -41,13 +41,21 @@ double faceHalfWidth(double y)
     return 36 * std::sqrt(1 - v * v) * (v > 0 ? 1 - 0.3 * v * v : 1);
 }
 
+// The outline of the hair breaks into locks: its edge wanders by a few
+// pixels along the fall, more towards the ends.
+double hairEdge(double x, double y)
+{
+    const double locks = valueNoise(43, (x - FaceX) / 7.0 + (x > FaceX ? 40 : 0), y / 16.0, 1 << 16) - 0.5;
+    return (3 + 6 * smoothstep(60, 200, y)) * locks;
+}
+
 bool inHair(double x, double y)
 {
     const double dx = x - FaceX;
     if (y < 96)
-        return std::hypot(dx / 60, (y - 96) / 64) < 1;
-    const double half = 60 + (y - 96) * 0.12;
-    return std::abs(dx) < half && y < 206 + 8 * std::cos(dx / 9);
+        return std::hypot(dx / 60, (y - 96) / 64) < 1 + hairEdge(x, y) / 80;
+    const double half = 60 + (y - 96) * 0.12 + hairEdge(x, y);
+    return std::abs(dx) < half && y < 206 + 8 * std::cos(dx / 9) + 2 * hairEdge(x, y);
 }
 
 bool inBody(double x, double y)
@@ -56,11 +64,13 @@ bool inBody(double x, double y)
 }
 bool inNeck(double x, double y)
 {
-    return y > 136 && std::abs(x - FaceX) < 15 + std::max(0.0, y - 168) * 0.7;
+    return y > 136 && std::abs(x - FaceX) < 19 + std::max(0.0, y - 164) * 0.9;
 }
+// The dress's V opens from the shoulder line itself, so no band of cloth
+// runs across the throat.
 bool inNeckline(double x, double y)
 {
-    return y > 176 && std::abs(x - FaceX) < 30 - (y - 176) * 0.85;
+    return y > 170 && std::abs(x - FaceX) < 32 - (y - 170) * 0.85;
 }
 
 // Dusk: deep blue at the top left warming to rose and peach at the lower
@@ -82,14 +92,15 @@ int hair(int x, int y)
     const double dx = x - FaceX + 8, dy = y - 4;
     const double across = std::atan2(dx, dy) + 0.08 * std::sin(y / 13.0) * smoothstep(100, 140, y);
     const double along = std::hypot(dx, dy);
-    const double strand = fbm(41, across / 2.6 + 0.5, along / 3000, 48, 3, 0.6);
+    const double strand = 0.7 * fbm(41, across / 2.6 + 0.5, along / 3000, 48, 3, 0.6) +
+                          0.3 * fbm(47, across / 2.6 + 0.5, along / 1500, 192, 2, 0.5);
     const double sheen = std::exp(-std::pow((along - 70) / 9, 2)) * smoothstep(30, -10, dx);
     // Hair behind the shoulders falls into shadow, and the mass of hair
     // rounds away from the light at its outer edges.
     const double depth = -0.1 * smoothstep(36, 54, std::abs(x - FaceX)) * smoothstep(90, 115, y);
     const double halfWidth = y < 96 ? 60 : 60 + (y - 96) * 0.12;
     const double rim = -0.18 * smoothstep(0.7, 1.0, std::abs(x - FaceX) / halfWidth) - (x > FaceX ? 0.06 : 0);
-    return shade(Hair, 0.12 + 0.75 * strand + 0.3 * sheen + depth + rim - (y - 60) * 0.0012, x, y);
+    return shade(Hair, 0.06 + 0.85 * strand + 0.3 * sheen + depth + rim - (y - 60) * 0.0012, x, y);
 }
 
 int dress(int x, int y)
@@ -109,12 +120,16 @@ double skinLight(double x, double y)
     const double u = (x - FaceX) / half, v = (y - FaceY) / FaceHalfHeight;
     const double nz = std::sqrt(std::max(0.0, 1 - u * u * 0.8 - v * v * 0.3));
     // The hair shades the sides of the face.
-    double t = 0.32 + 0.45 * nz - 0.18 * u - 0.08 * v - 0.12 * smoothstep(0.72, 1.0, std::abs(u));
+    double t = 0.32 + 0.45 * nz - 0.2 * u - 0.08 * v - 0.14 * smoothstep(0.68, 1.0, std::abs(u));
     for (double side : {-1.0, 1.0}) {
         const double ex = FaceX + side * EyeGap;
-        t -= 0.1 * std::exp(-std::pow((x - ex) / 11, 2) - std::pow((y - EyeY + 1) / 7, 2));  // eye sockets
-        t += 0.06 * std::exp(-std::pow((x - ex) / 9, 2) - std::pow((y - 120) / 7, 2));       // cheekbones
+        t -= 0.15 * std::exp(-std::pow((x - ex) / 11, 2) - std::pow((y - EyeY + 1) / 7, 2));  // eye sockets
+        t += 0.09 * std::exp(-std::pow((x - ex - side * 3) / 9, 2) - std::pow((y - 118) / 6, 2));  // cheekbones
+        // The hollow under the cheekbone, deeper on the side away from the light.
+        t -= (side > 0 ? 0.1 : 0.05) * std::exp(-std::pow((x - FaceX - side * 25) / 7, 2) - std::pow((y - 134) / 9, 2));
     }
+    // The jaw turns away from the light towards the chin.
+    t -= 0.12 * smoothstep(0.55, 0.95, v) * smoothstep(0.2, 0.9, std::abs(u));
     return t;
 }
 
@@ -131,7 +146,7 @@ int eye(double x, double y, double ex)
         return v < 0 ? shade(Hair, 0.02, x, y) : -1;  // upper lid and lashes; the lower lid stays soft
     const double ix = x - ex - 0.5, iy = y - EyeY - 0.2;
     const double r = std::hypot(ix, iy);
-    if (std::abs(ix + 1.4) < 0.6 && std::abs(iy + 1.6) < 0.6)
+    if (std::abs(ix + 1.5) < 1.0 && std::abs(iy + 1.5) < 1.0)
         return shade(Skin, 1.0, x, y);  // catch light
     if (r < 1.9)
         return shade(Hair, 0.0, x, y);  // pupil
@@ -151,8 +166,8 @@ int nose(double x, double y)
     }
     if (std::hypot(dx / 7, (y - 124) / 4) < 1)
         return shade(Skin, skinLight(x, y) + (y < 124 ? 0.05 : -0.1), x, y);
-    if (std::hypot((std::abs(dx) - 4) / 2, (y - 128) / 1.2) < 1)
-        return shade(Skin, 0.2, x, y);  // nostrils
+    if (std::hypot((std::abs(dx) - 4) / 1.8, (y - 128) / 1.1) < 1)
+        return shade(Skin, 0.3, x, y);  // nostrils
     return -1;
 }
 
@@ -203,8 +218,12 @@ int portrait(int x, int y)
         const double pendant = std::hypot(dx / 2.6, (y - 194) / 3.6);
         if (pendant < 1)
             return shade(Star, 0.95 - pendant * 0.5 - dx * 0.08, x, y);
-        const double chinShadow = 0.14 * smoothstep(FaceY + FaceHalfHeight + 16, FaceY + FaceHalfHeight, y);
-        return shade(Skin, 0.5 - dx * 0.012 - chinShadow, x, y);
+        // The jaw casts a shadow on the throat that follows its curve; the
+        // neck rounds away from the light on both sides.
+        const double jaw = FaceY + FaceHalfHeight - 6 + 0.02 * dx * dx;
+        const double chinShadow = 0.28 * smoothstep(jaw + 20, jaw + 2, y);
+        const double round = 0.12 * smoothstep(10, 24, std::abs(dx));
+        return shade(Skin, 0.52 - dx * 0.01 - chinShadow - round, x, y);
     }
     return sky(x, y);
 }

@@ -95,11 +95,12 @@ IndexCanvas paintForest()
     return c;
 }
 
-// Spider: a near-black body with a pale cross and spots on its back (upper
-// half), banded legs (lower half); flat areas keep it within its budget.
+// Spider: a pale, dew-lit body with a dark cross and spots on its back
+// (upper half), banded legs (lower half), so it stands out light against
+// the dark trunks behind the hub; flat areas keep it within its budget.
 IndexCanvas paintSpider()
 {
-    constexpr int Body = 20, Mark = 120, Band = 58;
+    constexpr int Body = 214, Mark = 96, Band = 150;
     IndexCanvas c = makeIndexCanvas(Size, Size, Body);
     paintBox(c, 0, 0, Size - 1, 127, [](int x, int y) {
         const int dx = std::abs(x - 128), dy = std::abs(y - 64);
