@@ -481,6 +481,29 @@ TEST(TexelRuns, LengthsRunToTheNextChangeAroundTheRing)
 // runs, and level rows (dz = 0 as well) by their own walk; the result must
 // be the plain walk's, also where u runs backwards, wraps past 2^31 or the
 // rows leave the screen.
+TEST(TexelRuns, SamplesInARunAreTheCeilingAtMostTheRowsRest)
+{
+    const auto plain = [](uint32_t ahead, uint32_t du, uint32_t remaining) {
+        return uint32_t(std::min<uint64_t>((uint64_t(ahead) + du - 1) / du, remaining));
+    };
+    const uint32_t edges[] = {1, 2, 3, 255, 256, 257, 65535, 65536, 1u << 24};
+    const uint32_t steps[] = {1, 2, 255, 256, 257, 4096, 65536, 1u << 24, (1u << 31) - 1};
+    const uint32_t rests[] = {1, 2, 3, 160, 319, 320, 65536, (1u << 31) - 1};
+    for (const uint32_t ahead : edges)
+        for (const uint32_t du : steps)
+            for (const uint32_t remaining : rests)
+                ASSERT_EQ(samplesInRun(ahead, du, remaining), plain(ahead, du, remaining))
+                    << ahead << " " << du << " " << remaining;
+    // Every count near the boundary where the run and the row end together.
+    for (uint32_t du = 1; du <= 600; du += 7)
+        for (uint32_t remaining = 1; remaining <= 320; ++remaining)
+            for (const uint32_t ahead : {du * remaining - du, du * remaining - du + 1,
+                                         du * remaining - 1, du * remaining, du * remaining + 1})
+                if (ahead >= 1)
+                    ASSERT_EQ(samplesInRun(ahead, du, remaining), plain(ahead, du, remaining))
+                        << ahead << " " << du << " " << remaining;
+}
+
 TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
 {
     Canvas plain;

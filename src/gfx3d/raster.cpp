@@ -193,6 +193,21 @@ template <bool Shaded>
     }
 }
 
+// Samples left in a run `ahead` walk positions long (1 to 2^24) at `du` > 0
+// positions a sample, of the `remaining` (1 to 2^31 - 1) the row still has:
+// the smaller of ceil(ahead / du) and remaining. ahead + du - 1 stays below
+// 2^24 + 2^31, within 32 bits. Most rows end inside a run, and that run's
+// count needs no division: floor(a / du) >= remaining exactly when
+// a >= du * remaining, compared in 64 bits (one multiply on an ARM9, where a
+// division is a call of dozens of instructions).
+uint32_t samplesInRun(uint32_t ahead, uint32_t du, uint32_t remaining)
+{
+    const uint32_t reach = ahead + du - 1;
+    if (reach >= uint64_t(du) * remaining)
+        return remaining;
+    return reach / du;
+}
+
 // The row by texel runs (see walksTexelRuns), from walk position `start`:
 // a see-through run passes all its samples at once, an opaque one draws its
 // samples without testing their texels. From walk position p in a run
@@ -209,7 +224,7 @@ template <bool Shaded>
     for (int32_t k = 0; k < s.count;) {
         const uint32_t run = runs[(at >> 8) & 0xFFFF];
         const uint32_t ahead = (run & ~OpaqueRun) - (at & 255);
-        const int32_t inRun = int32_t(std::min((ahead + du - 1) / du, uint32_t(s.count - k)));
+        const int32_t inRun = int32_t(samplesInRun(ahead, du, uint32_t(s.count - k)));
         if (run & OpaqueRun)
             drawOpaqueRun<Shaded>(texels, shade, s.pixel + k, s.depth + k, inRun, at << 8, du << 8,
                                   s.z + k * s.dz, s.dz);

@@ -18,6 +18,11 @@ struct TexelRuns {
 constexpr uint32_t OpaqueRun = 0x80000000u;
 void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough);
 
+// Of `remaining` samples stepping `du` > 0 walk positions each, how many fall
+// in a run that reaches `ahead` positions on (1 to 2^24): ceil(ahead / du),
+// at most `remaining`.
+uint32_t samplesInRun(uint32_t ahead, uint32_t du, uint32_t remaining);
+
 // Every depth entry becomes v * 256.
 void clearDepth(Screen& screen, int32_t v);
 // The same for the entries of the top-left width x height pixels only.
