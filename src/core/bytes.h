@@ -44,3 +44,28 @@ template <size_t N>
     std::memcpy(bytes, &repeated, 8);
     copyBytes<N>(to, bytes);
 }
+
+// Copies `count` bytes, 0 to 16, one store each where words cannot be stored
+// at any address: no loop and no call for the short runs of an enlarged row.
+inline void copyShort(uint8_t* to, const uint8_t* from, size_t count)
+{
+    switch (count) {
+    case 1: copyBytes<1>(to, from); return;
+    case 2: copyBytes<2>(to, from); return;
+    case 3: copyBytes<3>(to, from); return;
+    case 4: copyBytes<4>(to, from); return;
+    case 5: copyBytes<5>(to, from); return;
+    case 6: copyBytes<6>(to, from); return;
+    case 7: copyBytes<7>(to, from); return;
+    case 8: copyBytes<8>(to, from); return;
+    case 9: copyBytes<9>(to, from); return;
+    case 10: copyBytes<10>(to, from); return;
+    case 11: copyBytes<11>(to, from); return;
+    case 12: copyBytes<12>(to, from); return;
+    case 13: copyBytes<13>(to, from); return;
+    case 14: copyBytes<14>(to, from); return;
+    case 15: copyBytes<15>(to, from); return;
+    case 16: copyBytes<16>(to, from); return;
+    default: return;
+    }
+}

@@ -6,23 +6,21 @@
 #include <bit>
 #include <cstring>
 
-// The last runs, too near the row's end for 16 bytes, go byte by byte where
-// words cannot be stored at any address (a call to memcpy costs more than
-// the few bytes of a run).
+// Where words can be stored at any address, most runs go as 16 bytes (see
+// ColumnRuns::wideCount). Where they cannot, every run goes byte by byte at
+// its own length, so the bytes past it are not written twice.
 void enlargeRow(uint8_t* out, const uint8_t* source, const ColumnRuns& runs)
 {
-    for (int32_t r = 0; r < runs.wideCount; ++r) {
-        const ColumnRuns::Run& run = runs.runs[size_t(r)];
-        copyBytes<16>(out + run.screen, source + run.source);
-    }
-    for (int32_t r = runs.wideCount; r < runs.count; ++r) {
-        const ColumnRuns::Run& run = runs.runs[size_t(r)];
-        if constexpr (UnalignedWords) {
-            std::memcpy(out + run.screen, source + run.source, size_t(run.length));
-        } else {
-            for (int32_t k = 0; k < run.length; ++k)
-                out[run.screen + k] = source[run.source + k];
+    int32_t r = 0;
+    if constexpr (UnalignedWords) {
+        for (; r < runs.wideCount; ++r) {
+            const ColumnRuns::Run& run = runs.runs[size_t(r)];
+            std::memcpy(out + run.screen, source + run.source, 16);
         }
+    }
+    for (; r < runs.count; ++r) {
+        const ColumnRuns::Run& run = runs.runs[size_t(r)];
+        copyShort(out + run.screen, source + run.source, size_t(run.length));
     }
 }
 
