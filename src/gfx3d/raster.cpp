@@ -1,6 +1,7 @@
 #include "gfx3d/raster.h"
 
 #include "gfx3d/face.h"
+#include "core/divide.h"
 #include "core/tables.h"
 
 #include <algorithm>
@@ -51,8 +52,9 @@ static EdgeState gradientBetween(const Corner& a, const Corner& b)
     const int32_t dy = b.y - a.y;
     if (dy <= 0)
         return {0, 0, 0, 0};
-    return {shiftLeft8(b.x - a.x) / dy, shiftLeft8(b.z - a.z) / dy, shiftLeft8(b.u - a.u) / dy,
-            shiftLeft8(b.v - a.v) / dy};
+    const Divisor height(dy);
+    return {height.divide(shiftLeft8(b.x - a.x)), height.divide(shiftLeft8(b.z - a.z)),
+            height.divide(shiftLeft8(b.u - a.u)), height.divide(shiftLeft8(b.v - a.v))};
 }
 
 static EdgeState walkerAt(const Corner& c)
@@ -297,10 +299,13 @@ static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState&
     const EdgeState l = p.x <= q.x ? p : q;
     const EdgeState r = p.x <= q.x ? q : p;
     const int32_t w = r.x - l.x;
-    const int32_t du = w > 0 ? shiftLeft8(r.u - l.u) / w : 0;
-    const int32_t dv = w > 0 ? shiftLeft8(r.v - l.v) / w : 0;
-    const int32_t dz = w > 0 ? shiftLeft8(r.z - l.z) / w : 0;
-    drawFromLeft<Kind>(face, rowOffset, l, r.x, du, dv, dz);
+    if (w <= 0) {
+        drawFromLeft<Kind>(face, rowOffset, l, r.x, 0, 0, 0);
+        return;
+    }
+    const Divisor width(w);
+    drawFromLeft<Kind>(face, rowOffset, l, r.x, width.divide(shiftLeft8(r.u - l.u)),
+                       width.divide(shiftLeft8(r.v - l.v)), width.divide(shiftLeft8(r.z - l.z)));
 }
 
 // The same for a level row (see walkLevelPart): both ends share z and v, so

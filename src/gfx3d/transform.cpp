@@ -11,6 +11,8 @@ constexpr int64_t FocalLengthFixed = 200 * 256;
 // so a 32-bit division gives the same quotient as the 64-bit one: both
 // truncate toward zero and neither can overflow. An ARM9 has no divide
 // instruction, and its 64-bit division costs three times the 32-bit one.
+// (Inverting the depth once for both coordinates, as core/divide.h does,
+// costs more here: the inverse's long quotient outweighs two short ones.)
 constexpr int32_t LargestNarrowCoordinate = int32_t(INT32_MAX / FocalLengthFixed);
 
 int32_t projectedOffset(int32_t coordinate, int32_t depth)
