@@ -47,4 +47,23 @@ TEST(Bytes, FillsSetTheirBytesOnly)
     EXPECT_EQ(bytes, (std::array<uint8_t, 12>{1, 0xFE, 0xFE, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
 }
 
+// One lit byte anywhere (or none) in rows of every length and alignment.
+TEST(Bytes, FirstNonZeroFindsTheFirstLitByte)
+{
+    alignas(4) std::array<uint8_t, 48> bytes{};
+    for (int32_t start = 0; start < 4; ++start)
+        for (int32_t count = 0; count <= 40; ++count)
+            for (int32_t lit = -1; lit < count; ++lit) {
+                bytes.fill(0);
+                bytes[size_t(start + count)] = 9;  // just past the row: never found
+                if (lit >= 0) {
+                    bytes[size_t(start + lit)] = uint8_t(1 + lit);
+                    if (lit + 2 < count)
+                        bytes[size_t(start + lit + 2)] = 5;
+                }
+                ASSERT_EQ(firstNonZero(bytes.data() + start, count), lit >= 0 ? lit : count)
+                    << "start " << start << ", count " << count << ", lit " << lit;
+            }
+}
+
 }  // namespace

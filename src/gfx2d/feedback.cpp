@@ -66,22 +66,21 @@ void blurInScanOrderChained(uint8_t* pixels, int32_t first, int32_t last, bool d
 {
     if (first > last)
         return;
-    if (!downwards) {
-        uint8_t* p = pixels + first;
-        const uint8_t* const end = pixels + last + 1;
-        uint32_t behind = p[-1];
-        for (; p != end; ++p) {
-            behind = (behind + p[1] + p[320] + p[-320]) >> 2;
-            *p = uint8_t(behind);
-        }
-        return;
-    }
-    uint8_t* p = pixels + last;
-    const uint8_t* const end = pixels + first - 1;
-    uint32_t behind = p[1];
-    for (; p != end; --p) {
-        behind = (behind + p[-1] + p[-320] + p[320]) >> 2;
+    // Two pixels a step, after an odd one, halve the loop's counting.
+    const int32_t step = downwards ? -1 : 1;
+    uint8_t* p = pixels + (downwards ? last : first);
+    uint32_t behind = p[-step];
+    const auto blurOne = [&] {
+        behind = (behind + p[step] + p[320] + p[-320]) >> 2;
         *p = uint8_t(behind);
+        p += step;
+    };
+    int32_t count = last - first + 1;
+    if (count & 1)
+        blurOne();
+    for (count >>= 1; count > 0; --count) {
+        blurOne();
+        blurOne();
     }
 }
 
