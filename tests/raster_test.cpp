@@ -162,6 +162,24 @@ TEST_F(Textured, DepthTestIsStrictlyNearer)
     EXPECT_EQ(canvas.depth(10, 10), 999);
 }
 
+// Widths on both sides of the sixteen-entry steps, and the whole screen.
+TEST_F(Textured, DepthClearsReachExactlyTheirEntries)
+{
+    for (const auto& [width, height] : {std::pair{0, 5}, std::pair{1, 1}, std::pair{15, 3},
+                                       std::pair{16, 2}, std::pair{17, 4}, std::pair{128, 128},
+                                       std::pair{320, 240}}) {
+        canvas.fill(0, 77 * 256);
+        clearDepthCorner(*canvas.screen, 3, width, height);
+        for (int32_t y = 0; y < ScreenHeight; ++y)
+            for (int32_t x = 0; x < ScreenWidth; ++x)
+                ASSERT_EQ(canvas.depth(x, y), x < width && y < height ? 3 * 256 : 77 * 256)
+                    << width << " x " << height << " at " << x << ", " << y;
+    }
+    clearDepth(*canvas.screen, -2);
+    EXPECT_EQ(std::count(std::begin(canvas.screen->depth), std::end(canvas.screen->depth), -512),
+              ScreenPixels);
+}
+
 TEST_F(Textured, ClearDepthHidesEverythingAtOrBeyondIt)
 {
     clearDepth(*canvas.screen, 100);
@@ -499,9 +517,10 @@ TEST(TexelRuns, SamplesInARunAreTheCeilingAtMostTheRowsRest)
         for (uint32_t remaining = 1; remaining <= 320; ++remaining)
             for (const uint32_t ahead : {du * remaining - du, du * remaining - du + 1,
                                          du * remaining - 1, du * remaining, du * remaining + 1})
-                if (ahead >= 1)
+                if (ahead >= 1) {
                     ASSERT_EQ(samplesInRun(ahead, du, remaining), plain(ahead, du, remaining))
                         << ahead << " " << du << " " << remaining;
+                }
 }
 
 TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)

@@ -6,22 +6,27 @@
 
 #include <algorithm>
 
-// Sixteen entries a step (the screen's count divides evenly): the 3D scenes
-// clear every frame, and wide stores keep that cheap.
+// Sets `count` entries from `depth` on, sixteen a step: the 3D scenes clear
+// every frame (and the calendar's views 64 times at start-up), and wide or
+// unrolled stores keep that cheap where a plain fill would count each entry.
+static void fillDepth(int32_t* depth, int32_t count, int32_t value)
+{
+    for (int32_t block = count / 16; block > 0; --block, depth += 16)
+        for (int32_t j = 0; j < 16; ++j)
+            depth[j] = value;
+    for (int32_t j = 0; j < count % 16; ++j)
+        depth[j] = value;
+}
+
 void clearDepth(Screen& screen, int32_t v)
 {
-    const int32_t value = shiftLeft8(v);
-    int32_t* depth = screen.depth;
-    static_assert(ScreenPixels % 16 == 0);
-    for (int32_t i = 0; i < ScreenPixels; i += 16)
-        for (int32_t j = 0; j < 16; ++j)
-            depth[i + j] = value;
+    fillDepth(screen.depth, ScreenPixels, shiftLeft8(v));
 }
 
 void clearDepthCorner(Screen& screen, int32_t v, int32_t width, int32_t height)
 {
     for (int32_t row = 0; row < height; ++row)
-        std::fill_n(screen.depth + RowOffsets[row], width, shiftLeft8(v));
+        fillDepth(screen.depth + RowOffsets[row], width, shiftLeft8(v));
 }
 
 void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough)
