@@ -79,8 +79,9 @@ TEST(Feedback, BlurInScanOrderIsThePixelByPixelBlur)
     }
 }
 
-// Ranges starting and ending at every alignment, buffers on and off a word
-// boundary, bytes near 0 and 255 where a carry between bytes would show.
+// Both ways and the target's, over ranges starting and ending at every
+// alignment, buffers on and off a word boundary, and bytes near 0 and 255
+// where a carry between bytes would show.
 TEST(Feedback, AverageNeighboursIsTheTruncatedMeanOfTheOldBytes)
 {
     std::mt19937 random(11);
@@ -96,7 +97,10 @@ TEST(Feedback, AverageNeighboursIsTheTruncatedMeanOfTheOldBytes)
         std::copy(outBuffer.begin(), outBuffer.end(), out);
         const int32_t first = int32_t(320 + random() % 640);
         const int32_t last = std::min<int32_t>(first + int32_t(random() % 2000), 11 * 320 - 2);
-        averageNeighbours(out + shift, in, first, last);
+        const auto way = round / 3 % 3 == 0 ? averageNeighbours
+                         : round / 3 % 3 == 1 ? averageNeighboursPlainly
+                                          : averageNeighboursByWords;
+        way(out + shift, in, first, last);
         for (int32_t o = 0; o < int32_t(outBuffer.size()) - int32_t(shift); ++o) {
             const uint8_t expected =
                 o >= first && o <= last

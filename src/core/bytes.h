@@ -1,20 +1,12 @@
 // Short runs of bytes stored at any address, without a call to memcpy.
 #pragma once
 
+#include "core/target.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <utility>
-
-// x86 and ARM from v6 on store a word at any byte address, and a memcpy of a
-// few constant bytes becomes one store there. The ARM9 (ARMv5) cannot: its
-// compiler calls memcpy for it, dozens of instructions for four bytes, so
-// there the bytes are stored one by one.
-#if defined(__arm__) && !defined(__ARM_FEATURE_UNALIGNED)
-constexpr bool UnalignedWords = false;
-#else
-constexpr bool UnalignedWords = true;
-#endif
 
 template <size_t... I>
 [[gnu::always_inline]] inline void copyEachByte(uint8_t* to, const uint8_t* from,
@@ -39,10 +31,14 @@ template <size_t N>
 [[gnu::always_inline]] inline void fillBytes(uint8_t* to, uint8_t value)
 {
     static_assert(N <= 8);
-    const uint64_t repeated = 0x0101010101010101ull * value;
-    uint8_t bytes[8];
-    std::memcpy(bytes, &repeated, 8);
-    copyBytes<N>(to, bytes);
+    if constexpr (UnalignedWords) {
+        // Every byte of the product is `value`, in either byte order.
+        const uint64_t repeated = 0x0101010101010101ull * value;
+        std::memcpy(to, &repeated, N);
+    } else {
+        for (size_t i = 0; i < N; ++i)
+            to[i] = value;
+    }
 }
 
 // Copies `count` bytes, 0 to 16, one store each where words cannot be stored

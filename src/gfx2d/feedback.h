@@ -69,3 +69,8 @@ void blurInScanOrderChained(uint8_t* pixels, int32_t first, int32_t last, bool d
 // running on across their ends. The neighbours must lie inside `in`, which
 // `out` must not overlap. Both buffers start on a 4-byte boundary.
 void averageNeighbours(uint8_t* out, const uint8_t* in, int32_t first, int32_t last);
+// Its two ways, the same bytes either way: plainly, a loop a vector unit takes
+// many pixels at a time, and by words, four pixels in one 32-bit word where
+// there is none (an ARM9). averageNeighbours takes the one that suits the target.
+void averageNeighboursPlainly(uint8_t* out, const uint8_t* in, int32_t first, int32_t last);
+void averageNeighboursByWords(uint8_t* out, const uint8_t* in, int32_t first, int32_t last);

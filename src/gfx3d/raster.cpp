@@ -200,21 +200,6 @@ template <bool Shaded>
     }
 }
 
-// Samples left in a run `ahead` walk positions long (1 to 2^24) at `du` > 0
-// positions a sample, of the `remaining` (1 to 2^31 - 1) the row still has:
-// the smaller of ceil(ahead / du) and remaining. ahead + du - 1 stays below
-// 2^24 + 2^31, within 32 bits. Most rows end inside a run, and that run's
-// count needs no division: floor(a / du) >= remaining exactly when
-// a >= du * remaining, compared in 64 bits (one multiply on an ARM9, where a
-// division is a call of dozens of instructions).
-uint32_t samplesInRun(uint32_t ahead, uint32_t du, uint32_t remaining)
-{
-    const uint32_t reach = ahead + du - 1;
-    if (reach >= uint64_t(du) * remaining)
-        return remaining;
-    return reach / du;
-}
-
 // The row by texel runs (see walksTexelRuns), from walk position `start`:
 // a see-through run passes all its samples at once, an opaque one draws its
 // samples without testing their texels. From walk position p in a run
@@ -231,7 +216,7 @@ template <bool Shaded>
     for (int32_t k = 0; k < s.count;) {
         const uint32_t run = runs[(at >> 8) & 0xFFFF];
         const uint32_t ahead = (run & ~OpaqueRun) - (at & 255);
-        const int32_t inRun = int32_t(samplesInRun(ahead, du, uint32_t(s.count - k)));
+        const int32_t inRun = int32_t(samplesInRun<HardwareDivide>(ahead, du, uint32_t(s.count - k)));
         if (run & OpaqueRun)
             drawOpaqueRun<Shaded>(texels, shade, s.pixel + k, s.depth + k, inRun, at << 8, du << 8,
                                   s.z + k * s.dz, s.dz);
@@ -304,13 +289,14 @@ static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState&
     const EdgeState l = p.x <= q.x ? p : q;
     const EdgeState r = p.x <= q.x ? q : p;
     const int32_t w = r.x - l.x;
-    if (w <= 0) {
-        drawFromLeft<Kind>(face, rowOffset, l, r.x, 0, 0, 0);
-        return;
+    int32_t du = 0, dv = 0, dz = 0;
+    if (w > 0) {
+        const Divisor width(w);
+        du = width.divide(shiftLeft8(r.u - l.u));
+        dv = width.divide(shiftLeft8(r.v - l.v));
+        dz = width.divide(shiftLeft8(r.z - l.z));
     }
-    const Divisor width(w);
-    drawFromLeft<Kind>(face, rowOffset, l, r.x, width.divide(shiftLeft8(r.u - l.u)),
-                       width.divide(shiftLeft8(r.v - l.v)), width.divide(shiftLeft8(r.z - l.z)));
+    drawFromLeft<Kind>(face, rowOffset, l, r.x, du, dv, dz);
 }
 
 // The same for a level row (see walkLevelPart): both ends share z and v, so

@@ -2,6 +2,7 @@
 
 #include "gfx3d/face.h"
 #include "core/bytes.h"
+#include "core/target.h"
 #include "core/tables.h"
 
 #include <algorithm>
@@ -121,25 +122,9 @@ static bool sumWithoutWrap(int32_t x0, int32_t y0, int32_t slope, int64_t yFirst
     return true;
 }
 
-// How many rows from the current one on the edge stays in its column. With
-// `within` at most 65535, a step of 65536 or more leaves the column after one
-// row either way; smaller steps divide numbers below 2^17, which 32 bits
-// hold (the ARM9 pays a 64-bit division three times a 32-bit one).
 static int64_t rowsInColumn(const EdgeSum& edge)
 {
-    const uint32_t within = uint32_t(edge.sum - edge.column() * 65536);  // 0..65535
-    if (edge.step > 0) {
-        if (edge.step >= 65536)
-            return 1;
-        const uint32_t step = uint32_t(edge.step);
-        return (65536 - within + step - 1) / step;
-    }
-    if (edge.step < 0) {
-        if (edge.step <= -65536)
-            return 1;
-        return within / uint32_t(-edge.step) + 1;
-    }
-    return INT64_MAX;
+    return rowsInColumn<HardwareDivide>(edge.sum, edge.step);
 }
 
 // Calls fill(p) for the first pixel p of each of `rows` rows from `line`
