@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -506,6 +507,32 @@ TEST_F(Projection, VertexBehindTheEyeIsMirrored)
     // Depth -51200 lies 7680 behind the eye: the point lands on the far side.
     EXPECT_EQ(mesh.vertexDepth[0], -51200);
     EXPECT_EQ(mesh.screenX[0], 40960 + 256 * 51200 / 7680);
+}
+
+// The 32-bit shortcut against the 64-bit rule: every coordinate around the
+// narrow range's edges and a sweep through it, over depths at the limits,
+// near 0 and at random.
+TEST(ProjectedOffset, MatchesTheSixtyFourBitQuotientOverTheWholeNarrowRangeAndBeyond)
+{
+    const auto plain = [](int32_t coordinate, int32_t depth) {
+        return int32_t(int64_t(coordinate) * (200 * 256) / int64_t(depth));
+    };
+    std::vector<int32_t> depths = {1, -1, 2, -2, 3, 255, 256, -256, 43520, INT32_MAX, INT32_MIN,
+                                   INT32_MAX - 1, INT32_MIN + 1, 51200, -51200, 41943, -41943};
+    uint32_t random = 12345;
+    for (int i = 0; i < 40; ++i) {
+        random = random * 1103515245u + 12345u;
+        const int32_t depth = int32_t(random) >> (random % 24);
+        depths.push_back(depth == 0 ? 7 : depth);
+    }
+    for (const int32_t depth : depths) {
+        for (int32_t coordinate = -42200; coordinate <= 42200; ++coordinate)
+            ASSERT_EQ(projectedOffset(coordinate, depth), plain(coordinate, depth))
+                << coordinate << " / " << depth;
+        for (const int32_t coordinate : {INT32_MIN, INT32_MAX, INT32_MIN + 1, -100000, 100000})
+            ASSERT_EQ(projectedOffset(coordinate, depth), plain(coordinate, depth))
+                << coordinate << " / " << depth;
+    }
 }
 
 }  // namespace

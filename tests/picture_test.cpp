@@ -414,4 +414,30 @@ TEST_F(PictureFiles, ForgePngsDecodeAsSdlImageDecodesThem)
     }
 }
 
+// The chunk checksum against the bit-by-bit rule, for every length up to a
+// few words at every alignment, and the standard check value.
+TEST(PngCrc, AgreesWithTheBitByBitRule)
+{
+    const auto plain = [](const uint8_t* bytes, size_t count) {
+        uint32_t crc = 0xFFFFFFFFu;
+        for (size_t i = 0; i < count; ++i) {
+            crc ^= bytes[i];
+            for (int k = 0; k < 8; ++k)
+                crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+        }
+        return crc ^ 0xFFFFFFFFu;
+    };
+    const uint8_t check[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    EXPECT_EQ(pngCrc(check, sizeof check), 0xCBF43926u);
+    std::vector<uint8_t> bytes(200);
+    uint32_t random = 7;
+    for (uint8_t& byte : bytes)
+        byte = uint8_t((random = random * 1103515245u + 12345u) >> 24);
+    for (size_t start = 0; start < 8; ++start)
+        for (size_t count = 0; count <= 60; ++count)
+            ASSERT_EQ(pngCrc(bytes.data() + start, count), plain(bytes.data() + start, count))
+                << start << " " << count;
+    EXPECT_EQ(pngCrc(bytes.data() + 3, 197), plain(bytes.data() + 3, 197));
+}
+
 }  // namespace

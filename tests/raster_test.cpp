@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -160,6 +161,24 @@ TEST_F(Textured, DepthTestIsStrictlyNearer)
     drawMesh(nearer.mesh);
     EXPECT_EQ(canvas.pixel(10, 10), 101);
     EXPECT_EQ(canvas.depth(10, 10), 999);
+}
+
+// Widths on both sides of the sixteen-entry steps, and the whole screen.
+TEST_F(Textured, DepthClearsReachExactlyTheirEntries)
+{
+    for (const auto& [width, height] : {std::pair{0, 5}, std::pair{1, 1}, std::pair{15, 3},
+                                       std::pair{16, 2}, std::pair{17, 4}, std::pair{128, 128},
+                                       std::pair{320, 240}}) {
+        canvas.fill(0, 77 * 256);
+        clearDepthCorner(*canvas.screen, 3, width, height);
+        for (int32_t y = 0; y < ScreenHeight; ++y)
+            for (int32_t x = 0; x < ScreenWidth; ++x)
+                ASSERT_EQ(canvas.depth(x, y), x < width && y < height ? 3 * 256 : 77 * 256)
+                    << width << " x " << height << " at " << x << ", " << y;
+    }
+    clearDepth(*canvas.screen, -2);
+    EXPECT_EQ(std::count(std::begin(canvas.screen->depth), std::end(canvas.screen->depth), -512),
+              ScreenPixels);
 }
 
 TEST_F(Textured, ClearDepthHidesEverythingAtOrBeyondIt)
@@ -481,6 +500,64 @@ TEST(TexelRuns, LengthsRunToTheNextChangeAroundTheRing)
 // runs, and level rows (dz = 0 as well) by their own walk; the result must
 // be the plain walk's, also where u runs backwards, wraps past 2^31 or the
 // rows leave the screen.
+// Both ways, over the edges of every argument and every count near the
+// boundary where the run and the row end together.
+TEST(TexelRuns, SamplesInARunAreTheCeilingAtMostTheRowsRest)
+{
+    const auto plain = [](uint32_t ahead, uint32_t du, uint32_t remaining) {
+        return uint32_t(std::min<uint64_t>((uint64_t(ahead) + du - 1) / du, remaining));
+    };
+    const auto check = [&](uint32_t ahead, uint32_t du, uint32_t remaining) {
+        const uint32_t expected = plain(ahead, du, remaining);
+        return samplesInRun<false>(ahead, du, remaining) == expected &&
+               samplesInRun<true>(ahead, du, remaining) == expected;
+    };
+    const uint32_t edges[] = {1, 2, 3, 255, 256, 257, 65535, 65536, 1u << 24};
+    const uint32_t steps[] = {1, 2, 255, 256, 257, 4096, 65536, 1u << 24, (1u << 31) - 1};
+    const uint32_t rests[] = {1, 2, 3, 160, 319, 320, 65536, (1u << 31) - 1};
+    for (const uint32_t ahead : edges)
+        for (const uint32_t du : steps)
+            for (const uint32_t remaining : rests)
+                ASSERT_TRUE(check(ahead, du, remaining)) << ahead << " " << du << " " << remaining;
+    for (uint32_t du = 1; du <= 600; du += 7)
+        for (uint32_t remaining = 1; remaining <= 320; ++remaining)
+            for (const uint32_t ahead : {du * remaining - du, du * remaining - du + 1,
+                                         du * remaining - 1, du * remaining, du * remaining + 1}) {
+                if (ahead >= 1) {
+                    ASSERT_TRUE(check(ahead, du, remaining))
+                        << ahead << " " << du << " " << remaining;
+                }
+            }
+}
+
+// Both ways against the 64-bit rule, for positions all through a column and
+// steps around the one-row limit, either way, and at the extremes.
+TEST(FlatEdges, RowsInAColumnAgreeWithTheSixtyFourBitRule)
+{
+    const auto plain = [](int64_t sum, int64_t step) -> int64_t {
+        const int64_t within = sum - (sum >> 16) * 65536;
+        if (step > 0)
+            return (65536 - within + step - 1) / step;
+        if (step < 0)
+            return within / -step + 1;
+        return INT64_MAX;
+    };
+    std::vector<int64_t> steps = {0, 1, 255, 256, 65535, 65536, 65537, int64_t(1) << 38};
+    for (int64_t s = 2; s < 70000; s = s * 3 / 2 + 1)
+        steps.push_back(s);
+    const size_t positive = steps.size();
+    for (size_t i = 1; i < positive; ++i)
+        steps.push_back(-steps[i]);
+    const int64_t columns[] = {0, 1, -1, 319, -40000, 1 << 20};
+    for (const int64_t step : steps)
+        for (const int64_t column : columns)
+            for (int64_t within = 0; within < 65536; within += 127) {
+                const int64_t sum = column * 65536 + within;
+                ASSERT_EQ(rowsInColumn<false>(sum, step), plain(sum, step)) << sum << " " << step;
+                ASSERT_EQ(rowsInColumn<true>(sum, step), plain(sum, step)) << sum << " " << step;
+            }
+}
+
 TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
 {
     Canvas plain;

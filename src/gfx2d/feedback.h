@@ -54,3 +54,23 @@ void enlargeRow(uint8_t* out, const uint8_t* source, const ColumnRuns& runs);
 // blurred; going down from `last` the right and lower ones. Row ends wrap
 // into the next row. The range's neighbours must lie inside the buffer.
 void blurInScanOrder(uint8_t* pixels, int32_t first, int32_t last, bool downwards);
+
+// The two ways blurInScanOrder can go, the same pixels either way. By pieces:
+// the three neighbours known before a piece of the range are summed in a pass
+// of their own, which a vector unit does many pixels at a time, and the chain
+// through the near neighbour follows. Chained: all four neighbours are added
+// in the chain itself, one pass and no buffer, cheaper where there is no
+// vector unit (an ARM9). blurInScanOrder takes the one that suits the target.
+void blurInScanOrderByPieces(uint8_t* pixels, int32_t first, int32_t last, bool downwards);
+void blurInScanOrderChained(uint8_t* pixels, int32_t first, int32_t last, bool downwards);
+
+// out[o] = (in[o - 1] + in[o + 1] + in[o - 320] + in[o + 320]) >> 2 for every
+// o from first to last: the truncated mean of the four old neighbours, rows
+// running on across their ends. The neighbours must lie inside `in`, which
+// `out` must not overlap. Both buffers start on a 4-byte boundary.
+void averageNeighbours(uint8_t* out, const uint8_t* in, int32_t first, int32_t last);
+// Its two ways, the same bytes either way: plainly, a loop a vector unit takes
+// many pixels at a time, and by words, four pixels in one 32-bit word where
+// there is none (an ARM9). averageNeighbours takes the one that suits the target.
+void averageNeighboursPlainly(uint8_t* out, const uint8_t* in, int32_t first, int32_t last);
+void averageNeighboursByWords(uint8_t* out, const uint8_t* in, int32_t first, int32_t last);

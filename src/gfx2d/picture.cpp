@@ -8,6 +8,7 @@
 #endif
 
 #include <array>
+#include <bit>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -67,22 +68,43 @@ static void requireAddressableSize(const char* path, uint32_t width, uint32_t he
 }
 
 // CRC-32 as PNG chunks carry it (reflected polynomial 0xEDB88320), over
-// `count` bytes.
-static uint32_t pngCrc(const uint8_t* bytes, size_t count)
+// `count` bytes. Four bytes a step through four tables (Tables[k] advances
+// a byte's remainder by k further zero bytes), from a word boundary on: the
+// checks of every data picture cost start-up a quarter of a byte-at-a-time
+// table's instructions on an ARM9, which has no CRC instruction.
+uint32_t pngCrc(const uint8_t* bytes, size_t count)
 {
-    static const std::array<uint32_t, 256> Table = [] {
-        std::array<uint32_t, 256> table{};
+    static const std::array<std::array<uint32_t, 256>, 4> Tables = [] {
+        std::array<std::array<uint32_t, 256>, 4> tables{};
         for (uint32_t n = 0; n < 256; ++n) {
             uint32_t c = n;
             for (int k = 0; k < 8; ++k)
                 c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[n] = c;
+            tables[0][n] = c;
         }
-        return table;
+        for (size_t k = 1; k < 4; ++k)
+            for (uint32_t n = 0; n < 256; ++n)
+                tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 255];
+        return tables;
     }();
+    const auto byteStep = [](uint32_t crc, uint8_t byte) {
+        return Tables[0][(crc ^ byte) & 255] ^ (crc >> 8);
+    };
     uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < count; ++i)
-        crc = Table[(crc ^ bytes[i]) & 255] ^ (crc >> 8);
+    size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i < count && (reinterpret_cast<uintptr_t>(bytes + i) & 3) != 0; ++i)
+            crc = byteStep(crc, bytes[i]);
+        for (; i + 4 <= count; i += 4) {
+            uint32_t word;
+            std::memcpy(&word, __builtin_assume_aligned(bytes + i, 4), 4);
+            crc ^= word;
+            crc = Tables[3][crc & 255] ^ Tables[2][(crc >> 8) & 255] ^
+                  Tables[1][(crc >> 16) & 255] ^ Tables[0][crc >> 24];
+        }
+    }
+    for (; i < count; ++i)
+        crc = byteStep(crc, bytes[i]);
     return crc ^ 0xFFFFFFFFu;
 }
 

@@ -4,6 +4,7 @@
 #include "core/data_files.h"
 #include "core/screen.h"
 
+#include <cstddef>
 #include <cstdint>
 
 struct Picture {
@@ -51,3 +52,7 @@ void requirePictureShape(const Picture& picture, const char* path, int width, in
 
 // Loads a picture of the data table with its size, mode and shape checks.
 void loadDataPicture(Picture& picture, const DataFile& file, Screen& screen);
+
+// CRC-32 as PNG chunks carry it (the zlib and PNG polynomial), over `count`
+// bytes.
+uint32_t pngCrc(const uint8_t* bytes, size_t count);

@@ -78,3 +78,8 @@ bool shortDecimalToFloat(const char* text, size_t length, float& value);
 
 // Offsets, rotates about x then z, and projects every vertex towards the eye.
 void transformMesh(Mesh& mesh);
+// A rotated coordinate's screen offset (24.8) at `depth` (8.8, the vertex's
+// depth less the eye's, never 0): coordinate times the focal length over
+// depth, multiplied and divided in 64 bits, truncated toward zero, the low
+// 32 bits of the quotient.
+int32_t projectedOffset(int32_t coordinate, int32_t depth);

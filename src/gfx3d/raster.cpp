@@ -1,26 +1,32 @@
 #include "gfx3d/raster.h"
 
 #include "gfx3d/face.h"
+#include "core/divide.h"
 #include "core/tables.h"
 
 #include <algorithm>
 
-// Sixteen entries a step (the screen's count divides evenly): the 3D scenes
-// clear every frame, and wide stores keep that cheap.
+// Sets `count` entries from `depth` on, sixteen a step: the 3D scenes clear
+// every frame (and the calendar's views 64 times at start-up), and wide or
+// unrolled stores keep that cheap where a plain fill would count each entry.
+static void fillDepth(int32_t* depth, int32_t count, int32_t value)
+{
+    for (int32_t block = count / 16; block > 0; --block, depth += 16)
+        for (int32_t j = 0; j < 16; ++j)
+            depth[j] = value;
+    for (int32_t j = 0; j < count % 16; ++j)
+        depth[j] = value;
+}
+
 void clearDepth(Screen& screen, int32_t v)
 {
-    const int32_t value = shiftLeft8(v);
-    int32_t* depth = screen.depth;
-    static_assert(ScreenPixels % 16 == 0);
-    for (int32_t i = 0; i < ScreenPixels; i += 16)
-        for (int32_t j = 0; j < 16; ++j)
-            depth[i + j] = value;
+    fillDepth(screen.depth, ScreenPixels, shiftLeft8(v));
 }
 
 void clearDepthCorner(Screen& screen, int32_t v, int32_t width, int32_t height)
 {
     for (int32_t row = 0; row < height; ++row)
-        std::fill_n(screen.depth + RowOffsets[row], width, shiftLeft8(v));
+        fillDepth(screen.depth + RowOffsets[row], width, shiftLeft8(v));
 }
 
 void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough)
@@ -51,8 +57,9 @@ static EdgeState gradientBetween(const Corner& a, const Corner& b)
     const int32_t dy = b.y - a.y;
     if (dy <= 0)
         return {0, 0, 0, 0};
-    return {shiftLeft8(b.x - a.x) / dy, shiftLeft8(b.z - a.z) / dy, shiftLeft8(b.u - a.u) / dy,
-            shiftLeft8(b.v - a.v) / dy};
+    const Divisor height(dy);
+    return {height.divide(shiftLeft8(b.x - a.x)), height.divide(shiftLeft8(b.z - a.z)),
+            height.divide(shiftLeft8(b.u - a.u)), height.divide(shiftLeft8(b.v - a.v))};
 }
 
 static EdgeState walkerAt(const Corner& c)
@@ -209,7 +216,7 @@ template <bool Shaded>
     for (int32_t k = 0; k < s.count;) {
         const uint32_t run = runs[(at >> 8) & 0xFFFF];
         const uint32_t ahead = (run & ~OpaqueRun) - (at & 255);
-        const int32_t inRun = int32_t(std::min((ahead + du - 1) / du, uint32_t(s.count - k)));
+        const int32_t inRun = int32_t(samplesInRun<HardwareDivide>(ahead, du, uint32_t(s.count - k)));
         if (run & OpaqueRun)
             drawOpaqueRun<Shaded>(texels, shade, s.pixel + k, s.depth + k, inRun, at << 8, du << 8,
                                   s.z + k * s.dz, s.dz);
@@ -282,9 +289,13 @@ static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState&
     const EdgeState l = p.x <= q.x ? p : q;
     const EdgeState r = p.x <= q.x ? q : p;
     const int32_t w = r.x - l.x;
-    const int32_t du = w > 0 ? shiftLeft8(r.u - l.u) / w : 0;
-    const int32_t dv = w > 0 ? shiftLeft8(r.v - l.v) / w : 0;
-    const int32_t dz = w > 0 ? shiftLeft8(r.z - l.z) / w : 0;
+    int32_t du = 0, dv = 0, dz = 0;
+    if (w > 0) {
+        const Divisor width(w);
+        du = width.divide(shiftLeft8(r.u - l.u));
+        dv = width.divide(shiftLeft8(r.v - l.v));
+        dz = width.divide(shiftLeft8(r.z - l.z));
+    }
     drawFromLeft<Kind>(face, rowOffset, l, r.x, du, dv, dz);
 }
 

@@ -18,6 +18,54 @@ struct TexelRuns {
 constexpr uint32_t OpaqueRun = 0x80000000u;
 void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough);
 
+// Of `remaining` samples (1 to 2^31 - 1) stepping `du` > 0 walk positions
+// each, how many fall in a run that reaches `ahead` positions on (1 to 2^24):
+// ceil(ahead / du), at most `remaining`. ahead + du - 1 stays below
+// 2^24 + 2^31, within 32 bits. Without a divide instruction (Hardware false)
+// the run that ends the row, as most rows end inside one, is counted without
+// a division: floor(a / du) >= remaining exactly when a >= du * remaining,
+// compared in 64 bits (one multiply on an ARM9, where a division is a call of
+// dozens of instructions). Both ways are built everywhere for the tests.
+template <bool Hardware>
+uint32_t samplesInRun(uint32_t ahead, uint32_t du, uint32_t remaining)
+{
+    const uint32_t reach = ahead + du - 1;
+    if (Hardware)
+        return reach / du < remaining ? reach / du : remaining;
+    if (reach >= uint64_t(du) * remaining)
+        return remaining;
+    return reach / du;
+}
+
+// How many rows an edge stays in its pixel column from the current row on:
+// `sum` is 65536 times the edge's x on that row (24.8, so bits 16 up are the
+// column), `step` its change per row (256 times the slope, below 2^39 either
+// way); INT64_MAX for a step of 0. With `within` = sum mod 65536 (0..65535),
+// a step of 65536 or more leaves the column after one row either way;
+// smaller steps divide numbers below 2^17, which 32 bits hold. Without a
+// divide instruction (Hardware false) that spares the 64-bit division, which
+// costs an ARM9 three times a 32-bit one; with one, the plain quotients are
+// cheaper still. Both ways are built everywhere for the tests.
+template <bool Hardware>
+int64_t rowsInColumn(int64_t sum, int64_t step)
+{
+    const int64_t within = sum - (sum >> 16) * 65536;
+    if (Hardware) {
+        if (step > 0)
+            return (65536 - within + step - 1) / step;
+        if (step < 0)
+            return within / -step + 1;
+        return INT64_MAX;
+    }
+    if (step >= 65536 || step <= -65536)
+        return 1;
+    if (step > 0)
+        return (65536 - uint32_t(within) + uint32_t(step) - 1) / uint32_t(step);
+    if (step < 0)
+        return uint32_t(within) / uint32_t(-step) + 1;
+    return INT64_MAX;
+}
+
 // Every depth entry becomes v * 256.
 void clearDepth(Screen& screen, int32_t v);
 // The same for the entries of the top-left width x height pixels only.

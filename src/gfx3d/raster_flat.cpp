@@ -1,6 +1,8 @@
 #include "gfx3d/raster.h"
 
 #include "gfx3d/face.h"
+#include "core/bytes.h"
+#include "core/target.h"
 #include "core/tables.h"
 
 #include <algorithm>
@@ -37,17 +39,16 @@ struct FlatContext {
 // to 16 bytes take two overlapping stores of the repeated byte, not a call.
 static void fillSpan(uint8_t* p, size_t n, uint8_t colour)
 {
-    const uint64_t eight = 0x0101010101010101ull * colour;
     if (n < 4) {
         p[0] = colour;
         p[n - 1] = colour;
         p[n / 2] = colour;
     } else if (n <= 8) {
-        std::memcpy(p, &eight, 4);
-        std::memcpy(p + n - 4, &eight, 4);
+        fillBytes<4>(p, colour);
+        fillBytes<4>(p + n - 4, colour);
     } else if (n <= 16) {
-        std::memcpy(p, &eight, 8);
-        std::memcpy(p + n - 8, &eight, 8);
+        fillBytes<8>(p, colour);
+        fillBytes<8>(p + n - 8, colour);
     } else {
         std::memset(p, colour, n);
     }
@@ -121,15 +122,9 @@ static bool sumWithoutWrap(int32_t x0, int32_t y0, int32_t slope, int64_t yFirst
     return true;
 }
 
-// How many rows from the current one on the edge stays in its column.
 static int64_t rowsInColumn(const EdgeSum& edge)
 {
-    const int64_t within = edge.sum - edge.column() * 65536;  // 0..65535
-    if (edge.step > 0)
-        return (65536 - within + edge.step - 1) / edge.step;
-    if (edge.step < 0)
-        return within / -edge.step + 1;
-    return INT64_MAX;
+    return rowsInColumn<HardwareDivide>(edge.sum, edge.step);
 }
 
 // Calls fill(p) for the first pixel p of each of `rows` rows from `line`
@@ -151,22 +146,21 @@ template <typename Fill>
 // pixels wide, most of a trunk's, take one or two stores a row.
 static void fillBlock(uint8_t* line, size_t n, int64_t rows, uint8_t colour)
 {
-    const uint32_t four = 0x01010101u * colour;
     switch (n) {
     case 1:
         eachRow(line, rows, [colour](uint8_t* p) { p[0] = colour; });
         return;
     case 2:
-        eachRow(line, rows, [four](uint8_t* p) { std::memcpy(p, &four, 2); });
+        eachRow(line, rows, [colour](uint8_t* p) { fillBytes<2>(p, colour); });
         return;
     case 3:
-        eachRow(line, rows, [four, colour](uint8_t* p) {
-            std::memcpy(p, &four, 2);
+        eachRow(line, rows, [colour](uint8_t* p) {
+            fillBytes<2>(p, colour);
             p[2] = colour;
         });
         return;
     case 4:
-        eachRow(line, rows, [four](uint8_t* p) { std::memcpy(p, &four, 4); });
+        eachRow(line, rows, [colour](uint8_t* p) { fillBytes<4>(p, colour); });
         return;
     default:
         eachRow(line, rows, [n, colour](uint8_t* p) { fillSpan(p, n, colour); });

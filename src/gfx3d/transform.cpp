@@ -6,6 +6,22 @@
 // an 8.8 depth difference comes out as a 24.8 screen offset.
 constexpr int64_t FocalLengthFixed = 200 * 256;
 
+// Coordinates within +-41943 (8.8: about 164 units, every mesh of the show
+// but a few far vertices) times 51200 stay within +-2147481600, never -2^31,
+// so a 32-bit division gives the same quotient as the 64-bit one: both
+// truncate toward zero and neither can overflow. An ARM9 has no divide
+// instruction, and its 64-bit division costs three times the 32-bit one.
+// (Inverting the depth once for both coordinates, as core/divide.h does,
+// costs more here: the inverse's long quotient outweighs two short ones.)
+constexpr int32_t LargestNarrowCoordinate = int32_t(INT32_MAX / FocalLengthFixed);
+
+int32_t projectedOffset(int32_t coordinate, int32_t depth)
+{
+    if (coordinate >= -LargestNarrowCoordinate && coordinate <= LargestNarrowCoordinate)
+        return coordinate * int32_t(FocalLengthFixed) / depth;
+    return int32_t(coordinate * FocalLengthFixed / int64_t(depth));
+}
+
 // Offsets each vertex, turns it about the x axis and then about the z axis, and
 // projects it towards the eye. Rotation products are 32-bit (wrapping) and each
 // term is shifted right by 8 on its own, so the table scale of 256 drops out
@@ -35,9 +51,9 @@ void transformMesh(Mesh& mesh)
         // in front of it is indistinguishable on screen.
         if (depth == mesh.cameraDepth)
             depth += 1;
-        const int64_t divisor = int32_t(depth - mesh.cameraDepth);
-        mesh.screenX[i] = mesh.centreX + int32_t(x2 * FocalLengthFixed / divisor);
-        mesh.screenY[i] = mesh.centreY + int32_t(z1 * FocalLengthFixed / divisor);
+        const int32_t divisor = depth - mesh.cameraDepth;
+        mesh.screenX[i] = mesh.centreX + projectedOffset(x2, divisor);
+        mesh.screenY[i] = mesh.centreY + projectedOffset(z1, divisor);
         mesh.vertexDepth[i] = depth;
     }
 }

@@ -7,11 +7,13 @@
 #include "assets/assets.h"
 #include "core/screen.h"
 #include "core/tables.h"
+#include "gfx2d/feedback.h"
 #include "scenes/scenes.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 uint8_t WhiteBufferA[76800];  // 255 from start-up, sand level 0..255 per screen pixel
 uint8_t WhiteBufferB[76800];  // 255 from start-up, levels
@@ -58,10 +60,7 @@ void biteSandBand(uint32_t n)
 // pixel a step, so the sand sinks a little ahead of the band as well.
 static void smoothLevels()
 {
-    const uint8_t* level = WhiteBufferA + 321;
-    uint8_t* smooth = WhiteBufferB + 321;
-    for (int32_t o = 321; o <= 76240; ++o, ++level, ++smooth)
-        *smooth = uint8_t((level[-1] + level[1] + level[320] + level[-320]) >> 2);
+    averageNeighbours(WhiteBufferB, WhiteBufferA, 321, 76240);
     std::memcpy(WhiteBufferA, WhiteBufferB, sizeof WhiteBufferA);
 }
 
@@ -101,22 +100,37 @@ void drawSandReveal()
     // elsewhere the sand pixel Shading.shift[w] bytes higher, brightened by
     // Shading.light[w] and kept in the sand shades 128..255. Pixels that would
     // fetch sand from above the picture take its row 0. Offset 0 is left as it is.
+    // The shift is at most 32 rows, so only the top 32 rows can reach above
+    // the picture; the rows below skip the test. Two pixels a step halve the
+    // loop's counting.
     const uint8_t* heights = heightMapPicture.pixels;
     const uint8_t* logo = sandLogoPicture.pixels;
     const uint8_t* sand = sandPicture.pixels;
-    for (int32_t y = 0; y < ScreenHeight; ++y) {
-        const int32_t rowStart = RowOffsets[y];
-        uint8_t* dst = MainScreen.pixels + rowStart;
-        for (int32_t x = y == 0 ? 1 : 0; x < ScreenWidth; ++x) {
-            const int32_t o = rowStart + x;
-            const int32_t w = WhiteBufferA[o];
-            if (heights[o] > w) {
-                dst[x] = logo[o];
-                continue;
+    const auto drawRows = [&](int32_t firstRow, int32_t endRow, auto nearTop) {
+        for (int32_t y = firstRow; y < endRow; ++y) {
+            const int32_t rowStart = RowOffsets[y];
+            uint8_t* dst = MainScreen.pixels + rowStart;
+            const auto pixel = [&](int32_t x) {
+                const int32_t o = rowStart + x;
+                const int32_t w = WhiteBufferA[o];
+                if (heights[o] > w) {
+                    dst[x] = logo[o];
+                    return;
+                }
+                const int32_t above = o - Shading.shift[w];
+                const int32_t s = sand[!nearTop || above >= 0 ? above : x];
+                dst[x] = uint8_t(std::max(128, s + Shading.light[w]));
+            };
+            int32_t x = y == 0 ? 1 : 0;
+            if ((ScreenWidth - x) & 1)
+                pixel(x++);
+            for (; x < ScreenWidth; x += 2) {
+                pixel(x);
+                pixel(x + 1);
             }
-            const int32_t above = o - Shading.shift[w];
-            const int32_t s = sand[above >= 0 ? above : x];
-            dst[x] = uint8_t(std::max(128, s + Shading.light[w]));
         }
-    }
+    };
+    constexpr int32_t RowsNearTop = 32;
+    drawRows(0, RowsNearTop, std::true_type());
+    drawRows(RowsNearTop, ScreenHeight, std::false_type());
 }

@@ -8,6 +8,7 @@
 #include "scenes/sun_rays.h"
 
 #include "assets/assets.h"
+#include "core/bytes.h"
 #include "gfx2d/feedback.h"
 #include "core/saturate.h"
 #include "core/show_state.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 int32_t BirdX[BirdCount] = {-300, -240, -255, -230, -210};  // screen columns; +1 per step
 int32_t BirdY[BirdCount] = {50, 60, 75, 99, 90};            // screen rows, fixed
@@ -56,14 +58,21 @@ static void measureSunDisc()
     sunBottom = -1;
     sunLeft = ScreenWidth;
     sunRight = -1;
-    for (int32_t y = 0; y < SkyRows; ++y)
-        for (int32_t x = 0; x < ScreenWidth; ++x)
-            if (SpotMask[y * ScreenWidth + x] != 0) {
-                sunTop = std::min(sunTop, y);
-                sunBottom = y;
-                sunLeft = std::min(sunLeft, x);
-                sunRight = std::max(sunRight, x);
-            }
+    // Each row is searched from its left end and then from its right end
+    // for its first and last lit pixel: a row is read about once.
+    for (int32_t y = 0; y < SkyRows; ++y) {
+        const uint8_t* row = SpotMask + y * ScreenWidth;
+        const int32_t left = firstNonZero(row, ScreenWidth);
+        if (left == ScreenWidth)
+            continue;
+        int32_t right = ScreenWidth - 1;
+        while (row[right] == 0)
+            --right;
+        sunTop = std::min(sunTop, y);
+        sunBottom = y;
+        sunLeft = std::min(sunLeft, left);
+        sunRight = std::max(sunRight, right);
+    }
 }
 
 void updateSunRays()
@@ -79,18 +88,6 @@ void updateSunRays()
         sunFade += 1;
 }
 
-// 320 bytes of a 256-wide row that wraps around, from column `start` on, in
-// contiguous pieces.
-static void unwrapRow(const uint8_t* row, int32_t start, uint8_t* out)
-{
-    for (int32_t x = 0; x < ScreenWidth;) {
-        const int32_t from = (start + x) & 255;
-        const int32_t run = std::min(256 - from, ScreenWidth - x);
-        std::memcpy(out + x, row + from, size_t(run));
-        x += run;
-    }
-}
-
 // Stamps the sun disc (within its box) into the light and subtracts the two
 // drifting cloud layers (the near one moves 2 columns per update step, the far one 1) and
 // the fade, remembering each pixel's cloud sum for the sky.
@@ -100,18 +97,35 @@ static void stampSunAndClouds(int32_t frame, int32_t fade)
         for (int32_t i = RowOffsets[y] + sunLeft; i <= RowOffsets[y] + sunRight; ++i)
             if (SpotMask[i] != 0)
                 WorkBufferB[i] = SpotMask[i];
-    uint8_t nearLine[ScreenWidth], farLine[ScreenWidth];
-    for (int32_t r = 0; r < SkyRows; ++r) {
-        unwrapRow(cloud3Picture.pixels + r * 256, -2 * frame, nearLine);
-        unwrapRow(cloud2Picture.pixels + (r + 20) * 256, -frame, farLine);
-        int32_t* sums = cloudSum + RowOffsets[r];
-        uint8_t* light = WorkBufferB + RowOffsets[r];
-        for (int32_t x = 0; x < ScreenWidth; ++x) {
-            const int32_t sum = nearLine[x] + farLine[x];
-            sums[x] = sum;
-            light[x] = clampToByte(light[x] - sum - fade);
+    // The light is at most 255 and the sum at least 0, so with the fade at
+    // least 0 (as it always is) only 0 can clip.
+    // The cloud pictures' rows are 256 wide and wrap: screen column x reads
+    // column (start + x) & 255. The row goes in stretches where neither
+    // layer wraps, at most four, each read straight from the pictures.
+    const int32_t nearStart = (-2 * frame) & 255, farStart = (-frame) & 255;
+    const auto subtractClouds = [nearStart, farStart, fade](auto fadeNotNegative) {
+        for (int32_t r = 0; r < SkyRows; ++r) {
+            const uint8_t* nearRow = cloud3Picture.pixels + r * 256;
+            const uint8_t* farRow = cloud2Picture.pixels + (r + 20) * 256;
+            int32_t* sums = cloudSum + RowOffsets[r];
+            uint8_t* light = WorkBufferB + RowOffsets[r];
+            for (int32_t x = 0; x < ScreenWidth;) {
+                const int32_t nearFrom = (nearStart + x) & 255, farFrom = (farStart + x) & 255;
+                const int32_t end = x + std::min({256 - nearFrom, 256 - farFrom, ScreenWidth - x});
+                const int32_t nearShift = nearFrom - x, farShift = farFrom - x;
+                for (; x < end; ++x) {
+                    const int32_t sum = nearRow[nearShift + x] + farRow[farShift + x];
+                    sums[x] = sum;
+                    const int32_t left = light[x] - sum - fade;
+                    light[x] = fadeNotNegative ? uint8_t(std::max(left, 0)) : clampToByte(left);
+                }
+            }
         }
-    }
+    };
+    if (fade >= 0)
+        subtractClouds(std::true_type());
+    else
+        subtractClouds(std::false_type());
 }
 
 static constexpr ColumnRuns EnlargedColumns = columnRuns(EnlargeOriginX, EnlargeStep);
@@ -138,13 +152,19 @@ static void drawSky(int32_t fade)
 {
     const uint8_t* light = WorkBufferA;
     uint8_t* screen = MainScreen.pixels;
-    for (int32_t i = ScreenWidth; i < SkyPixels; ++i) {
+    const auto pixel = [&](int32_t i) {
         int32_t sky = cloudSum[i] - fade;
         if (sky < 0)
             sky = 0;
         if (sky <= light[i])
             sky = light[i] - fade;
         screen[i] = uint8_t(sky < 0 ? 0 : sky);
+    };
+    // Two pixels a step (the count is even) halve the loop's counting.
+    static_assert((SkyPixels - ScreenWidth) % 2 == 0);
+    for (int32_t i = ScreenWidth; i < SkyPixels; i += 2) {
+        pixel(i);
+        pixel(i + 1);
     }
 }
 

@@ -22,7 +22,8 @@
 //   --from MS         the video starts at MS (the show still runs from 0)
 //   --data DIR        read the data set from DIR (see core/data_folder.h)
 //   --version         print the version
-//   --profile         under valgrind's callgrind: dump the instruction counts
+//   --profile         under valgrind's callgrind (or on ARM, under qemu-arm with
+//                     tools/armcount's counter): mark the instruction counts
 //                     of start-up and of every presenting pass (see below)
 //
 // While the show is paused, runFrame neither sleeps nor presents, so nothing
@@ -46,7 +47,11 @@
 
 #include <algorithm>
 #include <charconv>
-#if __has_include(<valgrind/callgrind.h>)
+#if defined(__arm__)
+#include <unistd.h>
+#define PROFILE_MARKS_BUILT 1
+#define PROFILE_MARKS_QEMU 1
+#elif __has_include(<valgrind/callgrind.h>)
 #include <valgrind/callgrind.h>
 #define PROFILE_MARKS_BUILT 1
 #endif
@@ -227,17 +232,40 @@ static void writeDuePictures(const CaptureOptions& options, size_t& next, uint32
 // the recorder's own copying and logging are left out, so the count is the
 // show's work for that frame and the same on every run. Outside valgrind the
 // client requests are a few no-op instructions.
+//
+// On ARM the same marks are system calls that tools/armcount/count_insns.c
+// watches for under qemu-arm; it writes each count with the number of its
+// mark, and the recorder prints the marks' names at the end, "NUMBER NAME" on
+// standard output. Outside that counter a mark is a refused system call.
+#ifdef PROFILE_MARKS_QEMU
+enum : long { CountMarkCall = 0xAF00, ZeroCount = 0, WriteCount = 1 };
+static std::vector<std::string> MarkNames;
+#endif
+
 static void startPassCount()
 {
-#ifdef PROFILE_MARKS_BUILT
+#ifdef PROFILE_MARKS_QEMU
+    syscall(CountMarkCall, ZeroCount, 0L);
+#elif defined(PROFILE_MARKS_BUILT)
     CALLGRIND_ZERO_STATS;
 #endif
 }
 
 static void dumpCount([[maybe_unused]] const std::string& what)
 {
-#ifdef PROFILE_MARKS_BUILT
+#ifdef PROFILE_MARKS_QEMU
+    syscall(CountMarkCall, WriteCount, long(MarkNames.size()));
+    MarkNames.push_back(what);
+#elif defined(PROFILE_MARKS_BUILT)
     CALLGRIND_DUMP_STATS_AT(what.c_str());
+#endif
+}
+
+static void printMarkNames()
+{
+#ifdef PROFILE_MARKS_QEMU
+    for (size_t i = 0; i < MarkNames.size(); ++i)
+        std::printf("%zu %s\n", i, MarkNames[i].c_str());
 #endif
 }
 
@@ -360,5 +388,7 @@ int main(int argc, char** argv)
     stopMusic();
     if (Log.file)
         closeOutput(Log);
+    if (Options.profile)
+        printMarkNames();
     return 0;
 }

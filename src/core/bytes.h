@@ -1,0 +1,88 @@
+// Short runs of bytes stored at any address, without a call to memcpy.
+#pragma once
+
+#include "core/target.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+template <size_t... I>
+[[gnu::always_inline]] inline void copyEachByte(uint8_t* to, const uint8_t* from,
+                                                std::index_sequence<I...>)
+{
+    ((to[I] = from[I]), ...);
+}
+
+// Copies N bytes (N a constant, at most 16); the ranges may not overlap.
+template <size_t N>
+[[gnu::always_inline]] inline void copyBytes(uint8_t* to, const uint8_t* from)
+{
+    static_assert(N <= 16);
+    if constexpr (UnalignedWords)
+        std::memcpy(to, from, N);
+    else
+        copyEachByte(to, from, std::make_index_sequence<N>());
+}
+
+// Sets N bytes (N a constant, at most 8) to `value`.
+template <size_t N>
+[[gnu::always_inline]] inline void fillBytes(uint8_t* to, uint8_t value)
+{
+    static_assert(N <= 8);
+    if constexpr (UnalignedWords) {
+        // Every byte of the product is `value`, in either byte order.
+        const uint64_t repeated = 0x0101010101010101ull * value;
+        std::memcpy(to, &repeated, N);
+    } else {
+        for (size_t i = 0; i < N; ++i)
+            to[i] = value;
+    }
+}
+
+// Copies `count` bytes, 0 to 16, one store each where words cannot be stored
+// at any address: no loop and no call for the short runs of an enlarged row.
+inline void copyShort(uint8_t* to, const uint8_t* from, size_t count)
+{
+    switch (count) {
+    case 1: copyBytes<1>(to, from); return;
+    case 2: copyBytes<2>(to, from); return;
+    case 3: copyBytes<3>(to, from); return;
+    case 4: copyBytes<4>(to, from); return;
+    case 5: copyBytes<5>(to, from); return;
+    case 6: copyBytes<6>(to, from); return;
+    case 7: copyBytes<7>(to, from); return;
+    case 8: copyBytes<8>(to, from); return;
+    case 9: copyBytes<9>(to, from); return;
+    case 10: copyBytes<10>(to, from); return;
+    case 11: copyBytes<11>(to, from); return;
+    case 12: copyBytes<12>(to, from); return;
+    case 13: copyBytes<13>(to, from); return;
+    case 14: copyBytes<14>(to, from); return;
+    case 15: copyBytes<15>(to, from); return;
+    case 16: copyBytes<16>(to, from); return;
+    default: return;
+    }
+}
+
+// The index of the first byte of p[0..count) that is not 0, or count if there
+// is none. Whole aligned words are tested at once: a row of a mask that is
+// dark throughout costs a quarter of the byte-by-byte search.
+inline int32_t firstNonZero(const uint8_t* p, int32_t count)
+{
+    int32_t i = 0;
+    for (; i < count && (reinterpret_cast<uintptr_t>(p + i) & 3) != 0; ++i)
+        if (p[i] != 0)
+            return i;
+    for (; i + 4 <= count; i += 4) {
+        uint32_t word;
+        std::memcpy(&word, __builtin_assume_aligned(p + i, 4), 4);
+        if (word != 0)
+            break;
+    }
+    for (; i < count; ++i)
+        if (p[i] != 0)
+            return i;
+    return count;
+}

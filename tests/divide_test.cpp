@@ -1,0 +1,70 @@
+// Division by a prepared divisor against the plain int32_t division, over
+// every divisor up to 2^16 and the quotients most likely to be off by one.
+#include "core/divide.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace {
+
+int32_t plainQuotient(int32_t n, int32_t d)
+{
+    return n / d;
+}
+
+// Numerators that bracket the multiples of d near 0 and near the ends of the
+// range, where an estimate one short would show.
+std::vector<int32_t> numeratorsFor(int32_t d)
+{
+    const int64_t magnitude = d;
+    std::vector<int32_t> numerators = {0, 1, -1, INT32_MAX, INT32_MIN, INT32_MAX - 1, INT32_MIN + 1};
+    for (const int64_t k : {int64_t(1), int64_t(2), int64_t(3), int64_t(INT32_MAX) / magnitude}) {
+        for (const int64_t sign : {1, -1})
+            for (const int64_t delta : {-1, 0, 1}) {
+                const int64_t n = sign * k * magnitude + delta;
+                if (n >= INT32_MIN && n <= INT32_MAX)
+                    numerators.push_back(int32_t(n));
+            }
+    }
+    return numerators;
+}
+
+template <typename Way>
+class Divisors : public testing::Test {};
+using Ways = testing::Types<DivisorOf<false>, DivisorOf<true>>;
+TYPED_TEST_SUITE(Divisors, Ways);
+
+TYPED_TEST(Divisors, MatchPlainDivisionForEveryDivisorUpTo65536)
+{
+    for (int32_t d = 1; d <= 65536; ++d) {
+        const TypeParam divisor(d);
+        for (const int32_t n : numeratorsFor(d))
+            ASSERT_EQ(divisor.divide(n), plainQuotient(n, d)) << n << " / " << d;
+    }
+}
+
+TYPED_TEST(Divisors, MatchPlainDivisionForLargeAndRandomDivisors)
+{
+    std::vector<int32_t> divisors = {INT32_MAX, INT32_MAX - 1, 1 << 30, (1 << 30) + 1, 3 << 20};
+    uint32_t random = 99;
+    const auto next = [&random] { return random = random * 1664525u + 1013904223u; };
+    for (int i = 0; i < 2000; ++i) {
+        const int32_t d = int32_t(next() >> (1 + next() % 16));
+        if (d != 0)
+            divisors.push_back(d);
+    }
+    for (const int32_t d : divisors) {
+        const TypeParam divisor(d);
+        for (const int32_t n : numeratorsFor(d))
+            ASSERT_EQ(divisor.divide(n), plainQuotient(n, d)) << n << " / " << d;
+        for (int i = 0; i < 200; ++i) {
+            const int32_t n = int32_t(next());
+            ASSERT_EQ(divisor.divide(n), plainQuotient(n, d)) << n << " / " << d;
+        }
+    }
+}
+
+}  // namespace
