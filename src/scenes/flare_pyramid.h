@@ -5,9 +5,15 @@
 
 #include <cstdint>
 
-extern uint16_t flareStep;   // update steps taken by the scene
-extern uint16_t firstFlare;  // lowest vertex index that gets a flare
-extern uint8_t spinning;     // the spin about the x axis still runs
-extern int32_t trailFade;    // taken off every pixel by the overlay
-extern int32_t zoomOriginX;  // source position of screen pixel (0, 0) in the overlay
-extern int32_t zoomOriginY;
+struct FlarePyramidState {
+    uint16_t step = 0;         // 0 at start, steps
+    uint16_t firstFlare = 17;  // 17 at start, vertex index
+    uint8_t spinning = 1;      // 1 at start, flag
+    int32_t trailFade = 12;    // 12 at start, palette indices
+    int32_t zoomOriginX = 0;   // 0 at start, 24.8 screen position
+    int32_t zoomOriginY = 0;   // 0 at start, 24.8 screen position
+};
+extern FlarePyramidState FlarePyramid;
+
+// Back to the start values above.
+void resetFlarePyramid();

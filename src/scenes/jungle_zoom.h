@@ -5,8 +5,14 @@
 
 constexpr int32_t JungleWidth = 684;  // source pixels per row of the jungle picture
 
-extern uint32_t jungleTicks;  // update steps taken by the scene
-extern int32_t jungleAccel;   // shrink of jungleStep per step, 8.8
-extern int32_t jungleStep;    // source distance between neighbouring screen pixels, 8.8
-extern int32_t junglePanX;    // source column shown at screen column 319
-extern int32_t junglePanY;    // source row shown at screen row 119
+struct JungleZoomState {
+    uint32_t ticks = 0;   // 0 at start, steps
+    int32_t accel = 0;    // 0 at start, 8.8 per step
+    int32_t step = 256;   // 256 at start (1:1), 8.8; ends at zero or below
+    int32_t panX = -360;  // -360 at start, source columns
+    int32_t panY = 120;   // 120 at start, source rows
+};
+extern JungleZoomState JungleZoom;
+
+// Back to the start values above.
+void resetJungleZoom();

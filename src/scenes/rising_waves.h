@@ -2,4 +2,10 @@
 
 #include <cstdint>
 
-extern int32_t waveBase;  // screen row of the water's mean level
+struct RisingWavesState {
+    int32_t base = 220;  // rows; falls by one per update step, never reset
+};
+extern RisingWavesState RisingWaves;
+
+// Back to the start values above.
+void resetRisingWaves();

@@ -4,6 +4,7 @@
 //
 // Nothing is reset, so each appearance continues from the last one's
 // orientations.
+#include "core/random.h"
 #include "gfx3d/mesh.h"
 #include "gfx3d/raster.h"
 #include "assets/assets.h"
@@ -13,7 +14,6 @@
 #include "scenes/scenes.h"
 #include "scenes/spinning_leaves.h"
 
-#include <cstdlib>
 #include <cstring>
 
 uint8_t RingBackground[76800];  // set at start-up, palette indices
@@ -40,7 +40,7 @@ void buildRingBackground()
 }
 
 // The 24 leaves share one file, read once; each gets its own angles and spin
-// rates, four rand() values per leaf in this order.
+// rates, four random draws per leaf in this order.
 void loadLeaves(Picture& texture)
 {
     loadDataMesh(leafMeshes[0], dataFile("data/lehti.ob"), texture, MainScreen);
@@ -48,10 +48,10 @@ void loadLeaves(Picture& texture)
         copyMesh(leafMeshes[i], leafMeshes[0], texture);
     for (int i = 0; i < LeafCount; ++i) {
         Mesh& leaf = leafMeshes[i];
-        leaf.angleX = std::rand() % 4000;
-        leaf.angleZ = std::rand() % 4000;
-        leafSpinX[i] = std::rand() % 20 + 40;
-        leafSpinZ[i] = std::rand() % 20 + 40;
+        leaf.angleX = showRandom() % 4000;
+        leaf.angleZ = showRandom() % 4000;
+        leafSpinX[i] = showRandom() % 20 + 40;
+        leafSpinZ[i] = showRandom() % 20 + 40;
         leaf.shaded = 0;
         leaf.edgeSlopeLimit = 0;
     }

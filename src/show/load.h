@@ -2,8 +2,8 @@
 #pragma once
 
 // Loads every data file in its fixed order, with the palettes that converted
-// pictures map to loaded in between. The leaves draw the first 96 rand()
-// values of the program.
+// pictures map to loaded in between. The leaves take the first 96 random
+// draws of the program.
 void loadAssets();
 void installStartPalette();
 // Cloud values become 0..31, so three layers and a base fit in a byte.

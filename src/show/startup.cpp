@@ -6,6 +6,7 @@
 #include "objects/forest.h"
 #include "objects/greetings.h"
 #include "show/load.h"
+#include "show/snapshot.h"
 #include "core/clock.h"
 #include "core/fatal.h"
 #include "core/palette.h"
@@ -72,6 +73,7 @@ void prepareShow()
     darkenClouds();
     buildSceneTables();
     prerenderCalendarFrames();
+    keepStartOfShow();
 }
 
 static void startMixerMusic()
