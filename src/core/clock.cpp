@@ -47,3 +47,15 @@ void useSdlClock()
     VirtualClock = false;
     ExternalTicks = nullptr;
 }
+
+ClockChoice currentClock()
+{
+    return {VirtualClock, VirtualNow, ExternalTicks};
+}
+
+void useClock(const ClockChoice& choice)
+{
+    VirtualClock = choice.virtualClock;
+    VirtualNow = choice.virtualNow;
+    ExternalTicks = choice.externalTicks;
+}

@@ -8,6 +8,8 @@
 
 Screen MainScreen;
 uint32_t PresentedFrames = 0;
+bool DisplayHeld = false;
+void (*PresentOverlay)(SDL_Surface* surface, int left, int top, int scale) = nullptr;
 
 void createScreen(Screen& screen, uint16_t width, uint16_t height, uint16_t bitsPerPixel)
 {
@@ -47,13 +49,33 @@ static void copyPackedRows(Screen& screen)
         std::memcpy(row, screen.pixels + y * screen.width, screen.width);
 }
 
+// The original window shows the Screen's own surface: an overlay drawn there
+// is taken out again once the picture is on display.
+static void presentWithOverlay(Screen& screen)
+{
+    static uint8_t shown[ScreenPixels];
+    const bool ownPixels = !screen.packedPixels;
+    if (ownPixels)
+        std::memcpy(shown, screen.pixels, ScreenPixels);
+    PresentOverlay(screen.surface, 0, 0, 1);
+    SDL_UpdateRect(screen.surface, 0, 0, screen.width, screen.height);
+    if (ownPixels)
+        std::memcpy(screen.pixels, shown, ScreenPixels);
+    else
+        copyPackedRows(screen);
+}
+
 void presentScreen(Screen& screen)
 {
+    ++PresentedFrames;
+    if (DisplayHeld)
+        return;
     if (screen.packedPixels)
         copyPackedRows(screen);
     if (screen.window)
         presentScaled(*screen.window, screen);
+    else if (PresentOverlay)
+        presentWithOverlay(screen);
     else
         SDL_UpdateRect(screen.surface, 0, 0, screen.width, screen.height);
-    ++PresentedFrames;
 }

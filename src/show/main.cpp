@@ -4,7 +4,9 @@
 #include "core/screen.h"
 #include "core/show_state.h"
 #include "core/window.h"
+#include "show/caption.h"
 #include "show/loop.h"
+#include "show/seek.h"
 #include "show/startup.h"
 
 #include <cctype>
@@ -15,7 +17,7 @@
 #include <unistd.h>
 
 static const char Usage[] =
-    "usage: demo [--scale N|auto] [--fullscreen] [--hold-at MS] [--help]\n"
+    "usage: demo [--scale N|auto] [--fullscreen] [--hold-at MS] [--start SECONDS] [--help]\n"
     "\n"
     "Without options the show opens its original 320 x 240 window of 8 bits.\n"
     "  --scale N      a window N times as large (1 to 16), each pixel an N x N block\n"
@@ -24,11 +26,16 @@ static const char Usage[] =
     "                 whole scale, centred on black\n"
     "  --hold-at MS   run silently on the recorder's virtual clock and hold the\n"
     "                 picture of show time MS, as demo-capture --at MS records it\n"
+    "  --start SECONDS  start playing at that show time (whole or with decimals)\n"
     "\n"
     "keys:\n"
     "  p              pause / resume\n"
     "  q              update steps of 10 ms instead of 40 ms (again: back to 40)\n"
     "  f, Alt+Enter   full screen on / off (with --scale or --fullscreen)\n"
+    "  right arrow    to the start of the next scene\n"
+    "  left arrow     to the start of this scene (within its first 2 s: the one before)\n"
+    "  Home           to the start of the show\n"
+    "  i              caption on / off: the scene and the show time\n"
     "  backspace      end the show (on release)\n";
 
 [[noreturn]] static void refuse(const std::string& problem)
@@ -56,6 +63,28 @@ static int parseScale(const char* text)
     return scale;
 }
 
+// --start's show time: seconds with up to three decimals, within the show.
+static uint32_t parseStart(const char* text)
+{
+    const char* point = std::strchr(text, '.');
+    const std::string whole = point ? std::string(text, point) : std::string(text);
+    const std::string fraction = point ? std::string(point + 1) : std::string();
+    const unsigned long seconds = parseNumber(whole.c_str(), 284, "a start is a time in seconds from 0 to 284");
+    unsigned long milliseconds = 0;
+    if (point) {
+        if (fraction.empty() || fraction.size() > 3)
+            refuse(std::string("a start is a time in seconds from 0 to 284: ") + text);
+        milliseconds = parseNumber(fraction.c_str(), 999, "a start is a time in seconds from 0 to 284");
+        for (size_t digits = fraction.size(); digits < 3; ++digits)
+            milliseconds *= 10;
+    }
+    return uint32_t(seconds * 1000 + milliseconds);
+}
+
+// --start: the show's time to start playing from, if given.
+static bool StartGiven = false;
+static uint32_t StartAt = 0;
+
 // Fills RequestedWindow; returns whether --hold-at was given, with its time.
 static bool parseOptions(int argc, char** argv, uint32_t& holdAt)
 {
@@ -70,6 +99,9 @@ static bool parseOptions(int argc, char** argv, uint32_t& holdAt)
             RequestedWindow.fullScreen = true;
         } else if (option == "--scale" && hasValue) {
             RequestedWindow.scale = parseScale(argv[++i]);
+        } else if (option == "--start" && hasValue) {
+            StartGiven = true;
+            StartAt = parseStart(argv[++i]);
         } else if (option == "--hold-at" && hasValue) {
             hold = true;
             holdAt = uint32_t(parseNumber(argv[++i], 0xFFFFFFFFul, "a time is a whole number of milliseconds"));
@@ -77,6 +109,8 @@ static bool parseOptions(int argc, char** argv, uint32_t& holdAt)
             refuse("unknown option or missing value: " + option);
         }
     }
+    if (hold && StartGiven)
+        refuse("--hold-at and --start exclude each other");
     if (RequestedWindow.fullScreen && RequestedWindow.scale == 0)
         RequestedWindow.scale = AutoScale;
     return hold;
@@ -90,16 +124,38 @@ static bool isFullScreenKey(const SDL_Event& event)
     return key.sym == SDLK_f || (key.sym == SDLK_RETURN && (key.mod & KMOD_ALT));
 }
 
-// The full-screen keys belong to the window: the show's own key handling
-// never sees them.
+// The full-screen and jump keys belong to the window: the show's own key
+// handling never sees them.
 static bool nextShowEvent(SDL_Event& event)
 {
     while (SDL_PollEvent(&event)) {
+        if (handleJumpKey(event))
+            continue;
         if (!MainScreen.window || !isFullScreenKey(event))
             return true;
         toggleFullScreen(*MainScreen.window, MainScreen);
     }
     return false;
+}
+
+// SDL_mixer moves an Ogg stream to an absolute time in seconds; a piece that
+// has played to its end is started again first.
+static void seekMixerMusic(uint32_t showMs)
+{
+    if (!Mix_PlayingMusic())
+        Mix_PlayMusic(music, 1);
+    Mix_SetMusicPosition(showMs / 1000.0);
+}
+
+static void showJumpedPicture()
+{
+    presentScreen(MainScreen);
+}
+
+static void notePicture(uint32_t, bool presented)
+{
+    if (presented)
+        notePresented();
 }
 
 // --hold-at: the virtual clock moves as in the recorder (a 1 ms sleep is 1 ms,
@@ -144,9 +200,14 @@ int main(int argc, char** argv)
     // The display and the scene objects come first, once the window is known.
     constructShowObjects();
     prepareShow();
+    prepareCaption(MainScreen);
+    Jumps = {seekMixerMusic, showJumpedPicture};
     startMusic();
+    if (StartGiven)
+        jumpTo(StartAt, false);
     ShowLoop loop;
     loop.seams.nextEvent = nextShowEvent;
+    loop.seams.afterPass = notePicture;
     if (hold) {
         loop.seams.beforePass = holdBeforePass;
         loop.seams.afterPass = holdAfterPass;
