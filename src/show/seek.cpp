@@ -29,12 +29,15 @@ uint32_t rowStart(const TimelineRow& row)
     return (row.after + 1) * 10;
 }
 
-std::vector<uint32_t> sceneStarts()
+// Asked on every pass of a jump's run: built once.
+const std::vector<uint32_t>& sceneStarts()
 {
-    std::vector<uint32_t> starts = {0};
-    for (const TimelineRow& row : Timeline)
-        if (row.sceneMask != EndOfShow)
-            starts.push_back(rowStart(row));
+    static const std::vector<uint32_t> starts = [] {
+        std::vector<uint32_t> times;
+        for (const SceneStart& start : sceneStartList())
+            times.push_back(start.showMs);
+        return times;
+    }();
     return starts;
 }
 
@@ -69,6 +72,15 @@ void keepState(uint32_t clock)
 
 }  // namespace
 
+std::vector<SceneStart> sceneStartList()
+{
+    std::vector<SceneStart> starts = {{0, "start"}};
+    for (const TimelineRow& row : Timeline)
+        if (row.sceneMask != EndOfShow)
+            starts.push_back({rowStart(row), sceneMaskNames(row.sceneMask)});
+    return starts;
+}
+
 uint32_t sceneStartAfter(uint32_t showMs)
 {
     for (uint32_t start : sceneStarts())
@@ -79,7 +91,7 @@ uint32_t sceneStartAfter(uint32_t showMs)
 
 uint32_t sceneStartBack(uint32_t showMs)
 {
-    const std::vector<uint32_t> starts = sceneStarts();
+    const std::vector<uint32_t>& starts = sceneStarts();
     size_t current = 0;
     while (current + 1 < starts.size() && starts[current + 1] <= showMs)
         ++current;
@@ -132,6 +144,8 @@ uint32_t runShowToPicture(uint32_t showMs)
 
 uint32_t jumpTo(uint32_t showMs, bool toPicture)
 {
+    if (!startOfShowKept())
+        return showMs;
     const ClockChoice playing = currentClock();
     const uint8_t paused = Paused;
     const uint32_t began = SDL_GetTicks();

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // How a front end follows a jump: the music moves to the show time and the
 // new picture is shown (with the caption or notice, if any). Set by the
@@ -20,8 +21,14 @@ struct JumpSeams {
 };
 extern JumpSeams Jumps;
 
-// The show time (ms) at which each scene starts: the first update step whose
-// DemoTime passes its timeline row. 0 is the show's own start.
+// The scenes in show order with the show time (ms) at which each starts: the
+// first update step whose DemoTime passes its timeline row. The first entry
+// is the show's own start, at 0.
+struct SceneStart {
+    uint32_t showMs;
+    std::string name;
+};
+std::vector<SceneStart> sceneStartList();
 uint32_t sceneStartAfter(uint32_t showMs);   // the next scene's; showMs itself if none
 uint32_t sceneStartBack(uint32_t showMs);    // the current scene's, or the one before
                                              // it within the first 2 s of a scene

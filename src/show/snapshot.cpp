@@ -155,6 +155,11 @@ void keepStartOfShow()
     copyOut(sharedRegions(), StartOfShow.bytes);
 }
 
+bool startOfShowKept()
+{
+    return !StartOfShow.bytes.empty();
+}
+
 void resetShow()
 {
     copyIn(sharedRegions(), StartOfShow.bytes);

@@ -20,6 +20,8 @@ void restoreSnapshot(const ShowSnapshot& snapshot);
 // that start-up leaves behind (the leaves' random spins, the forest's
 // depths, the greetings' tilts, the start palette).
 void keepStartOfShow();
+// Whether start-up has got that far: before, there is nothing to reset to.
+bool startOfShowKept();
 
 // Puts the whole show back to its state at the start of the music: every
 // scene to its start values, everything start-up made as it made it. The
