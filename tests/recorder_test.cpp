@@ -1,6 +1,8 @@
 // The recorder drives the real start-up, main loop and frame on a virtual
 // clock; these tests run it as a separate process on the forged data set.
 #include "show/schedule.h"
+#include "core/show_state.h"
+#include "scenes/scene_bits.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -58,16 +60,16 @@ TEST_F(Recorder, WholeShowEndsWithStatusZeroAndScenesChangeOnTheTimeline)
     ASSERT_EQ(run.status, 0) << run.output;
     const std::vector<LogLine> lines = readLog(log);
     ASSERT_GT(lines.size(), 5000u);
-    EXPECT_EQ(lines.front().sceneMask, 1u) << "the first picture is the blank start";
-    EXPECT_EQ(lines.back().sceneMask, 0x80000000u);
+    EXPECT_EQ(lines.front().sceneMask, BlankStart) << "the first picture is the blank start";
+    EXPECT_EQ(lines.back().sceneMask, EndOfShow);
     EXPECT_GT(lines.back().demoTime, 28400u);
     EXPECT_LE(lines.back().demoTime, 28404u) << "the show ends with the first step past 284 s";
     for (size_t i = 1; i < lines.size(); ++i) {
         if (lines[i].sceneMask == lines[i - 1].sceneMask)
             continue;
         // The change shows in the first present whose DemoTime passed a boundary.
-        EXPECT_EQ(applyTimeline(lines[i].demoTime, 1), lines[i].sceneMask) << lines[i].time;
-        EXPECT_NE(applyTimeline(lines[i - 1].demoTime, 1), lines[i].sceneMask) << lines[i].time;
+        EXPECT_EQ(applyTimeline(lines[i].demoTime, BlankStart), lines[i].sceneMask) << lines[i].time;
+        EXPECT_NE(applyTimeline(lines[i - 1].demoTime, BlankStart), lines[i].sceneMask) << lines[i].time;
     }
 }
 

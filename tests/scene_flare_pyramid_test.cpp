@@ -7,6 +7,7 @@
 #include "core/show_state.h"
 #include "scenes/flare_pyramid.h"
 #include "scenes/scenes.h"
+#include "scenes/scene_bits.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -324,7 +325,7 @@ TEST(FlarePyramidDraw, ClearsOnlyWithoutTheOverlayAndSkipsVerticesBelowFirstFlar
     FlarePyramid.firstFlare = 2;
 
     fillScreen(7);
-    SceneMask = 0x2;
+    SceneMask = FlarePyramidBit;
     drawFlarePyramid();
     EXPECT_EQ(pixel(25, 25), 0);
     EXPECT_EQ(pixel(105, 25), 0);
@@ -334,7 +335,7 @@ TEST(FlarePyramidDraw, ClearsOnlyWithoutTheOverlayAndSkipsVerticesBelowFirstFlar
     EXPECT_EQ(pixel(300, 230), 0);
 
     fillScreen(7);
-    SceneMask = 0x100002;
+    SceneMask = FlarePyramidBit | ZoomTrailsBit;
     drawFlarePyramid();
     EXPECT_EQ(pixel(25, 25), 7);
     EXPECT_EQ(pixel(25, 155), 17);

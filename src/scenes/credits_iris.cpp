@@ -8,6 +8,7 @@
 #include "core/screen.h"
 #include "core/tables.h"
 #include "scenes/scenes.h"
+#include "scenes/timeline.h"
 
 #include <cstring>
 
@@ -29,7 +30,7 @@ constexpr int PanelRows = 128;
 constexpr uint32_t PanelPixels = 320 * PanelRows;
 constexpr uint32_t ClosingDisc = 5;
 
-// From `after` (centiseconds, strict) on, the iris eases towards `target`
+// From `after` (centiseconds after the scene's start, strict) on, the iris eases towards `target`
 // with `panel` behind it; later stages win. Before the first stage the iris
 // is shut on a blank screen.
 struct IrisStage {
@@ -49,7 +50,7 @@ void chooseIrisStage(uint32_t time)
     CreditsIris.target = 0;
     CreditsIris.panel = 0;
     for (const IrisStage& stage : IrisStages)
-        if (time > stage.after) {
+        if (time > sceneStart(CreditsIrisBit) + stage.after) {
             CreditsIris.target = stage.target;
             CreditsIris.panel = stage.panel;
         }

@@ -11,6 +11,7 @@
 #include "core/show_state.h"
 #include "core/screen.h"
 #include "core/tables.h"
+#include "scenes/scene_bits.h"
 #include "scenes/scenes.h"
 
 #include <algorithm>
@@ -25,7 +26,6 @@ void resetFlarePyramid()
 
 namespace {
 
-constexpr uint32_t ZoomTrailsBit = 0x100000;
 constexpr int32_t ZoomStep = 230;      // source step per screen pixel, 8.8 (256/230 zoom)
 constexpr int32_t DropSteps = 200;     // steps of the drop; the spin follows
 constexpr int32_t FloorY = 120;        // pixel row the drop stops at

@@ -7,6 +7,7 @@
 #include "core/screen.h"
 #include "core/tables.h"
 #include "scenes/scenes.h"
+#include "scenes/timeline.h"
 
 #include <cstring>
 #include <iterator>
@@ -25,15 +26,16 @@ constexpr uint8_t FlashColour = 251;
 constexpr int LightningRows = 192;
 constexpr int LightningWidth = 256;
 
-// The show times (centiseconds, strict) after which words 2 to 4 arrive, each
-// sending the word before away, and then the last word leaves. Each cue also
-// opens a lightning window for its first 29 centiseconds, with the bolt moved
-// right by `flashShift` columns.
+// The times (centiseconds after the scene's start, strict) after which words
+// 2 to 4 arrive, each sending the word before away, and then the last word
+// leaves. Each cue also opens a lightning window for its first 29
+// centiseconds, with the bolt moved right by `flashShift` columns.
 struct GreetingCue {
     uint32_t after;
     int32_t flashShift;
 };
-static constexpr GreetingCue GreetingCues[] = {{19000, -20}, {19800, 30}, {20600, 60}, {21400, 120}};
+static constexpr GreetingCue GreetingCues[] = {{800, -20}, {1600, 30}, {2400, 60}, {3200, 120}};
+constexpr uint32_t GreetingsStart = sceneStart(GreetingsBit);
 constexpr uint32_t LightningLength = 29;  // centiseconds
 
 // Bit b set once DemoTime has passed cue b.
@@ -41,7 +43,7 @@ static int32_t greetingFlags(uint32_t t)
 {
     int32_t flags = 0;
     for (size_t b = 0; b < std::size(GreetingCues); ++b)
-        if (t > GreetingCues[b].after)
+        if (t > GreetingsStart + GreetingCues[b].after)
             flags |= 1 << b;
     return flags;
 }
@@ -50,7 +52,7 @@ static void openLightningWindows(uint32_t t)
 {
     GreetingsClouds.flashOn = 0;
     for (const GreetingCue& cue : GreetingCues) {
-        if (t > cue.after && t <= cue.after + LightningLength) {
+        if (t > GreetingsStart + cue.after && t <= GreetingsStart + cue.after + LightningLength) {
             GreetingsClouds.flashShift = cue.flashShift;
             GreetingsClouds.flashOn = 1;
         }

@@ -8,6 +8,7 @@
 #include "core/screen.h"
 #include "core/tables.h"
 #include "scenes/scenes.h"
+#include "scenes/timeline.h"
 
 #include <cstring>
 
@@ -25,17 +26,19 @@ constexpr int32_t ZoomStep = 5;
 constexpr uint32_t LastSourceRow = 238 * 256 + 255;
 constexpr uint32_t LastSourceColumn = 318 * 256 + 255;
 
+// Centiseconds after the scene's start, inclusive.
 struct FlashWindow {
-    uint32_t first, last;  // DemoTime, inclusive
+    uint32_t first, last;
 };
 constexpr FlashWindow Flashes[] = {
-    {16601, 16619}, {16631, 16639}, {16801, 16809}, {17001, 17019}, {17201, 17219},
+    {101, 119}, {131, 139}, {301, 309}, {501, 519}, {701, 719},
 };
 
 static int32_t flashVisibility(uint32_t time)
 {
+    constexpr uint32_t Start = sceneStart(MaskFlashBit);
     for (const FlashWindow& flash : Flashes)
-        if (time >= flash.first && time <= flash.last)
+        if (time >= Start + flash.first && time <= Start + flash.last)
             return 1;
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "core/show_state.h"
 #include "core/screen.h"
 #include "scenes/scenes.h"
+#include "scenes/timeline.h"
 
 #include <cstring>
 
@@ -18,7 +19,7 @@ void resetRainOverLand()
     RainOverLand = {};
 }
 
-constexpr uint32_t RainStart = 15000;  // DemoTime after which the rain thickens
+constexpr uint32_t RainStart = sceneStart(RainBit) + RainThickensAfter;  // DemoTime, centiseconds
 constexpr int32_t MaxIntensity = 250;
 constexpr uint8_t SkyColour = 90;      // the flat sky before any drop
 constexpr uint8_t SkyIndex = 255;      // landscape pixels that show the rain

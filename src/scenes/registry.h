@@ -2,6 +2,8 @@
 // (once per update step) and its draw block (once per presented frame).
 #pragma once
 
+#include "scenes/scene_bits.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>

@@ -14,6 +14,7 @@
 #include "core/screen.h"
 #include "core/tables.h"
 #include "scenes/scenes.h"
+#include "scenes/timeline.h"
 
 #include <algorithm>
 
@@ -43,7 +44,8 @@ constexpr int32_t SpiderLeft = 10;       // pixels the spider sits left of point
 constexpr int32_t SpiderDepthClear = 100;
 constexpr int32_t FlareHalf = 16;        // the flare is centred on the thread's tip
 
-// The thread's target by show time (centiseconds, strict); the last stage
+// The thread's target by show time (centiseconds after the scene's start,
+// strict); the last stage
 // reached wins, and before the first one the target keeps its value. A stage
 // either retracts the thread or runs it to all points but `pointsLeftOut`.
 struct ThreadStage {
@@ -53,14 +55,14 @@ struct ThreadStage {
 };
 
 constexpr ThreadStage ThreadStages[] = {
-    {10600, true, 0},  {10800, false, 0}, {11000, true, 0},
-    {11200, false, 0}, {11400, true, 0},  {11600, false, 2},
+    {200, true, 0},  {400, false, 0}, {600, true, 0},
+    {800, false, 0}, {1000, true, 0}, {1200, false, 2},
 };
 
 void chooseThreadTarget(int32_t pointCount)
 {
     for (const ThreadStage& stage : ThreadStages)
-        if (DemoTime > stage.after)
+        if (DemoTime > sceneStart(SpiderWebBit) + stage.after)
             SpiderWeb.target = stage.retract ? 0 : pointCount - stage.pointsLeftOut;
 }
 

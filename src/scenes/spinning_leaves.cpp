@@ -13,6 +13,7 @@
 #include "core/tables.h"
 #include "scenes/scenes.h"
 #include "scenes/spinning_leaves.h"
+#include "scenes/timeline.h"
 
 #include <cstring>
 
@@ -23,7 +24,9 @@ int32_t leafSpinZ[LeafCount];
 
 namespace {
 
-constexpr uint32_t FastSpinAfter = 23000;  // centiseconds; the late appearances spin twice as fast
+// The late appearances, in the alternation from the knot's start on, spin
+// twice as fast.
+constexpr uint32_t FastSpinAfter = sceneStart(SpinningKnotBit);  // centiseconds
 constexpr int32_t SecondKick = 16;         // the once-a-second extra turn, in steps of the plain rate
 constexpr int32_t LeafDepthClear = 200;    // far limit of the depth buffer, model units
 

@@ -14,6 +14,7 @@
 #include "core/screen.h"
 #include "core/tables.h"
 #include "scenes/scenes.h"
+#include "scenes/timeline.h"
 
 #include <algorithm>
 #include <cstring>
@@ -77,7 +78,7 @@ void updateSunRays()
         measureSunDisc();
         SunRays.stampPending = 0;
     }
-    if (DemoTime > 27400)
+    if (DemoTime > sceneStart(SunRaysBit) + SunRaysFadeAfter)
         SunRays.fade += 1;
 }
 

@@ -59,6 +59,14 @@ std::vector<Region> sharedRegions()
     };
     for (Mesh* mesh : {&pyramidMesh, &spiderMesh, &starMesh, &knotMesh})
         addMesh(regions, *mesh);
+    // The pictures' records as loaded (the show only reads their pixels).
+    for (Picture* picture :
+         {&flarePicture, &cloud1Picture, &cloud2Picture, &cloud3Picture, &creditsPicture, &rotoPicture,
+          &birdPicture, &lightningPicture, &landscapePicture, &heightMapPicture, &sandLogoPicture,
+          &sandPicture, &knotTexture, &leafTexture, &maskPicture, &junglePicture, &portraitPicture,
+          &starTexture, &forestPicture, &spiderTexture, &calendarTexture, &stoneBlockPicture,
+          &backgroundPicture})
+        regions.push_back(regionOf(*picture));
     addMeshes(regions, leafMeshes);
     addMeshes(regions, SceneForest.trunks);
     addMeshes(regions, SceneForest.leavesLeft);
@@ -136,23 +144,29 @@ std::vector<Region> allRegions()
     return regions;
 }
 
+// The regions are listed once, as start-up leaves the show: what a
+// snapshot holds does not depend on anything changed later.
+std::vector<Region> SharedAtStart;
+std::vector<Region> AllAtStart;
 ShowSnapshot StartOfShow;  // the shared regions as start-up leaves them
 
 }  // namespace
 
 void takeSnapshot(ShowSnapshot& snapshot)
 {
-    copyOut(allRegions(), snapshot.bytes);
+    copyOut(AllAtStart, snapshot.bytes);
 }
 
 void restoreSnapshot(const ShowSnapshot& snapshot)
 {
-    copyIn(allRegions(), snapshot.bytes);
+    copyIn(AllAtStart, snapshot.bytes);
 }
 
 void keepStartOfShow()
 {
-    copyOut(sharedRegions(), StartOfShow.bytes);
+    SharedAtStart = sharedRegions();
+    AllAtStart = allRegions();
+    copyOut(SharedAtStart, StartOfShow.bytes);
 }
 
 bool startOfShowKept()
@@ -162,7 +176,7 @@ bool startOfShowKept()
 
 void resetShow()
 {
-    copyIn(sharedRegions(), StartOfShow.bytes);
+    copyIn(SharedAtStart, StartOfShow.bytes);
     for (const SceneBlocks& scene : allScenes())
         if (scene.own.reset)
             scene.own.reset();
