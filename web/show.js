@@ -13,6 +13,7 @@ const canvas = document.getElementById("screen");
 const notice = document.getElementById("notice");
 const caption = document.getElementById("caption");
 const scenes = document.getElementById("scenes");
+const sceneLinks = document.getElementById("scene-links");
 const audio = document.getElementById("music");
 const query = new URLSearchParams(location.search);
 
@@ -125,7 +126,7 @@ function requestJump(call) {
 
 // The list: one link a scene, "m:ss name".
 page.sceneList = function (lines) {
-  scenes.replaceChildren();
+  sceneLinks.replaceChildren();
   for (const line of lines.trim().split("\n")) {
     const space = line.indexOf(" ");
     const ms = Number(line.slice(0, space));
@@ -137,7 +138,7 @@ page.sceneList = function (lines) {
       event.preventDefault();
       requestJump(() => Module._jumpToScene(ms));
     });
-    scenes.append(link);
+    sceneLinks.append(link);
   }
 };
 
