@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -54,6 +55,27 @@ TEST(Jumps, APictureReachedFromAKeptStateIsTheOneReachedFromTheStart)
     EXPECT_EQ(uint32_t(TickCount), ticks);
     EXPECT_EQ(clockTicks(), 200001u) << "the virtual clock stands just past the time";
     useClock(before);
+}
+
+// In the original window the Screen's pixels are the surface shown: an
+// overlay drawn there for the present must not stay in the picture the
+// scenes draw over next.
+void scribble(SDL_Surface* surface, int, int, int)
+{
+    std::memset(surface->pixels, 77, size_t(OverlayRows) * surface->pitch);
+}
+
+TEST(Caption, AnOverlayLeavesTheScreensPictureAsItWas)
+{
+    testScreen();
+    ASSERT_EQ(MainScreen.window, nullptr);
+    for (int i = 0; i < ScreenPixels; ++i)
+        MainScreen.pixels[i] = uint8_t(i % 251);
+    const std::vector<uint8_t> before(MainScreen.pixels, MainScreen.pixels + ScreenPixels);
+    PresentOverlay = scribble;
+    presentScreen(MainScreen);
+    PresentOverlay = nullptr;
+    EXPECT_EQ(std::vector<uint8_t>(MainScreen.pixels, MainScreen.pixels + ScreenPixels), before);
 }
 
 // What the mixer plays after Mix_SetMusicPosition, captured after its mix.

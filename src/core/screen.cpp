@@ -49,18 +49,19 @@ static void copyPackedRows(Screen& screen)
         std::memcpy(row, screen.pixels + y * screen.width, screen.width);
 }
 
-// The original window shows the Screen's own surface: an overlay drawn there
-// is taken out again once the picture is on display.
+// The original window shows the Screen's own surface: the rows an overlay
+// may draw on are taken out again once the picture is on display.
 static void presentWithOverlay(Screen& screen)
 {
-    static uint8_t shown[ScreenPixels];
+    constexpr size_t OverlayBytes = size_t(OverlayRows) * ScreenWidth;
+    static uint8_t shown[OverlayBytes];
     const bool ownPixels = !screen.packedPixels;
     if (ownPixels)
-        std::memcpy(shown, screen.pixels, ScreenPixels);
+        std::memcpy(shown, screen.pixels, OverlayBytes);
     PresentOverlay(screen.surface, 0, 0, 1);
     SDL_UpdateRect(screen.surface, 0, 0, screen.width, screen.height);
     if (ownPixels)
-        std::memcpy(screen.pixels, shown, ScreenPixels);
+        std::memcpy(screen.pixels, shown, OverlayBytes);
     else
         copyPackedRows(screen);
 }

@@ -12,6 +12,8 @@ Font CaptionFont;
 
 constexpr int Cell = 16;   // the sheet's cells, 16 to a row, code c in cell c - 32
 constexpr int Glyph = 15;  // inked columns and rows of a cell
+constexpr int BandRows = (Cell + 4) / 2;  // the band's rows, per unit of enlargement
+static_assert(BandRows <= OverlayRows, "the caption stays in the rows the present restores");
 
 // A colour for `surface`: the 32-bit window's own, or in the 8-bit original
 // window the palette entry nearest to it.
@@ -56,7 +58,7 @@ void drawLine(SDL_Surface* surface, int x, int y, int scale, const std::string& 
 {
     const auto at = [scale](int k) { return k * scale / 2; };
     const uint32_t ink = colourFor(surface, 255, 255, 255);
-    const int width = int(text.size()) * Cell + 4, height = Cell + 4;
+    const int width = int(text.size()) * Cell + 4, height = 2 * BandRows;
     fill(surface, x, y, at(width), at(height), colourFor(surface, 0, 0, 0));
     const Picture& sheet = CaptionFont.sheet;
     for (size_t n = 0; n < text.size(); ++n) {
