@@ -30,16 +30,14 @@ protected:
     void SetUp() override
     {
         testScreen();
-        std::memcpy(savedParams, AttractorGlow.waveParams, sizeof savedParams);
+        resetAttractorGlow();
         background.assign(ScreenPixels + 1, 0);
         for (int i = 0; i < ScreenPixels; ++i)
             background[i] = uint8_t(i * 7 + i / 320);
         backgroundPicture.pixels = background.data();
         backgroundPicture.pixelCount = ScreenPixels;
-        AttractorGlow.u = AttractorGlow.v = 0;
-        AttractorGlow.steps = 0;
     }
-    void TearDown() override { std::memcpy(AttractorGlow.waveParams, savedParams, sizeof savedParams); }
+    void TearDown() override { resetAttractorGlow(); }
 
     static uint8_t glowAt(int x, int y) { return WorkBufferB[y * 320 + x]; }
 
@@ -51,7 +49,6 @@ protected:
         AttractorGlow.waveParams[6] = c6;
     }
 
-    int64_t savedParams[16];
     std::vector<uint8_t> background;
 };
 

@@ -21,13 +21,10 @@ namespace {
 constexpr int Centre = 103;  // the last of the 104 points
 
 // The web at rest as built at start-up, an empty forest, a flare of value 9
-// and an invisible spider; everything the scene touches and the tick count
-// come back afterwards.
+// and an invisible spider; the scene's start state, the pictures, the spider
+// and the tick count come back afterwards.
 struct WebScene {
-    Screen& screen = testScreen();  // first: the tables must exist before they are saved
-    std::vector<int32_t> savedX{SpiderWeb.x, SpiderWeb.x + WebCapacity};
-    std::vector<int32_t> savedY{SpiderWeb.y, SpiderWeb.y + WebCapacity};
-    int32_t savedTarget = SpiderWeb.target;
+    Screen& screen = testScreen();  // first: the web's points must exist
     Picture savedForest = forestPicture;
     Picture savedFlare = flarePicture;
     Mesh savedSpider = spiderMesh;
@@ -35,21 +32,16 @@ struct WebScene {
     std::vector<uint8_t> forestPixels, flarePixels;
     WebScene()
     {
-        std::copy(webBaseX, webBaseX + WebCapacity, SpiderWeb.x);
-        std::copy(webBaseY, webBaseY + WebCapacity, SpiderWeb.y);
+        resetSpiderWeb();
         makeTestPicture(forestPicture, forestPixels, 320, 240, 0);
         makeTestPicture(flarePicture, flarePixels, 32, 32, 9);
         spiderMesh = Mesh{};
         spiderMesh.screen = &MainScreen;
-        SpiderWeb.target = 104;
-        SpiderWeb.reach = 0;
         TickCount = 0;
     }
     ~WebScene()
     {
-        std::copy(savedX.begin(), savedX.end(), SpiderWeb.x);
-        std::copy(savedY.begin(), savedY.end(), SpiderWeb.y);
-        SpiderWeb.target = savedTarget;
+        resetSpiderWeb();
         forestPicture = savedForest;
         flarePicture = savedFlare;
         spiderMesh = savedSpider;
