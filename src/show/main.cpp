@@ -7,6 +7,7 @@
 #include "show/caption.h"
 #include "show/loop.h"
 #include "show/seek.h"
+#include "scenes/timeline.h"
 #include "show/startup.h"
 
 #include <cctype>
@@ -63,22 +64,27 @@ static int parseScale(const char* text)
     return scale;
 }
 
-// --start's show time: seconds with up to three decimals, within the show.
+// --start's show time: seconds with up to three decimals, up to the end of
+// the show.
 static uint32_t parseStart(const char* text)
 {
+    constexpr uint32_t ShowEndMs = sceneStart(EndOfShow) * 10;
+    const std::string refusal = "a start is a time in seconds from 0 to " + std::to_string(ShowEndMs / 1000);
     const char* point = std::strchr(text, '.');
     const std::string whole = point ? std::string(text, point) : std::string(text);
     const std::string fraction = point ? std::string(point + 1) : std::string();
-    const unsigned long seconds = parseNumber(whole.c_str(), 284, "a start is a time in seconds from 0 to 284");
-    unsigned long milliseconds = 0;
+    if (whole.empty() || (point && (fraction.empty() || fraction.size() > 3)))
+        refuse(refusal + ": " + text);
+    unsigned long start = parseNumber(whole.c_str(), ShowEndMs / 1000, refusal.c_str()) * 1000;
     if (point) {
-        if (fraction.empty() || fraction.size() > 3)
-            refuse(std::string("a start is a time in seconds from 0 to 284: ") + text);
-        milliseconds = parseNumber(fraction.c_str(), 999, "a start is a time in seconds from 0 to 284");
+        unsigned long milliseconds = parseNumber(fraction.c_str(), 999, refusal.c_str());
         for (size_t digits = fraction.size(); digits < 3; ++digits)
             milliseconds *= 10;
+        start += milliseconds;
     }
-    return uint32_t(seconds * 1000 + milliseconds);
+    if (start > ShowEndMs)
+        refuse(refusal + ": " + text);
+    return uint32_t(start);
 }
 
 // --start: the show's time to start playing from, if given.
