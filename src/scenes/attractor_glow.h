@@ -21,14 +21,14 @@ struct AttractorGlowState {
     // The map's coefficients c0..c11, 20 fraction bits, drifting with the
     // steps; entries 12..15 are carried along unused.
     int64_t waveParams[16] = {
-    drifting(-0.7), drifting(-0.4), drifting(0.5),  drifting(-1.0),
-    drifting(-0.9), drifting(-0.8), drifting(0.5),  drifting(0.5),
-    drifting(0.3),  drifting(0.9),  drifting(-0.1), drifting(-0.9),
-    fixed20(180.0), fixed20(180.0), fixed20(220.0), fixed20(120.0),
+        drifting(-0.7), drifting(-0.4), drifting(0.5),  drifting(-1.0),
+        drifting(-0.9), drifting(-0.8), drifting(0.5),  drifting(0.5),
+        drifting(0.3),  drifting(0.9),  drifting(-0.1), drifting(-0.9),
+        fixed20(180.0), fixed20(180.0), fixed20(220.0), fixed20(120.0),
     };
-    int64_t u = 0;       // 0 at start, 20 fraction bits
-    int64_t v = 0;       // 0 at start, 20 fraction bits
-    uint32_t steps = 0;  // 0 at start, steps
+    int64_t u = 0;       // the map's point, 20 fraction bits; 0 at start
+    int64_t v = 0;
+    uint32_t steps = 0;  // update steps taken by the scene
 };
 extern AttractorGlowState AttractorGlow;
 

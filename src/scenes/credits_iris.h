@@ -6,10 +6,10 @@
 
 extern int32_t DistanceMap[76800];  // whole pixels from the screen centre, per pixel
 struct CreditsIrisState {
-    uint8_t firstStep = 1;  // 1 at start, flag
-    uint32_t panel = 0;     // 0 at start, panel number
-    int32_t target = 0;     // 0 at start, whole pixels
-    int32_t radius = 0;     // 0 at start, whole pixels
+    uint8_t firstStep = 1;  // flag: set until the scene's first step has painted the screen
+    uint32_t panel = 0;     // 0 blank, 1..4 credit panel, 5 closing disc
+    int32_t target = 0;     // whole pixels: the radius the iris eases towards (0 or 320)
+    int32_t radius = 0;     // whole pixels: pixels closer to the centre are inside
 };
 extern CreditsIrisState CreditsIris;
 

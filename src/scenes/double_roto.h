@@ -3,8 +3,8 @@
 #include <cstdint>
 
 struct DoubleRotoState {
-    int32_t angleA = 0;  // 0..4095, follows TickCount (a turn per 128 steps)
-    int32_t angleB = 0;
+    int32_t angleA = 0;  // table index of the first view's rotation, follows TickCount
+    int32_t angleB = 0;  // the second view's, 3200 steps further round
 };
 extern DoubleRotoState DoubleRoto;
 

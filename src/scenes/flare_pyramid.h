@@ -6,12 +6,12 @@
 #include <cstdint>
 
 struct FlarePyramidState {
-    uint16_t step = 0;         // 0 at start, steps
-    uint16_t firstFlare = 17;  // 17 at start, vertex index
-    uint8_t spinning = 1;      // 1 at start, flag
-    int32_t trailFade = 12;    // 12 at start, palette indices
-    int32_t zoomOriginX = 0;   // 0 at start, 24.8 screen position
-    int32_t zoomOriginY = 0;   // 0 at start, 24.8 screen position
+    uint16_t step = 0;         // update steps taken by the scene
+    uint16_t firstFlare = 17;  // lowest vertex index that gets a flare
+    uint8_t spinning = 1;      // flag: the spin about the x axis still runs
+    int32_t trailFade = 12;    // palette indices taken off every pixel by the overlay
+    int32_t zoomOriginX = 0;   // 24.8: source position of screen pixel (0, 0) in the overlay
+    int32_t zoomOriginY = 0;
 };
 extern FlarePyramidState FlarePyramid;
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 struct FloodingLogoState {
-    int32_t level = 0;  // 0 at start, height units
+    int32_t level = 0;  // height units: the mean surface, rises 1 per update step
 };
 extern FloodingLogoState FloodingLogo;
 

@@ -11,7 +11,7 @@ constexpr int CalendarViewBytes = CalendarSize * CalendarSize;
 // 128 x 128 bytes row after row; 0 is see-through.
 extern uint8_t CalendarFrames[CalendarViews * CalendarViewBytes];
 struct ForestCalendarState {
-    int32_t steps = 0;  // update steps taken, counts from 0, never reset
+    int32_t steps = 0;  // update steps taken; the backdrop's outer bands are painted at 0
 };
 extern ForestCalendarState ForestCalendar;
 

@@ -4,10 +4,10 @@
 #include <cstdint>
 
 struct MaskFlashState {
-    int32_t zoom = 1000;  // 1000 at start (about a quarter size), 8.8; ends at 5
-    int32_t originX = 0;  // set by every update step, 24.8
-    int32_t originY = 0;  // set by every update step, 24.8
-    int32_t visible = 0;  // 0 at start, 0 or 1
+    int32_t zoom = 1000;  // 8.8 source step per screen pixel: about a quarter size at start; ends at 5
+    int32_t originX = 0;  // 24.8 source position of screen column 0, set by every update step
+    int32_t originY = 0;  // 24.8 source position of screen row 0
+    int32_t visible = 0;  // 1 during a flash, else 0
 };
 extern MaskFlashState MaskFlash;
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 struct RainOverLandState {
-    uint8_t resetPending = 1;  // 1 at start, one-shot flag
-    int32_t intensity = 0;     // 0 at start, at most 250
+    uint8_t resetPending = 1;  // flag: set until the first update step fills B with 90
+    int32_t intensity = 0;     // 0..250; intensity >> 4 drops fall per frame
 };
 extern RainOverLandState RainOverLand;
 

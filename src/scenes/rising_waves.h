@@ -3,7 +3,7 @@
 #include <cstdint>
 
 struct RisingWavesState {
-    int32_t base = 220;  // rows; falls by one per update step, never reset
+    int32_t base = 220;  // screen row of the water's mean level; falls by one per update step
 };
 extern RisingWavesState RisingWaves;
 

@@ -6,8 +6,8 @@
 extern uint8_t WhiteBufferA[76800];  // sand level per screen pixel, 255 untouched
 extern uint8_t WhiteBufferB[76800];  // smoothing scratch; its border bytes stay 255
 struct SandRevealState {
-    uint32_t steps = 0;       // 0 at start, steps
-    int32_t biteCount = 250;  // 250 at start, bites per step; 0 from step 95 on
+    uint32_t steps = 0;       // update steps taken by the scene
+    int32_t biteCount = 250;  // bites per update step; 0 from step 95 on
 };
 extern SandRevealState SandReveal;
 

@@ -5,9 +5,10 @@
 constexpr int32_t BirdCount = 5;
 constexpr int32_t BirdY[BirdCount] = {50, 60, 75, 99, 90};  // screen row of each bird's top
 struct SunRaysState {
-    int32_t birdX[BirdCount] = {-300, -240, -255, -230, -210};  // left edges, screen columns; +1 per step
-    int32_t fade = 0;                                           // 0..255+, grows by one per update step after 274 s
-    uint8_t stampPending = 1;                                   // flag: the light starts all white
+    // Screen column of each bird's left edge; +1 per update step.
+    int32_t birdX[BirdCount] = {-300, -240, -255, -230, -210};
+    int32_t fade = 0;          // taken off every output value; +1 per update step from the fade cue
+    uint8_t stampPending = 1;  // flag: set until the first update step whitens the light
 };
 extern SunRaysState SunRays;
 
