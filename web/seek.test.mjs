@@ -103,6 +103,13 @@ test("?t= and a jump key show the recorder's pictures", { timeout: 600000 }, asy
   const next = await awaitJumps(page, jumps, 2);
   assert.ok(next.to >= 216010 && next.to <= 216050, `the right arrow went to ${next.to} ms, not the cloud flight`);
   await assertRecorderPicture(page, next.to);
+
+  // i: the caption names the scene and the time beside the picture, which
+  // stays the recorder's.
+  await page.keyboard.press("i");
+  await page.waitForFunction(() => !document.getElementById("caption").hidden, { timeout: 10000 });
+  assert.match(await page.$eval("#caption", (caption) => caption.textContent), /^cloud flight  216\.\d\d s$/);
+  await assertRecorderPicture(page, next.to);
   console.log(`seek: browser jumps to 200 s from the start in ${start.took} ms, ` +
               `on to the next scene in ${next.took} ms`);
   assert.deepEqual(errors, []);
