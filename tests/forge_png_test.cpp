@@ -5,6 +5,7 @@
 //
 // The writers are tried in a temporary directory; the forged data set is
 // read from data/, forged once for the whole test run.
+#include "core/random.h"
 #include "forge.h"
 #include "paint.h"
 #include "palettes.h"
@@ -498,9 +499,9 @@ TEST_F(ForgedData, SandRevealKeepsTheLogoHiddenUntilTheBandArrives)
     for (unsigned seed : {1u, 2u, 3u}) {
         std::memset(WhiteBufferA, 255, sizeof WhiteBufferA);
         std::memset(WhiteBufferB, 255, sizeof WhiteBufferB);
-        sandSteps = 0;
-        biteCount = 250;
-        std::srand(seed);
+        SandReveal.steps = 0;
+        SandReveal.biteCount = 250;
+        seedShowRandom(seed);
         size_t early = 0;
         for (int n = 1; n <= 200; ++n) {
             updateSandReveal();

@@ -15,6 +15,7 @@
 #include "music_score.h"
 #include "synth.h"
 
+#include "core/show_state.h"
 #include "show/schedule.h"
 #include "support.h"
 
@@ -565,8 +566,6 @@ long centiseconds(double seconds)
     return std::lround(seconds * 100.0);
 }
 
-constexpr uint32_t kEndOfShow = 0x80000000u;
-
 TEST(MusicScore, SectionsFollowTheShowsTimeline)
 {
     // The timeline is the show's one record of when its pictures change. Each
@@ -579,7 +578,7 @@ TEST(MusicScore, SectionsFollowTheShowsTimeline)
     std::vector<long> changes;
     long endOfShow = 0;
     for (const TimelineRow& row : Timeline) {
-        if (row.sceneMask & kEndOfShow) {
+        if (row.sceneMask & EndOfShow) {
             endOfShow = sceneStart(row);
             continue;
         }

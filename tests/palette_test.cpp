@@ -2,6 +2,7 @@
 #include "core/show_state.h"
 #include "core/palette.h"
 #include "show/palette_switch.h"
+#include "scenes/scene_bits.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -95,23 +96,23 @@ TEST_F(PaletteFiles, SwitchLoadsOnlyWhenTheSceneCodeSharesNoBit)
 {
     writeTestPalette("data/flares.pal", 20);
     writeTestPalette("data/jungle2.pal", 30);
-    LastPaletteMask = 0x2000000;
-    SceneMask = 0x2;
+    LastPaletteMask = CreditsIrisBit;
+    SceneMask = FlarePyramidBit;
     switchPalette();
     EXPECT_EQ(slot(5).g, 20);
-    EXPECT_EQ(LastPaletteMask, 0x2u);
+    EXPECT_EQ(LastPaletteMask, FlarePyramidBit);
 
     std::filesystem::remove("data/flares.pal");  // a reload would now end the program
-    SceneMask = 0x100002;
+    SceneMask = FlarePyramidBit | ZoomTrailsBit;
     switchPalette();
-    EXPECT_EQ(LastPaletteMask, 0x2u) << "0x100002 shares bit 2: nothing loads, nothing changes";
+    EXPECT_EQ(LastPaletteMask, FlarePyramidBit) << "the overlay shares the pyramid's bit: nothing loads, nothing changes";
 
-    SceneMask = 0x8;
+    SceneMask = JungleBit;
     switchPalette();
     EXPECT_EQ(slot(5).g, 30);
-    EXPECT_EQ(LastPaletteMask, 0x8u);
+    EXPECT_EQ(LastPaletteMask, JungleBit);
 
-    SceneMask = 0x80000000;
+    SceneMask = EndOfShow;
     switchPalette();
     EXPECT_EQ(slot(5).g, 30) << "the end of the show keeps the last palette";
 }

@@ -22,7 +22,7 @@ TEST(AttractorStart, CoefficientsStartJustOffTheListedValues)
                                494288,    494288,    284572,    913718,   -134857, -973718,
                                188743680, 188743680, 230686720, 125829120};
     for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(WaveParams[i], start[i]) << i;
+        EXPECT_EQ(AttractorGlow.waveParams[i], start[i]) << i;
 }
 
 class Attractor : public testing::Test {
@@ -30,28 +30,25 @@ protected:
     void SetUp() override
     {
         testScreen();
-        std::memcpy(savedParams, WaveParams, sizeof savedParams);
+        resetAttractorGlow();
         background.assign(ScreenPixels + 1, 0);
         for (int i = 0; i < ScreenPixels; ++i)
             background[i] = uint8_t(i * 7 + i / 320);
         backgroundPicture.pixels = background.data();
         backgroundPicture.pixelCount = ScreenPixels;
-        attractorU = attractorV = 0;
-        attractorSteps = 0;
     }
-    void TearDown() override { std::memcpy(WaveParams, savedParams, sizeof savedParams); }
+    void TearDown() override { resetAttractorGlow(); }
 
     static uint8_t glowAt(int x, int y) { return WorkBufferB[y * 320 + x]; }
 
     // Coefficients for which one iteration from (0, 0) lands at u = c6, v = c0.
     static void constantMap(int64_t c0, int64_t c6)
     {
-        std::fill(WaveParams, WaveParams + 12, 0);
-        WaveParams[0] = c0;
-        WaveParams[6] = c6;
+        std::fill(AttractorGlow.waveParams, AttractorGlow.waveParams + 12, 0);
+        AttractorGlow.waveParams[0] = c0;
+        AttractorGlow.waveParams[6] = c6;
     }
 
-    int64_t savedParams[16];
     std::vector<uint8_t> background;
 };
 
@@ -73,7 +70,7 @@ TEST_F(Attractor, FirstFrameFadesTheFullGlowOverTheBackground)
     std::memset(WorkBufferB, 3, sizeof WorkBufferB);
     std::memset(MainScreen.pixels, 77, ScreenPixels);
     updateAttractor();
-    EXPECT_EQ(attractorSteps, 1u);
+    EXPECT_EQ(AttractorGlow.steps, 1u);
     drawAttractor();
     const auto shown = [&](int o, int glow) { return std::min(255, glow + background[o]); };
     // The first offset visited sees four 255s; later ones average two
@@ -90,14 +87,14 @@ TEST_F(Attractor, FirstFrameFadesTheFullGlowOverTheBackground)
 
 TEST_F(Attractor, CoefficientsDriftByTheScaledCosineOfTheStep)
 {
-    attractorSteps = 5;
-    const int64_t before = WaveParams[11];
-    const int64_t untouched = WaveParams[12];
+    AttractorGlow.steps = 5;
+    const int64_t before = AttractorGlow.waveParams[11];
+    const int64_t untouched = AttractorGlow.waveParams[12];
     updateAttractor();
     // k = 6: cosine entry 96 (-253) x 1200 >> 8, floored.
     EXPECT_EQ(CosineTable[96], -253);
-    EXPECT_EQ(WaveParams[11] - before, -1186);
-    EXPECT_EQ(WaveParams[12], untouched);
+    EXPECT_EQ(AttractorGlow.waveParams[11] - before, -1186);
+    EXPECT_EQ(AttractorGlow.waveParams[12], untouched);
 }
 
 TEST_F(Attractor, GlowBlursInPlaceDescendingAndKeepsSmallValues)
@@ -143,10 +140,10 @@ TEST_F(Attractor, PointOffsetsWrapAt12BitsAndGiveTheSubPixelWeights)
     for (const int64_t c0 : {-One / 2, int64_t(20950549)}) {  // the second: offset 3996 = -100
         std::memset(WorkBufferB, 0, sizeof WorkBufferB);
         constantMap(c0, One / 4);
-        attractorU = attractorV = 0;
+        AttractorGlow.u = AttractorGlow.v = 0;
         iterateAttractor(1);
-        EXPECT_EQ(attractorU, One / 4);
-        EXPECT_EQ(attractorV, c0);
+        EXPECT_EQ(AttractorGlow.u, One / 4);
+        EXPECT_EQ(AttractorGlow.v, c0);
         EXPECT_EQ(glowAt(180, 150), 61) << c0;  // (102 * 155) >> 8
         EXPECT_EQ(glowAt(181, 150), 47);        // (78 * 155) >> 8
         EXPECT_EQ(glowAt(180, 151), 9);         // (25 * 102) >> 8

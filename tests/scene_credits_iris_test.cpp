@@ -27,8 +27,8 @@ void stepAt(uint32_t time)
 
 void startIris(int32_t radius)
 {
-    irisFirstStep = 0;
-    irisRadius = radius;
+    CreditsIris.firstStep = 0;
+    CreditsIris.radius = radius;
 }
 
 // Four panels of 320 x 128, each pixel tagged with its panel and position.
@@ -63,11 +63,11 @@ TEST(CreditsIris, FirstStepPaintsTheScreenOnceAndTheBlankStartShowsColourOne)
 {
     testScreen();
     std::memset(MainScreen.pixels, 77, 76800);
-    irisFirstStep = 1;
-    irisRadius = 0;
+    CreditsIris.firstStep = 1;
+    CreditsIris.radius = 0;
     stepAt(100);
-    EXPECT_EQ(irisFirstStep, 0);
-    EXPECT_EQ(irisPanel, 0u);
+    EXPECT_EQ(CreditsIris.firstStep, 0);
+    EXPECT_EQ(CreditsIris.panel, 0u);
     for (int p = 0; p < 76800; ++p)
         ASSERT_EQ(MainScreen.pixels[p], 1) << p;
 
@@ -93,10 +93,10 @@ TEST(CreditsIris, StagesFollowTheShowTimeWithStrictBoundaries)
         {2400, 5, 320},
     };
     for (const auto& row : expected) {
-        irisRadius = 0;
+        CreditsIris.radius = 0;
         stepAt(row.time);
-        EXPECT_EQ(irisPanel, row.panel) << row.time;
-        EXPECT_EQ(irisTarget, row.target) << row.time;
+        EXPECT_EQ(CreditsIris.panel, row.panel) << row.time;
+        EXPECT_EQ(CreditsIris.target, row.target) << row.time;
     }
 }
 
@@ -106,31 +106,31 @@ TEST(CreditsIris, OpeningAddsAnEighthAndSettlesShortOfTheTarget)
     std::vector<int32_t> radii;
     for (int i = 0; i < 5; ++i) {
         stepAt(200);
-        radii.push_back(irisRadius);
+        radii.push_back(CreditsIris.radius);
     }
     EXPECT_EQ(radii, (std::vector<int32_t>{40, 75, 105, 131, 154}));
 
     for (int i = 0; i < 100; ++i)
         stepAt(200);
-    EXPECT_GE(irisRadius, 313);
-    EXPECT_LE(irisRadius, 319);
-    const int32_t settled = irisRadius;
+    EXPECT_GE(CreditsIris.radius, 313);
+    EXPECT_LE(CreditsIris.radius, 319);
+    const int32_t settled = CreditsIris.radius;
     stepAt(200);
-    EXPECT_EQ(irisRadius, settled);
+    EXPECT_EQ(CreditsIris.radius, settled);
 }
 
 TEST(CreditsIris, ClosingTakesAQuarterAndSnapsShutBelowFour)
 {
     startIris(316);
     std::vector<int32_t> radii;
-    while (irisRadius > 0 && radii.size() < 40) {
+    while (CreditsIris.radius > 0 && radii.size() < 40) {
         stepAt(500);
-        radii.push_back(irisRadius);
+        radii.push_back(CreditsIris.radius);
     }
     const std::vector<int32_t> expected{237, 178, 134, 101, 76, 57, 43, 33, 25,
                                         19,  15,  12,  9,   7,  6,  5,  4,  0};
     EXPECT_EQ(radii, expected);
-    EXPECT_EQ(irisPanel, 1u) << "the closed iris keeps its panel";
+    EXPECT_EQ(CreditsIris.panel, 1u) << "the closed iris keeps its panel";
 }
 
 TEST(CreditsIris, PanelShowsInsideTheIrisWithAStrictEdgeAndLeavesTheOuterRows)
@@ -138,8 +138,8 @@ TEST(CreditsIris, PanelShowsInsideTheIrisWithAStrictEdgeAndLeavesTheOuterRows)
     testScreen();
     TaggedCredits credits;
     std::memset(MainScreen.pixels, 77, 76800);
-    irisPanel = 2;
-    irisRadius = 20;
+    CreditsIris.panel = 2;
+    CreditsIris.radius = 20;
     drawCreditsIris();
 
     // (160, 120) is band row 64 of the panel.
@@ -155,8 +155,8 @@ TEST(CreditsIris, PanelShowsInsideTheIrisWithAStrictEdgeAndLeavesTheOuterRows)
         ASSERT_EQ(pixelAt(x, 184), 77) << "rows below the band are not written";
     }
 
-    irisPanel = 4;
-    irisRadius = 400;
+    CreditsIris.panel = 4;
+    CreditsIris.radius = 400;
     drawCreditsIris();
     EXPECT_EQ(pixelAt(0, 56), TaggedCredits::tag(4, 0, 0)) << "the last panel is read in full";
     EXPECT_EQ(pixelAt(319, 183), TaggedCredits::tag(4, 319, 127));
@@ -165,15 +165,15 @@ TEST(CreditsIris, PanelShowsInsideTheIrisWithAStrictEdgeAndLeavesTheOuterRows)
 TEST(CreditsIris, ClosingDiscCoversTheScreenInColourZero)
 {
     testScreen();
-    irisPanel = 5;
-    irisRadius = 50;
+    CreditsIris.panel = 5;
+    CreditsIris.radius = 50;
     drawCreditsIris();
     EXPECT_EQ(pixelAt(160, 120), 0);
     EXPECT_EQ(pixelAt(209, 120), 0);
     EXPECT_EQ(pixelAt(210, 120), 1);
     EXPECT_EQ(pixelAt(0, 0), 1);
 
-    irisRadius = 201;
+    CreditsIris.radius = 201;
     drawCreditsIris();
     for (int p = 0; p < 76800; ++p)
         ASSERT_EQ(MainScreen.pixels[p], 0) << p;

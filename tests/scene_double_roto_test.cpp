@@ -15,8 +15,8 @@ TEST(DoubleRoto, TheTwoViewsStayAFixedAngleApart)
 {
     for (TickCount = 0; TickCount < 300; ++TickCount) {
         updateRoto();
-        ASSERT_EQ((rotoAngleB - rotoAngleA) & 4095, 3200) << TickCount;
-        ASSERT_EQ(rotoAngleA, (TickCount * 32) & 4095);
+        ASSERT_EQ((DoubleRoto.angleB - DoubleRoto.angleA) & 4095, 3200) << TickCount;
+        ASSERT_EQ(DoubleRoto.angleA, (TickCount * 32) & 4095);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "core/show_state.h"
 #include "scenes/flare_pyramid.h"
 #include "scenes/scenes.h"
+#include "scenes/scene_bits.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -44,10 +45,7 @@ struct SmallPyramid {
         pyramidMesh.screenX = screenX.data();
         pyramidMesh.screenY = screenY.data();
         pyramidMesh.vertexDepth = depth.data();
-        flareStep = 0;
-        firstFlare = 17;
-        spinning = 1;
-        trailFade = 12;
+        resetFlarePyramid();
         TickCount = 1;
     }
     ~SmallPyramid()
@@ -82,7 +80,7 @@ uint8_t& pixel(int x, int y)
 
 void stepTo(uint16_t step)
 {
-    flareStep = uint16_t(step - 1);
+    FlarePyramid.step = uint16_t(step - 1);
     updateFlarePyramid();
 }
 
@@ -98,17 +96,17 @@ TEST(FlarePyramidUpdate, DropStartsAboveTheScreenAndIsHeldAtRow120)
 {
     SmallPyramid pyramid;
     updateFlarePyramid();
-    EXPECT_EQ(flareStep, 1);
+    EXPECT_EQ(FlarePyramid.step, 1);
     EXPECT_EQ(pyramidMesh.centreY, -49 * 256);
     EXPECT_EQ(pyramidMesh.angleX, 155);
     EXPECT_EQ(pyramidMesh.angleZ, 10);
     // The zoom origin comes from the centre before the step moved it.
-    EXPECT_EQ(zoomOriginX, 33280 - 29900);
-    EXPECT_EQ(zoomOriginY, 30720 - 27600);
+    EXPECT_EQ(FlarePyramid.zoomOriginX, 33280 - 29900);
+    EXPECT_EQ(FlarePyramid.zoomOriginY, 30720 - 27600);
 
     int32_t previousY = pyramidMesh.centreY;
     updateFlarePyramid();
-    EXPECT_EQ(zoomOriginY, -12544 + 11270) << "origin from a centre above the screen";
+    EXPECT_EQ(FlarePyramid.zoomOriginY, -12544 + 11270) << "origin from a centre above the screen";
 
     for (int step = 3; step <= 181; ++step)
         updateFlarePyramid();
@@ -133,41 +131,41 @@ TEST(FlarePyramidUpdate, SpinStopsForGoodOnceAngleXComesRoundBelow100AfterStep45
     SmallPyramid pyramid;
     pyramidMesh.angleX = 50;
     stepTo(450);
-    EXPECT_EQ(spinning, 1) << "step 450 is not yet past the start of the drift";
+    EXPECT_EQ(FlarePyramid.spinning, 1) << "step 450 is not yet past the start of the drift";
     EXPECT_EQ(pyramidMesh.angleX, 60);
 
     pyramidMesh.angleX = 100;
     stepTo(451);
-    EXPECT_EQ(spinning, 1);
+    EXPECT_EQ(FlarePyramid.spinning, 1);
     EXPECT_EQ(pyramidMesh.angleX, 110);
 
     pyramidMesh.angleX = 99;
     stepTo(452);
-    EXPECT_EQ(spinning, 0);
+    EXPECT_EQ(FlarePyramid.spinning, 0);
     EXPECT_EQ(pyramidMesh.angleX, 99);
 
     pyramidMesh.angleX = 2000;
     updateFlarePyramid();
-    EXPECT_EQ(spinning, 0);
+    EXPECT_EQ(FlarePyramid.spinning, 0);
     EXPECT_EQ(pyramidMesh.angleX, 2000);
 }
 
 TEST(FlarePyramidUpdate, FirstFlareCountsDownEveryTenthStepAfter350AndStopsAtZero)
 {
     SmallPyramid pyramid;
-    flareStep = 349;
+    FlarePyramid.step = 349;
     std::vector<int> lowered;
     for (int step = 350; step <= 560; ++step) {
-        const uint16_t before = firstFlare;
+        const uint16_t before = FlarePyramid.firstFlare;
         updateFlarePyramid();
-        if (firstFlare != before)
+        if (FlarePyramid.firstFlare != before)
             lowered.push_back(step);
     }
     std::vector<int> expected;
     for (int step = 360; step <= 520; step += 10)
         expected.push_back(step);
     EXPECT_EQ(lowered, expected);
-    EXPECT_EQ(firstFlare, 0) << "it stops at 0 rather than wrapping";
+    EXPECT_EQ(FlarePyramid.firstFlare, 0) << "it stops at 0 rather than wrapping";
 }
 
 TEST(FlarePyramidUpdate, DriftsToItsRestingPlaceAfterStep450)
@@ -195,29 +193,29 @@ TEST(FlarePyramidUpdate, TrailFadeShrinksEverySixteenthTickAfterStep450)
     SmallPyramid pyramid;
     TickCount = 64;
     stepTo(450);
-    EXPECT_EQ(trailFade, 12) << "no fading before the drift";
+    EXPECT_EQ(FlarePyramid.trailFade, 12) << "no fading before the drift";
 
     stepTo(460);
-    EXPECT_EQ(trailFade, 11);
+    EXPECT_EQ(FlarePyramid.trailFade, 11);
     TickCount = 65;
     updateFlarePyramid();
-    EXPECT_EQ(trailFade, 11);
+    EXPECT_EQ(FlarePyramid.trailFade, 11);
     TickCount = 80;
     updateFlarePyramid();
-    EXPECT_EQ(trailFade, 10);
+    EXPECT_EQ(FlarePyramid.trailFade, 10);
 
-    trailFade = 0;
+    FlarePyramid.trailFade = 0;
     TickCount = 96;
     updateFlarePyramid();
-    EXPECT_EQ(trailFade, 0);
+    EXPECT_EQ(FlarePyramid.trailFade, 0);
 }
 
 TEST(ZoomTrails, FadeTakesTrailFadeOffAndFloorsAtZero)
 {
     fillScreen(200);
-    zoomOriginX = 3380;
-    zoomOriginY = 3120;
-    trailFade = 12;
+    FlarePyramid.zoomOriginX = 3380;
+    FlarePyramid.zoomOriginY = 3120;
+    FlarePyramid.trailFade = 12;
     drawZoomTrails();
     for (int p = 0; p < 76800; ++p)
         ASSERT_EQ(MainScreen.pixels[p], 188) << p;
@@ -236,8 +234,8 @@ TEST(ZoomTrails, FadeTakesTrailFadeOffAndFloorsAtZero)
 TEST(ZoomTrails, BlurWalksDownwardsInPlace)
 {
     fillScreen(0);
-    zoomOriginX = 3380;
-    zoomOriginY = 3120;
+    FlarePyramid.zoomOriginX = 3380;
+    FlarePyramid.zoomOriginY = 3120;
     const int o = 120 * 320 + 160;
     MainScreen.pixels[o] = 160;
     drawZoomTrails();
@@ -278,8 +276,8 @@ TEST(ZoomTrails, ZoomSamplesAt230Per256AndKeepsTheCentreInPlace)
     // The origin a step computes for a pyramid centred on (130, 25).
     pyramidMesh.centreY = 25 * 256;
     stepTo(300);
-    EXPECT_EQ(zoomOriginX, 3380);
-    EXPECT_EQ(zoomOriginY, 650);
+    EXPECT_EQ(FlarePyramid.zoomOriginX, 3380);
+    EXPECT_EQ(FlarePyramid.zoomOriginY, 650);
     drawZoomTrails();
     EXPECT_EQ(pixel(130, 25), source(130, 25) - 12) << "the centre stays in place";
     for (int y = 0; y < 40; ++y)
@@ -299,8 +297,8 @@ TEST(ZoomTrails, SourceRowsOutsideThePictureAreHeldToItsEdge)
     fillScreen(50);
     std::memset(MainScreen.pixels, 100, 320);
     std::memset(MainScreen.pixels + 239 * 320, 90, 320);
-    zoomOriginX = 3380;
-    zoomOriginY = -6240;
+    FlarePyramid.zoomOriginX = 3380;
+    FlarePyramid.zoomOriginY = -6240;
     drawZoomTrails();
     EXPECT_EQ(pixel(10, 0), 88);
     EXPECT_EQ(pixel(300, 28), 88);
@@ -308,7 +306,7 @@ TEST(ZoomTrails, SourceRowsOutsideThePictureAreHeldToItsEdge)
 
     fillScreen(50);
     std::memset(MainScreen.pixels + 239 * 320, 90, 320);
-    zoomOriginY = 20000;
+    FlarePyramid.zoomOriginY = 20000;
     drawZoomTrails();
     EXPECT_EQ(pixel(10, 179), 38);
     EXPECT_EQ(pixel(10, 180), 78);
@@ -324,10 +322,10 @@ TEST(FlarePyramidDraw, ClearsOnlyWithoutTheOverlayAndSkipsVerticesBelowFirstFlar
         pyramidMesh.screenX[i] = corners[i][0] * 256 + 128;
         pyramidMesh.screenY[i] = corners[i][1] * 256 + 255;
     }
-    firstFlare = 2;
+    FlarePyramid.firstFlare = 2;
 
     fillScreen(7);
-    SceneMask = 0x2;
+    SceneMask = FlarePyramidBit;
     drawFlarePyramid();
     EXPECT_EQ(pixel(25, 25), 0);
     EXPECT_EQ(pixel(105, 25), 0);
@@ -337,7 +335,7 @@ TEST(FlarePyramidDraw, ClearsOnlyWithoutTheOverlayAndSkipsVerticesBelowFirstFlar
     EXPECT_EQ(pixel(300, 230), 0);
 
     fillScreen(7);
-    SceneMask = 0x100002;
+    SceneMask = FlarePyramidBit | ZoomTrailsBit;
     drawFlarePyramid();
     EXPECT_EQ(pixel(25, 25), 7);
     EXPECT_EQ(pixel(25, 155), 17);

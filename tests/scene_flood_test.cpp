@@ -40,9 +40,9 @@ TEST_F(Flood, SurfaceIsTheLevelPlusThreeDriftingCosinesCappedAt300)
 {
     for (const int32_t ticks : {1, 4000, 7123}) {
         TickCount = ticks;
-        waterLevel = 40;
+        FloodingLogo.level = 40;
         updateFlood();
-        EXPECT_EQ(waterLevel, 41);
+        EXPECT_EQ(FloodingLogo.level, 41);
         const int32_t n = ticks;
         int32_t lowest = 1000, highest = -1000;
         for (int y = 0; y < 240; ++y)
@@ -58,7 +58,7 @@ TEST_F(Flood, SurfaceIsTheLevelPlusThreeDriftingCosinesCappedAt300)
         EXPECT_GE(lowest, -30);
         EXPECT_LE(highest, 30);
     }
-    waterLevel = 270;
+    FloodingLogo.level = 270;
     updateFlood();
     EXPECT_EQ(*std::max_element(waterTable, waterTable + 76800), 300);
     EXPECT_LT(*std::min_element(waterTable, waterTable + 76800), 300);

@@ -1,4 +1,5 @@
 // The forest object and the forest scene with its spinning calendar.
+#include "core/random.h"
 #include "objects/forest.h"
 #include "gfx3d/raster.h"
 #include "assets/assets.h"
@@ -68,11 +69,11 @@ int countColour(const Screen& screen, uint8_t colour)
 TEST(ForestObject, PlacementDrawsRandForLeftAndRightInTurn)
 {
     SmallForest& small = keepForever(new SmallForest);
-    std::srand(4242);
+    seedShowRandom(4242);
     std::vector<int32_t> expected;
     for (int i = 0; i < 2 * ForestLeafPairs; ++i)
-        expected.push_back((std::rand() % 3 + 10) * 256);
-    std::srand(4242);
+        expected.push_back((showRandom() % 3 + 10) * 256);
+    seedShowRandom(4242);
     placeForest(small.forest);
     const Forest& forest = small.forest;
     for (int i = 0; i < ForestLeafPairs; ++i) {
@@ -182,10 +183,10 @@ struct ForestScene : testing::Test {
 TEST_F(ForestScene, OuterBandsArePaintedOnlyOnTheFirstStep)
 {
     std::memset(small.screen.pixels, 7, ScreenPixels);
-    forestSteps = 0;
+    ForestCalendar.steps = 0;
     updateForestCalendar();
     drawForestCalendar();
-    EXPECT_EQ(forestSteps, 1);
+    EXPECT_EQ(ForestCalendar.steps, 1);
     for (int y : {0, 27, 28, 109})
         EXPECT_EQ(pixel(5, y), 251) << y;
     for (int y : {110, 214, 215, 239})
@@ -194,7 +195,7 @@ TEST_F(ForestScene, OuterBandsArePaintedOnlyOnTheFirstStep)
     std::memset(small.screen.pixels, 7, ScreenPixels);
     updateForestCalendar();
     drawForestCalendar();
-    EXPECT_EQ(forestSteps, 2);
+    EXPECT_EQ(ForestCalendar.steps, 2);
     for (int y : {0, 27, 215, 239})
         EXPECT_EQ(pixel(5, y), 7) << y;  // the trail band keeps what was there
     EXPECT_EQ(pixel(5, 28), 251);
@@ -208,7 +209,7 @@ TEST_F(ForestScene, CalendarViewFollowsTheStepCountAndKeepsZeroSeeThrough)
         view[0] = uint8_t(k + 1);                    // top-left corner
         view[CalendarViewBytes - 1] = uint8_t(k + 100);  // bottom-right corner
     }
-    forestSteps = 5;
+    ForestCalendar.steps = 5;
     TickCount = 3 * 64 + 9;
     drawForestCalendar();
     EXPECT_EQ(pixel(96, 50), 10);

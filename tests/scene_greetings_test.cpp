@@ -1,5 +1,6 @@
 // The greetings object (words of letter cubes, spark bursts) and the
 // greetings scene over the clouds.
+#include "core/random.h"
 #include "objects/greetings.h"
 #include "gfx3d/raster.h"
 #include "assets/assets.h"
@@ -131,11 +132,11 @@ TEST(SparkBurst, SparksFallUnderGravityAndStopAfterAge69)
     Screen& screen = testScreen();
     auto burst = std::make_unique<SparkBurst>();
     resetSparkBurst(*burst, screen);
-    std::srand(77);
-    const int32_t a1 = std::rand() % 4095;
-    const int32_t a2 = std::rand() % 4095;
-    const int32_t speed = std::rand() % 1024 + 256;
-    std::srand(77);
+    seedShowRandom(77);
+    const int32_t a1 = showRandom() % 4095;
+    const int32_t a2 = showRandom() % 4095;
+    const int32_t speed = showRandom() % 1024 + 256;
+    seedShowRandom(77);
     startSparkBurst(*burst, 160 << 8, 120 << 8);
     EXPECT_EQ(burst->vx[0], (speed * CosineTable[a1]) >> 8);
     EXPECT_EQ(burst->vy[0], (speed * SineTable[a2]) >> 8);
@@ -329,7 +330,7 @@ struct GreetingsScene : testing::Test {
             layers[c]->pixels = clouds[c].data();
         }
         lightningPicture.pixels = lightning.data();
-        flashOn = 0;
+        GreetingsClouds.flashOn = 0;
     }
     void TearDown() override
     {
@@ -350,7 +351,7 @@ TEST_F(GreetingsScene, CloudsRepaintEveryOtherColumnWithinTheirRange)
     for (auto& layer : clouds)
         std::fill(layer.begin(), layer.end(), 31);
     std::memset(screen.pixels, 7, ScreenPixels);
-    cloudBase = 128;
+    GreetingsClouds.base = 128;
     TickCount = 10;
     drawGreetingsClouds();
     EXPECT_EQ(pixel(319, 239), 221);
@@ -360,7 +361,7 @@ TEST_F(GreetingsScene, CloudsRepaintEveryOtherColumnWithinTheirRange)
     EXPECT_EQ(pixel(1, 1), 0);
     EXPECT_EQ(pixel(0, 1), 0);
 
-    cloudBase = 140;
+    GreetingsClouds.base = 140;
     TickCount = 11;
     drawGreetingsClouds();
     EXPECT_EQ(pixel(0, 239), 233);
@@ -379,10 +380,10 @@ TEST_F(GreetingsScene, CloudLayersScrollAndTile)
     clouds[0][5 * 256 + 10] = 8;   // layer 1, column 10 of row 5
     clouds[1][5 * 256 + 255] = 16; // layer 2, column 255
     clouds[2][5 * 256 + 0] = 4;    // layer 3, column 0
-    cloudBase = 128;
-    cloudShift1 = 256 * 4 + 7;  // column x reads layer column x + 7
-    cloudShift2 = 1;
-    cloudShift3 = -1;
+    GreetingsClouds.base = 128;
+    GreetingsClouds.shift1 = 256 * 4 + 7;  // column x reads layer column x + 7
+    GreetingsClouds.shift2 = 1;
+    GreetingsClouds.shift3 = -1;
     TickCount = 0;  // odd columns
     drawGreetingsClouds();
     EXPECT_EQ(pixel(3, 5), 128 + 8);
@@ -396,16 +397,16 @@ TEST_F(GreetingsScene, CloudLayersScrollAndTile)
 }
 
 // Bit planes 12 and 48 flash on frames 1 and 2 of every four, moved by
-// flashShift; columns that would leave the screen are dropped.
+// GreetingsClouds.flashShift; columns that would leave the screen are dropped.
 TEST_F(GreetingsScene, LightningFlashesTwoBitPlanesWithItsShift)
 {
     lightning[10 * 256 + 5] = 48;   // moved off the left edge
     lightning[10 * 256 + 30] = 12;
     lightning[20 * 256 + 100] = 60;
     lightning[191 * 256 + 255] = 48;
-    flashOn = 1;
-    flashShift = -20;
-    cloudBase = 0;  // the clouds paint 0
+    GreetingsClouds.flashOn = 1;
+    GreetingsClouds.flashShift = -20;
+    GreetingsClouds.base = 0;  // the clouds paint 0
     auto drawAt = [&](int32_t tick) {
         TickCount = tick;
         std::memset(screen.pixels, 0, ScreenPixels);
@@ -424,43 +425,43 @@ TEST_F(GreetingsScene, LightningFlashesTwoBitPlanesWithItsShift)
         drawAt(tick);
         EXPECT_EQ(pixel(80, 20), 0) << tick;
     }
-    flashShift = 120;
+    GreetingsClouds.flashShift = 120;
     drawAt(2);
     EXPECT_EQ(pixel(220, 20), 251);
     EXPECT_EQ(pixel(319, 191), 0);  // 255 + 120 is off the right edge
-    flashOn = 0;
+    GreetingsClouds.flashOn = 0;
     drawAt(2);
     EXPECT_EQ(pixel(220, 20), 0);
 }
 
 TEST_F(GreetingsScene, UpdateOpensLightningWindowsAndRaisesTheFlags)
 {
-    flashShift = 0;
+    GreetingsClouds.flashShift = 0;
     DemoTime = 18500;
     updateGreetingsClouds();
-    EXPECT_EQ(flashOn, 0);
+    EXPECT_EQ(GreetingsClouds.flashOn, 0);
     EXPECT_EQ(SceneGreetings.activeCount, 1);
-    EXPECT_TRUE(cloudBase == 128 || cloudBase == 140);
+    EXPECT_TRUE(GreetingsClouds.base == 128 || GreetingsClouds.base == 140);
 
-    const int32_t shift1 = cloudShift1, shift3 = cloudShift3;
+    const int32_t shift1 = GreetingsClouds.shift1, shift3 = GreetingsClouds.shift3;
     DemoTime = 19010;
     updateGreetingsClouds();
-    EXPECT_EQ(cloudShift1, shift1 + 3);
-    EXPECT_EQ(cloudShift3, shift3 + 1);
-    EXPECT_EQ(flashOn, 1);
-    EXPECT_EQ(flashShift, -20);
+    EXPECT_EQ(GreetingsClouds.shift1, shift1 + 3);
+    EXPECT_EQ(GreetingsClouds.shift3, shift3 + 1);
+    EXPECT_EQ(GreetingsClouds.flashOn, 1);
+    EXPECT_EQ(GreetingsClouds.flashShift, -20);
     EXPECT_EQ(SceneGreetings.activeCount, 2);
     EXPECT_EQ(SceneGreetings.words[0]->leaving, 1);
 
     DemoTime = 19030;
     updateGreetingsClouds();
-    EXPECT_EQ(flashOn, 0);
-    EXPECT_EQ(flashShift, -20);
+    EXPECT_EQ(GreetingsClouds.flashOn, 0);
+    EXPECT_EQ(GreetingsClouds.flashShift, -20);
 
     DemoTime = 21429;
     updateGreetingsClouds();
-    EXPECT_EQ(flashOn, 1);
-    EXPECT_EQ(flashShift, 120);
+    EXPECT_EQ(GreetingsClouds.flashOn, 1);
+    EXPECT_EQ(GreetingsClouds.flashShift, 120);
     EXPECT_EQ(SceneGreetings.activeCount, 4);
     EXPECT_EQ(SceneGreetings.words[3]->leaving, 1);
 }

@@ -30,11 +30,11 @@ protected:
         junglePicture.pixelCount = JunglePixels;
         junglePicture.width = JungleWidth;
         junglePicture.height = 248;
-        jungleTicks = 0;
-        jungleAccel = 0;
-        jungleStep = 256;
-        junglePanX = -360;
-        junglePanY = 120;
+        JungleZoom.ticks = 0;
+        JungleZoom.accel = 0;
+        JungleZoom.step = 256;
+        JungleZoom.panX = -360;
+        JungleZoom.panY = 120;
     }
     void fillPattern()
     {
@@ -49,7 +49,7 @@ protected:
 TEST_F(Jungle, FirstFrameShowsTheRowAndColumnOfThePanAtTheCentreRight)
 {
     updateJungle();
-    EXPECT_EQ(junglePanX, -359);
+    EXPECT_EQ(JungleZoom.panX, -359);
     const int32_t expected = 684 * 120 - 359;
     picture[expected] = 200;
     drawJungle();
@@ -64,8 +64,8 @@ TEST_F(Jungle, AtOneToOneTheViewIsAPureTranslationWithNegativeColumnsInThePrevio
 {
     fillPattern();
     for (const auto& [panX, panY] : {std::pair{-359, 120}, std::pair{-100, 125}, std::pair{-40, 127}}) {
-        junglePanX = panX;
-        junglePanY = panY;
+        JungleZoom.panX = panX;
+        JungleZoom.panY = panY;
         drawJungle();
         for (int y = 0; y < 240; ++y)
             for (int x = 0; x < 320; ++x)
@@ -78,9 +78,9 @@ TEST_F(Jungle, PansFor280StepsThenSinksAndZoomsFasterUntilTheStepReachesZero)
 {
     for (int i = 0; i < 280; ++i)
         updateJungle();
-    EXPECT_EQ(jungleStep, 256);
-    EXPECT_EQ(junglePanY, 120);
-    EXPECT_EQ(junglePanX, -80);
+    EXPECT_EQ(JungleZoom.step, 256);
+    EXPECT_EQ(JungleZoom.panY, 120);
+    EXPECT_EQ(JungleZoom.panX, -80);
 
     const int32_t expected[] = {256, 255, 254, 252, 250, 247, 244, 240, 236, 231, 226, 220,
                                 214, 207, 200, 192, 184, 175, 166, 156, 146, 135, 124, 112,
@@ -88,36 +88,36 @@ TEST_F(Jungle, PansFor280StepsThenSinksAndZoomsFasterUntilTheStepReachesZero)
     int step = 281;
     for (int32_t s : expected) {
         updateJungle();
-        ASSERT_EQ(jungleStep, s) << "step " << step;
-        EXPECT_EQ(junglePanY, 120 + 2 * (step - 280));
+        ASSERT_EQ(JungleZoom.step, s) << "step " << step;
+        EXPECT_EQ(JungleZoom.panY, 120 + 2 * (step - 280));
         ++step;
     }
     // A step that overshoots below zero stays there too.
-    jungleStep = -3;
+    JungleZoom.step = -3;
     updateJungle();
-    EXPECT_EQ(jungleStep, -3);
+    EXPECT_EQ(JungleZoom.step, -3);
 }
 
 TEST_F(Jungle, ZeroStepShowsOneSourcePixelAndTheIndexIsClampedIntoThePicture)
 {
     fillPattern();
-    jungleStep = 0;
-    junglePanX = -50;
-    junglePanY = 200;
+    JungleZoom.step = 0;
+    JungleZoom.panX = -50;
+    JungleZoom.panY = 200;
     drawJungle();
     for (int i = 0; i < ScreenPixels; ++i)
         ASSERT_EQ(MainScreen.pixels[i], patternAt(684 * 200 - 50));
 
     // Far past the bottom (10 ms steps sink four times as far): the last byte.
-    junglePanY = 900;
+    JungleZoom.panY = 900;
     drawJungle();
     for (int i = 0; i < ScreenPixels; ++i)
         ASSERT_EQ(MainScreen.pixels[i], patternAt(JunglePixels - 1));
 
     // A mirrored view reaching before the first byte reads the first byte there.
-    jungleStep = -256;
-    junglePanX = -400;
-    junglePanY = 0;
+    JungleZoom.step = -256;
+    JungleZoom.panX = -400;
+    JungleZoom.panY = 0;
     drawJungle();
     EXPECT_EQ(screenAt(0, 0), patternAt(684 * 119 - 81));
     EXPECT_EQ(screenAt(319, 239), patternAt(0));

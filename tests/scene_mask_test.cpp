@@ -32,7 +32,7 @@ protected:
 
 TEST_F(MaskFlash, FlashWindowsAreInclusive)
 {
-    maskZoom = 500;
+    ::MaskFlash.zoom = 500;
     struct Case {
         uint32_t time;
         int32_t visible;
@@ -44,32 +44,32 @@ TEST_F(MaskFlash, FlashWindowsAreInclusive)
                          Case{17200, 0}, Case{17201, 1}, Case{17219, 1}, Case{17220, 0}}) {
         DemoTime = c.time;
         updateMaskFlash();
-        EXPECT_EQ(maskVisible, c.visible) << c.time;
+        EXPECT_EQ(::MaskFlash.visible, c.visible) << c.time;
     }
 }
 
 TEST_F(MaskFlash, FirstStepClearsAndTheZoomStopsAtFive)
 {
     std::memset(MainScreen.pixels, 44, ScreenPixels);
-    maskZoom = 1000;
+    ::MaskFlash.zoom = 1000;
     updateMaskFlash();
-    EXPECT_EQ(maskZoom, 995);
+    EXPECT_EQ(::MaskFlash.zoom, 995);
     for (int i = 0; i < ScreenPixels; ++i)
         ASSERT_EQ(MainScreen.pixels[i], 0) << i;
     MainScreen.pixels[0] = 44;
     for (int step = 2; step <= 199; ++step)
         updateMaskFlash();
-    EXPECT_EQ(maskZoom, 5);
+    EXPECT_EQ(::MaskFlash.zoom, 5);
     updateMaskFlash();
-    EXPECT_EQ(maskZoom, 5);
+    EXPECT_EQ(::MaskFlash.zoom, 5);
     EXPECT_EQ(MainScreen.pixels[0], 44);  // only the first step clears
-    EXPECT_EQ(maskOriginX, 40960 - 160 * 5);
-    EXPECT_EQ(maskOriginY, 30720 - 120 * 5);
+    EXPECT_EQ(::MaskFlash.originX, 40960 - 160 * 5);
+    EXPECT_EQ(::MaskFlash.originY, 30720 - 120 * 5);
 }
 
 TEST_F(MaskFlash, TheZoomIsCentredAndLeavesPixelsOutsideTheSourceAlone)
 {
-    maskZoom = 1000;
+    ::MaskFlash.zoom = 1000;
     DemoTime = 16601;
     updateMaskFlash();  // z = 995, visible
     std::memset(MainScreen.pixels, 7, ScreenPixels);
@@ -89,9 +89,9 @@ TEST_F(MaskFlash, TheZoomIsCentredAndLeavesPixelsOutsideTheSourceAlone)
 
 TEST_F(MaskFlash, RowAndColumnOfTheSourceEdgeAreNeverSampled)
 {
-    maskZoom = 256;
-    maskOriginX = maskOriginY = 0;
-    maskVisible = 1;
+    ::MaskFlash.zoom = 256;
+    ::MaskFlash.originX = ::MaskFlash.originY = 0;
+    ::MaskFlash.visible = 1;
     std::memset(MainScreen.pixels, 7, ScreenPixels);
     drawMaskFlash();
     EXPECT_EQ(screenAt(0, 0), maskAt(0, 0));
@@ -99,7 +99,7 @@ TEST_F(MaskFlash, RowAndColumnOfTheSourceEdgeAreNeverSampled)
     EXPECT_EQ(screenAt(319, 0), 7);
     EXPECT_EQ(screenAt(0, 239), 7);
 
-    maskVisible = 0;  // between flashes the drawn window is black
+    ::MaskFlash.visible = 0;  // between flashes the drawn window is black
     drawMaskFlash();
     EXPECT_EQ(screenAt(100, 100), 0);
     EXPECT_EQ(screenAt(319, 100), 7);

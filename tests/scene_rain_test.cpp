@@ -1,5 +1,6 @@
 // The rain behind the landscape: the reset and the intensity ramp, the drops
 // and their random numbers, the fall, the smoothing and the composite.
+#include "core/random.h"
 #include "assets/assets.h"
 #include "core/show_state.h"
 #include "scenes/rain.h"
@@ -21,18 +22,18 @@ protected:
         testScreen();
         landscape.assign(ScreenPixels + 1, 3);
         landscapePicture.pixels = landscape.data();
-        rainResetPending = 0;
-        rainIntensity = 0;
+        RainOverLand.resetPending = 0;
+        RainOverLand.intensity = 0;
         std::memset(WorkBufferA, 0, sizeof WorkBufferA);
         std::memset(WorkBufferB, 0, sizeof WorkBufferB);
     }
     // The n-th value (from 0) that rand() gives after srand(seed).
     static int randAfter(unsigned seed, int n)
     {
-        std::srand(seed);
+        seedShowRandom(seed);
         for (int i = 0; i < n; ++i)
-            std::rand();
-        return std::rand();
+            showRandom();
+        return showRandom();
     }
 
     std::vector<uint8_t> landscape;
@@ -40,58 +41,58 @@ protected:
 
 TEST_F(Rain, FirstStepResetsThePatternOnceAndTheRainThickensAfter150Seconds)
 {
-    rainResetPending = 1;
+    RainOverLand.resetPending = 1;
     DemoTime = 14600;
     updateRain();
-    EXPECT_EQ(rainResetPending, 0);
+    EXPECT_EQ(RainOverLand.resetPending, 0);
     for (int i = 0; i < ScreenPixels; ++i)
         ASSERT_EQ(WorkBufferB[i], 90) << i;
     WorkBufferB[5] = 1;
     DemoTime = 15000;
     updateRain();
     EXPECT_EQ(WorkBufferB[5], 1);
-    EXPECT_EQ(rainIntensity, 0);
+    EXPECT_EQ(RainOverLand.intensity, 0);
     DemoTime = 15001;
     updateRain();
-    EXPECT_EQ(rainIntensity, 1);
-    rainIntensity = 249;
+    EXPECT_EQ(RainOverLand.intensity, 1);
+    RainOverLand.intensity = 249;
     updateRain();
     updateRain();
-    EXPECT_EQ(rainIntensity, 250);
+    EXPECT_EQ(RainOverLand.intensity, 250);
 }
 
 TEST_F(Rain, DropsAreDrawnInTheFrameTwoRandomNumbersEachPositionFirst)
 {
     // Below intensity 16 no random number is drawn.
-    rainIntensity = 15;
-    std::srand(7);
+    RainOverLand.intensity = 15;
+    seedShowRandom(7);
     drawRain();
-    int next = std::rand();
+    int next = showRandom();
     EXPECT_EQ(next, randAfter(7, 0));
 
     // Two update steps before one frame: two more steps of intensity, and
     // still only that frame's drops (one pair at intensity 17).
     DemoTime = 15500;
-    std::srand(7);
+    seedShowRandom(7);
     updateRain();
     updateRain();
-    EXPECT_EQ(rainIntensity, 17);
+    EXPECT_EQ(RainOverLand.intensity, 17);
     drawRain();
-    next = std::rand();
+    next = showRandom();
     EXPECT_EQ(next, randAfter(7, 2));
 }
 
 TEST_F(Rain, FirstRowDropsStayAndSecondRowDropsFallOnAtOnce)
 {
     std::memset(WorkBufferB, 90, sizeof WorkBufferB);
-    rainIntensity = 250;  // 15 drops
-    std::srand(11);
+    RainOverLand.intensity = 250;  // 15 drops
+    seedShowRandom(11);
     std::vector<int> positions, values;
     for (int i = 0; i < 15; ++i) {
-        positions.push_back(std::rand() % 640 + 1);
-        values.push_back(std::rand() % 50 + 50);
+        positions.push_back(showRandom() % 640 + 1);
+        values.push_back(showRandom() % 50 + 50);
     }
-    std::srand(11);
+    seedShowRandom(11);
     drawRain();
     for (int i = 0; i < 15; ++i) {
         bool replaced = false;  // a later drop on the same spot wins

@@ -18,10 +18,10 @@ constexpr int32_t FlatFrame = 32;
 TEST(RisingWaves, FirstStepShowsOnlyTheBackLayerNearTheBottom)
 {
     testScreen();
-    waveBase = 220;
+    RisingWaves.base = 220;
     TickCount = 1;
     updateWaves();
-    EXPECT_EQ(waveBase, 219);
+    EXPECT_EQ(RisingWaves.base, 219);
     drawWaves();
     for (int x = 0; x < 320; x += 7) {
         int surface = 0;
@@ -38,7 +38,7 @@ TEST(RisingWaves, FirstStepShowsOnlyTheBackLayerNearTheBottom)
 TEST(RisingWaves, SurfaceOnTheLastRowIsOnePixel)
 {
     testScreen();
-    waveBase = 239;
+    RisingWaves.base = 239;
     TickCount = FlatFrame;
     drawWaves();
     for (int x = 0; x < 320; ++x) {
@@ -50,7 +50,7 @@ TEST(RisingWaves, SurfaceOnTheLastRowIsOnePixel)
 TEST(RisingWaves, FrontLayerCoversTheBackThirtyRowsLower)
 {
     testScreen();
-    waveBase = 100;
+    RisingWaves.base = 100;
     TickCount = FlatFrame;
     drawWaves();
     EXPECT_EQ(pixel(5, 99), 0);
@@ -66,10 +66,10 @@ TEST(RisingWaves, WaterAboveTheScreenIsCutAndNeverWraps)
 {
     testScreen();
     TickCount = FlatFrame;
-    waveBase = -50;  // only reachable with 10 ms steps
+    RisingWaves.base = -50;  // only reachable with 10 ms steps
     drawWaves();
     EXPECT_EQ(pixel(0, 0), 80 - (20 >> 2)) << "front surface 20 rows above the screen";
-    waveBase = -400;
+    RisingWaves.base = -400;
     drawWaves();
     for (int i = 0; i < 76800; ++i)
         ASSERT_EQ(MainScreen.pixels[i], 0) << "the ramp stops at colour 0, " << i;

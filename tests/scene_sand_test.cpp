@@ -1,5 +1,6 @@
 // The sand logo reveal: the bites, the smoothing and the drawing from the
 // sand level.
+#include "core/random.h"
 #include "assets/assets.h"
 #include "core/tables.h"
 #include "scenes/sand_reveal.h"
@@ -32,8 +33,8 @@ protected:
         heightMapPicture.pixels = heights.data();
         sandLogoPicture.pixels = logo.data();
         sandPicture.pixels = sand.data();
-        sandSteps = 0;
-        biteCount = 250;
+        SandReveal.steps = 0;
+        SandReveal.biteCount = 250;
     }
     static uint8_t screenAt(int x, int y) { return MainScreen.pixels[y * 320 + x]; }
     uint8_t sandAt(int x, int y) const { return sand[y * 320 + x]; }
@@ -42,8 +43,8 @@ protected:
     static unsigned seedForRadius(int r)
     {
         for (unsigned seed = 1;; ++seed) {
-            std::srand(seed);
-            if (std::rand() % 60 + 20 == r)
+            seedShowRandom(seed);
+            if (showRandom() % 60 + 20 == r)
                 return seed;
         }
     }
@@ -82,15 +83,15 @@ TEST_F(Sand, LowSandShiftsFurtherAndDarkensAndTheLogoShowsWhereTheHeightIsAbove)
 TEST_F(Sand, ABiteTestsOnlyItsTopLeftLevelAndWrapsBelowZero)
 {
     const auto biteOnce = [](unsigned seed) {
-        biteCount = 1;
-        std::srand(seed);
+        SandReveal.biteCount = 1;
+        seedShowRandom(seed);
         biteSandBand(1);
     };
     // Where the one bite lands: row, then column, after the band radius.
-    std::srand(5);
-    const int r = std::rand() % 60 + 20;
-    const int row = std::rand() % (239 - 2 * r) + r;
-    const int column = std::rand() % 20 + 4;
+    seedShowRandom(5);
+    const int r = showRandom() % 60 + 20;
+    const int row = showRandom() % (239 - 2 * r) + r;
+    const int column = showRandom() % 20 + 4;
     const int p = row * 320 + column;
 
     std::memset(WhiteBufferA, 140, sizeof WhiteBufferA);
@@ -114,7 +115,7 @@ TEST_F(Sand, ABiteTestsOnlyItsTopLeftLevelAndWrapsBelowZero)
 
 TEST_F(Sand, FirstStepBitesFallInTheBandOfItsRadius)
 {
-    std::srand(seedForRadius(20));
+    seedShowRandom(seedForRadius(20));
     biteSandBand(1);
     int minRow = 240, maxRow = -1, minColumn = 320, maxColumn = -1, removed = 0;
     for (int i = 0; i < ScreenPixels; ++i)
@@ -135,20 +136,20 @@ TEST_F(Sand, FirstStepBitesFallInTheBandOfItsRadius)
 
 TEST_F(Sand, BitesTaperAfterStep90)
 {
-    sandSteps = 89;
+    SandReveal.steps = 89;
     const int32_t expected[] = {250, 200, 150, 100, 50, 0, 0};
     for (int32_t count : expected) {
         updateSandReveal();
-        ASSERT_EQ(biteCount, count) << "step " << sandSteps;
+        ASSERT_EQ(SandReveal.biteCount, count) << "step " << SandReveal.steps;
     }
 }
 
 TEST_F(Sand, SmoothingBelowStep200ResetsTheEdgesTo255)
 {
-    biteCount = 0;
+    SandReveal.biteCount = 0;
     std::memset(WhiteBufferA, 0, sizeof WhiteBufferA);
     WhiteBufferA[1000] = 200;
-    sandSteps = 198;
+    SandReveal.steps = 198;
     updateSandReveal();
     for (int o = 0; o < ScreenPixels; ++o) {
         const bool edge = o < 321 || o > 76240;

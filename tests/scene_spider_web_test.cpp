@@ -21,13 +21,10 @@ namespace {
 constexpr int Centre = 103;  // the last of the 104 points
 
 // The web at rest as built at start-up, an empty forest, a flare of value 9
-// and an invisible spider; everything the scene touches and the tick count
-// come back afterwards.
+// and an invisible spider; the scene's start state, the pictures, the spider
+// and the tick count come back afterwards.
 struct WebScene {
-    Screen& screen = testScreen();  // first: the tables must exist before they are saved
-    std::vector<int32_t> savedX{webX, webX + WebCapacity};
-    std::vector<int32_t> savedY{webY, webY + WebCapacity};
-    int32_t savedTarget = webTarget;
+    Screen& screen = testScreen();  // first: the web's points must exist
     Picture savedForest = forestPicture;
     Picture savedFlare = flarePicture;
     Mesh savedSpider = spiderMesh;
@@ -35,21 +32,16 @@ struct WebScene {
     std::vector<uint8_t> forestPixels, flarePixels;
     WebScene()
     {
-        std::copy(webBaseX, webBaseX + WebCapacity, webX);
-        std::copy(webBaseY, webBaseY + WebCapacity, webY);
+        resetSpiderWeb();
         makeTestPicture(forestPicture, forestPixels, 320, 240, 0);
         makeTestPicture(flarePicture, flarePixels, 32, 32, 9);
         spiderMesh = Mesh{};
         spiderMesh.screen = &MainScreen;
-        webTarget = 104;
-        webReach = 0;
         TickCount = 0;
     }
     ~WebScene()
     {
-        std::copy(savedX.begin(), savedX.end(), webX);
-        std::copy(savedY.begin(), savedY.end(), webY);
-        webTarget = savedTarget;
+        resetSpiderWeb();
         forestPicture = savedForest;
         flarePicture = savedFlare;
         spiderMesh = savedSpider;
@@ -64,7 +56,7 @@ uint8_t pixelAt(int x, int y)
 
 void drawWithReach(int32_t reach)
 {
-    webReach = reach;
+    SpiderWeb.reach = reach;
     std::memset(MainScreen.pixels, 123, 76800);
     drawSpiderWeb();
 }
@@ -72,7 +64,7 @@ void drawWithReach(int32_t reach)
 // Squared distance, in pixels, from (x, y) to the segment from point a to b.
 double distanceToSegment(int x, int y, int a, int b)
 {
-    const double ax = webX[a], ay = webY[a], bx = webX[b], by = webY[b];
+    const double ax = SpiderWeb.x[a], ay = SpiderWeb.y[a], bx = SpiderWeb.x[b], by = SpiderWeb.y[b];
     const double dx = bx - ax, dy = by - ay;
     const double length = dx * dx + dy * dy;
     double t = length > 0 ? ((x - ax) * dx + (y - ay) * dy) / length : 0;
@@ -109,7 +101,7 @@ TEST(SpiderWebPoints, SpiralWindsOutFromNearTheHubAndEndsOnIt)
 {
     testScreen();
     EXPECT_EQ(webPointCount, 104);
-    EXPECT_EQ(webTarget, 104);
+    EXPECT_EQ(SpiderWeb.target, 104);
     EXPECT_EQ(webBaseX[0], 173);
     EXPECT_EQ(webBaseY[0], 119);
     EXPECT_EQ(webBaseX[102], 272);
@@ -121,7 +113,7 @@ TEST(SpiderWebPoints, SpiralWindsOutFromNearTheHubAndEndsOnIt)
 TEST(SpiderWebUpdate, ThreadTargetFollowsTheShowTime)
 {
     WebScene scene;
-    webTarget = 77;
+    SpiderWeb.target = 77;
     const struct {
         uint32_t time;
         int32_t target;
@@ -132,7 +124,7 @@ TEST(SpiderWebUpdate, ThreadTargetFollowsTheShowTime)
     for (const auto& row : expected) {
         DemoTime = row.time;
         updateSpiderWeb();
-        EXPECT_EQ(webTarget, row.target) << row.time;
+        EXPECT_EQ(SpiderWeb.target, row.target) << row.time;
     }
 }
 
@@ -140,30 +132,30 @@ TEST(SpiderWebUpdate, ThreadTargetFollowsTheShowTime)
 TEST(SpiderWebUpdate, ReachMovesOneSegmentAStepTowardsItsTargets)
 {
     WebScene scene;
-    int32_t previous = webReach;
+    int32_t previous = SpiderWeb.reach;
     int32_t reachAt10800 = -1, reachAt11000 = -1, peak = 0;
     uint32_t fullAt = 0;
     for (uint32_t time = 10401; time <= 12350; time += 4) {
         DemoTime = time;
         TickCount += 1;
         updateSpiderWeb();
-        ASSERT_LE(std::abs(webReach - previous), 1) << time;
-        previous = webReach;
-        peak = std::max(peak, webReach);
+        ASSERT_LE(std::abs(SpiderWeb.reach - previous), 1) << time;
+        previous = SpiderWeb.reach;
+        peak = std::max(peak, SpiderWeb.reach);
         if (time == 10597) {
-            EXPECT_EQ(webReach, 50) << "grows during the first two seconds";
+            EXPECT_EQ(SpiderWeb.reach, 50) << "grows during the first two seconds";
         }
         if (time <= 10800)
-            reachAt10800 = webReach;
+            reachAt10800 = SpiderWeb.reach;
         if (time <= 11000)
-            reachAt11000 = webReach;
-        if (webReach == 102 && fullAt == 0)
+            reachAt11000 = SpiderWeb.reach;
+        if (SpiderWeb.reach == 102 && fullAt == 0)
             fullAt = time;
     }
     EXPECT_EQ(reachAt10800, 0) << "shrinks back to nothing";
     EXPECT_EQ(reachAt11000, 50);
     EXPECT_EQ(peak, 102);
-    EXPECT_EQ(webReach, 102);
+    EXPECT_EQ(SpiderWeb.reach, 102);
     EXPECT_EQ(fullAt, 12005u);
 }
 
@@ -171,20 +163,20 @@ TEST(SpiderWebUpdate, ThreadTipStaysOnTheLastPoint)
 {
     WebScene scene;
     DemoTime = 10500;
-    webTarget = 104;
-    webReach = 102;
+    SpiderWeb.target = 104;
+    SpiderWeb.reach = 102;
     updateSpiderWeb();
-    EXPECT_EQ(webReach, Centre);
+    EXPECT_EQ(SpiderWeb.reach, Centre);
     updateSpiderWeb();
-    EXPECT_EQ(webReach, Centre) << "a full-length target does not push the tip past the points";
+    EXPECT_EQ(SpiderWeb.reach, Centre) << "a full-length target does not push the tip past the points";
 
-    webTarget = 5;
-    webReach = 7;
+    SpiderWeb.target = 5;
+    SpiderWeb.reach = 7;
     updateSpiderWeb();
-    EXPECT_EQ(webReach, 6);
-    webReach = 5;
+    EXPECT_EQ(SpiderWeb.reach, 6);
+    SpiderWeb.reach = 5;
     updateSpiderWeb();
-    EXPECT_EQ(webReach, 5);
+    EXPECT_EQ(SpiderWeb.reach, 5);
 }
 
 // The arithmetic shifts round towards minus infinity: a division would sway
@@ -193,26 +185,26 @@ TEST(SpiderWebUpdate, PointsSwayMostAtTheHubAndTheCentreSwaysLikePointZero)
 {
     WebScene scene;
     DemoTime = 10500;
-    webX[104] = 4444;
-    webY[104] = 5555;
+    SpiderWeb.x[104] = 4444;
+    SpiderWeb.y[104] = 5555;
     TickCount = 128;  // angle 1024: sine -255, cosine 0
     updateSpiderWeb();
-    EXPECT_EQ(webX[0], webBaseX[0] - 4);
-    EXPECT_EQ(webX[50], webBaseX[50] + ((-255 * (1024 - 400)) >> 16));
-    EXPECT_EQ(webX[50], webBaseX[50] - 3);
-    EXPECT_EQ(webX[102], webBaseX[102] - 1);
-    EXPECT_EQ(webX[Centre], webBaseX[Centre] - 4);
+    EXPECT_EQ(SpiderWeb.x[0], webBaseX[0] - 4);
+    EXPECT_EQ(SpiderWeb.x[50], webBaseX[50] + ((-255 * (1024 - 400)) >> 16));
+    EXPECT_EQ(SpiderWeb.x[50], webBaseX[50] - 3);
+    EXPECT_EQ(SpiderWeb.x[102], webBaseX[102] - 1);
+    EXPECT_EQ(SpiderWeb.x[Centre], webBaseX[Centre] - 4);
     for (int i = 0; i <= Centre; ++i)
-        ASSERT_EQ(webY[i], webBaseY[i]) << i;
+        ASSERT_EQ(SpiderWeb.y[i], webBaseY[i]) << i;
 
     TickCount = 0;  // angle 0: sine 0, cosine -256
     updateSpiderWeb();
     for (int i = 0; i <= Centre; ++i) {
-        ASSERT_EQ(webX[i], webBaseX[i]) << i;
-        ASSERT_EQ(webY[i], webBaseY[i] - 1) << i;
+        ASSERT_EQ(SpiderWeb.x[i], webBaseX[i]) << i;
+        ASSERT_EQ(SpiderWeb.y[i], webBaseY[i] - 1) << i;
     }
-    EXPECT_EQ(webX[104], 4444) << "only the 104 points are swayed";
-    EXPECT_EQ(webY[104], 5555);
+    EXPECT_EQ(SpiderWeb.x[104], 4444) << "only the 104 points are swayed";
+    EXPECT_EQ(SpiderWeb.y[104], 5555);
 }
 
 TEST(SpiderWebUpdate, SpiderSitsLeftOfPointZeroAndTurns)
@@ -222,8 +214,8 @@ TEST(SpiderWebUpdate, SpiderSitsLeftOfPointZeroAndTurns)
     spiderMesh.angleZ = 300;
     TickCount = 0;
     updateSpiderWeb();
-    EXPECT_EQ(spiderMesh.centreX, (webX[0] - 10) * 256);
-    EXPECT_EQ(spiderMesh.centreY, webY[0] * 256);
+    EXPECT_EQ(spiderMesh.centreX, (SpiderWeb.x[0] - 10) * 256);
+    EXPECT_EQ(spiderMesh.centreY, SpiderWeb.y[0] * 256);
     EXPECT_EQ(spiderMesh.centreX, 163 * 256);
     EXPECT_EQ(spiderMesh.centreY, 118 * 256);
     EXPECT_EQ(spiderMesh.cameraDepth, -51200);
@@ -249,7 +241,7 @@ TEST(SpiderWebDraw, DrawsHubLinesSpokesAndTheThreadUpToItsReach)
                 ASSERT_TRUE(onALine) << "reach " << reach << ": stray silk at " << x << ", " << y;
             }
         for (const Segment& s : lines) {
-            const int mx = (webX[s.a] + webX[s.b]) / 2, my = (webY[s.a] + webY[s.b]) / 2;
+            const int mx = (SpiderWeb.x[s.a] + SpiderWeb.x[s.b]) / 2, my = (SpiderWeb.y[s.a] + SpiderWeb.y[s.b]) / 2;
             if (!inside(mx - 1, my - 1) || !inside(mx + 1, my + 1))
                 continue;
             bool drawn = false;
@@ -284,7 +276,7 @@ TEST(SpiderWebDraw, FlareSitsOnTheThreadTip)
     WebScene scene;
     for (int reach : {0, 20}) {
         drawWithReach(reach);
-        const int left = webX[reach] - 16, top = webY[reach] - 16;
+        const int left = SpiderWeb.x[reach] - 16, top = SpiderWeb.y[reach] - 16;
         int glowing = 0;
         for (int y = 0; y < 240; ++y)
             for (int x = 0; x < 320; ++x)
@@ -305,8 +297,8 @@ TEST(SpiderWebDraw, LinesOnTheScreenBorderAreNotDrawn)
     for (int border = 0; border < 4; ++border) {
         for (int i = 0; i <= Centre; ++i) {
             const int along = (i * 37) % 320;
-            webX[i] = border == 0 ? 0 : border == 1 ? 319 : along;
-            webY[i] = border == 2 ? 0 : border == 3 ? 239 : along * 3 / 4;
+            SpiderWeb.x[i] = border == 0 ? 0 : border == 1 ? 319 : along;
+            SpiderWeb.y[i] = border == 2 ? 0 : border == 3 ? 239 : along * 3 / 4;
         }
         drawWithReach(60);
         for (int y = 0; y < 240; ++y)

@@ -37,8 +37,8 @@ protected:
         makeTestPicture(cloud3Picture, near, 256, 256, 0);
         makeTestPicture(birdPicture, bird, 192, 32, 255);
         for (int b = 0; b < 5; ++b)
-            BirdX[b] = -1000;
-        sunFade = 0;
+            ::SunRays.birdX[b] = -1000;
+        ::SunRays.fade = 0;
         DemoTime = 25000;
         TickCount = 3;
     }
@@ -47,20 +47,20 @@ protected:
 
 TEST_F(SunRays, FirstStepWhitensTheLightAndTheFadeStartsAfter274Seconds)
 {
-    sunStampPending = 1;
+    ::SunRays.stampPending = 1;
     std::memset(WorkBufferB, 3, sizeof WorkBufferB);
     updateSunRays();
     EXPECT_EQ(WorkBufferB[12345], 255);
-    EXPECT_EQ(sunStampPending, 0);
-    EXPECT_EQ(BirdX[0], -999);
+    EXPECT_EQ(::SunRays.stampPending, 0);
+    EXPECT_EQ(::SunRays.birdX[0], -999);
     WorkBufferB[12345] = 9;
     DemoTime = 27400;
     updateSunRays();
     EXPECT_EQ(WorkBufferB[12345], 9) << "only the first step whitens";
-    EXPECT_EQ(sunFade, 0);
+    EXPECT_EQ(::SunRays.fade, 0);
     DemoTime = 27401;
     updateSunRays();
-    EXPECT_EQ(sunFade, 1);
+    EXPECT_EQ(::SunRays.fade, 1);
 }
 
 TEST_F(SunRays, RowZeroIsBlackAndAWhiteLightLightsTheSky)
@@ -80,7 +80,7 @@ TEST_F(SunRays, BirdAtMinusTwentyShowsOnlyItsRightColumns)
     drawSunRays();
     const std::vector<uint8_t> withoutBirds(MainScreen.pixels, MainScreen.pixels + 76800);
     std::copy(light.begin(), light.end(), WorkBufferB);
-    BirdX[0] = -20;
+    ::SunRays.birdX[0] = -20;
     drawSunRays();
     for (int y = 0; y < 180; ++y)
         for (int x = 0; x < 320; ++x) {
@@ -95,7 +95,7 @@ TEST_F(SunRays, FullFadeIsBlack)
 {
     std::memset(WorkBufferB, 255, sizeof WorkBufferB);
     std::fill(near.begin(), near.end(), 31);
-    sunFade = 255;
+    ::SunRays.fade = 255;
     drawSunRays();
     for (int i = 320; i < 76800; ++i)
         ASSERT_EQ(MainScreen.pixels[i], 0) << i;
@@ -106,7 +106,7 @@ TEST_F(SunRays, FullFadeIsBlack)
 void plainDrawSunRays()
 {
     const int32_t frame = TickCount;
-    const int32_t fade = sunFade;
+    const int32_t fade = ::SunRays.fade;
     uint8_t* screen = MainScreen.pixels;
     std::memset(screen, 0, 320);
     for (int32_t i = 0; i < 180 * 320; ++i)
@@ -137,7 +137,7 @@ void plainDrawSunRays()
     for (int32_t b = 0; b < 5; ++b)
         for (int32_t r = 0; r < 32; ++r)
             for (int32_t x = 0; x < 32; ++x) {
-                const int32_t sx = BirdX[b] + x;
+                const int32_t sx = ::SunRays.birdX[b] + x;
                 if (sx < 1 || sx > 319)
                     continue;
                 uint8_t& p = screen[(BirdY[b] + r) * 320 + sx];
@@ -184,7 +184,7 @@ TEST_F(SunRays, AgreesWithThePlainRulesOverRandomFrames)
     for (int y = 50; y < 90; ++y)
         for (int x = 200; x < 240; ++x)
             SpotMask[y * 320 + x] = (x - 220) * (x - 220) + (y - 70) * (y - 70) < 400 ? 255 : 0;
-    sunStampPending = 1;
+    ::SunRays.stampPending = 1;
     updateSunRays();
 
     const int32_t frames[] = {0, 1, 77, -3, 1 << 30, 2147483647, -2147483647 - 1, 123457};
@@ -193,9 +193,9 @@ TEST_F(SunRays, AgreesWithThePlainRulesOverRandomFrames)
     std::vector<int32_t> sums;
     for (int round = 0; round < 8; ++round) {
         TickCount = frames[round];
-        sunFade = fades[round];
+        ::SunRays.fade = fades[round];
         for (int b = 0; b < 5; ++b)
-            BirdX[b] = int32_t(random() % 400) - 40;
+            ::SunRays.birdX[b] = int32_t(random() % 400) - 40;
         fillRandom(light.data(), light.size(), 255);
         std::copy(light.begin(), light.end(), WorkBufferB);
         fillRandom(MainScreen.pixels, 76800, 255);

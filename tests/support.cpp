@@ -1,6 +1,10 @@
 #include "support.h"
 
+#include "objects/forest.h"
+#include "objects/greetings.h"
 #include "scenes/scenes.h"
+#include "show/snapshot.h"
+#include "show/startup.h"
 
 #include <array>
 #include <cstdio>
@@ -19,6 +23,19 @@ Screen& testScreen()
         created = true;
     }
     return MainScreen;
+}
+
+void freshShow()
+{
+    static bool prepared = false;
+    if (!prepared) {
+        testScreen();
+        SceneForest.screen = &MainScreen;
+        createGreetings(SceneGreetings, MainScreen);
+        prepareShow();
+        prepared = true;
+    }
+    resetShow();
 }
 
 bool haveDataSet()

@@ -16,6 +16,11 @@
 // per test process.
 Screen& testScreen();
 
+// The whole show as at the start of its music: start-up runs once per test
+// process (on testScreen's Screen, with the data set), every call puts the
+// show back with resetShow.
+void freshShow();
+
 // True when the forged data set is present.
 bool haveDataSet();
 // Tests of the forged data set fail without it: a suite that skipped them

@@ -1,6 +1,7 @@
 // The page's side of the web build: the clock that follows the music, the
 // music itself, drawing each presented picture through the palette in force,
-// integer scaling, full screen and the "click to start" state.
+// integer scaling, full screen, the "click to start" state, and jumps: the
+// start time of ?t=SECONDS, the jump keys and the scene list.
 "use strict";
 
 const ScreenWidth = 320, ScreenHeight = 240;
@@ -10,6 +11,9 @@ const MaxInterpolationMs = 40;
 
 const canvas = document.getElementById("screen");
 const notice = document.getElementById("notice");
+const caption = document.getElementById("caption");
+const scenes = document.getElementById("scenes");
+const sceneLinks = document.getElementById("scene-links");
 const audio = document.getElementById("music");
 // The music is Ogg Vorbis; browsers that cannot play it get the same piece as AAC.
 audio.src = audio.canPlayType('audio/ogg; codecs="vorbis"') ? "music.ogg" : "music.m4a";
@@ -24,7 +28,12 @@ const page = {
   waitingForClick: false,
   image: null,
   endedAt: null,      // the show's clock reading when it ended or a virtual run stopped
+  startMs: 0,         // where the music starts on the click: 0, or the last jump's time
+  jumping: false,     // a jump is under way: further jump requests wait for it
 };
+// The scene list shows while the pointer moves over the page and for this
+// long after, so that it never covers the picture while the show plays alone.
+const SceneListShownMs = 3000;
 
 // Milliseconds of music played: the audio's position, carried on between its
 // updates by the wall clock; 0 until the music starts; after the music ends,
@@ -75,6 +84,73 @@ page.virtualTime = function () {
   return at !== null && /^\d{1,10}$/.test(at) && Number(at) <= 0x7fffffff ? Number(at) : -1;
 };
 
+// ?t=SECONDS: where the show starts, in ms (at most three decimals, within
+// the show's 284 s), or -1 for the start.
+page.startTime = function () {
+  const t = query.get("t");
+  if (t === null || !/^\d{1,3}(\.\d{1,3})?$/.test(t))
+    return -1;
+  const ms = Math.round(Number(t) * 1000);
+  return ms <= 284000 ? ms : -1;
+};
+
+// After a jump the music plays from the show's time, and the clock starts
+// over from there (it never goes back otherwise).
+page.seekMusic = function (ms) {
+  page.startMs = ms;
+  audio.currentTime = ms / 1000;
+  page.clockMs = ms;
+  page.audioMs = -1;
+  page.audioSeenAt = page.wallAt = performance.now();
+  if (audio.ended && !page.waitingForClick)
+    audio.play().catch(musicRefused);
+};
+
+page.caption = function (text) {
+  caption.hidden = text === null;
+  if (text !== null)
+    caption.textContent = text;
+};
+
+// A jump takes a moment of the page's time: the notice is painted first.
+function requestJump(call) {
+  if (page.loading || page.jumping || page.endedAt !== null)
+    return;
+  page.jumping = true;
+  const waiting = page.waitingForClick;
+  showNotice("Jumping…");
+  requestAnimationFrame(() => setTimeout(() => {
+    call();
+    page.jumping = false;
+    showNotice(waiting ? "Click to start" : null);
+  }, 0));
+}
+
+// The list: one link a scene, "m:ss name".
+page.sceneList = function (lines) {
+  sceneLinks.replaceChildren();
+  for (const line of lines.trim().split("\n")) {
+    const space = line.indexOf(" ");
+    const ms = Number(line.slice(0, space));
+    const seconds = Math.floor(ms / 1000);
+    const link = document.createElement("a");
+    link.href = `?t=${(ms / 1000).toFixed(2)}`;
+    link.textContent = `${Math.floor(seconds / 60)}:${String(seconds % 60).padStart(2, "0")} ${line.slice(space + 1)}`;
+    link.addEventListener("click", (event) => {
+      event.preventDefault();
+      requestJump(() => Module._jumpToScene(ms));
+    });
+    sceneLinks.append(link);
+  }
+};
+
+let hideScenes = 0;
+function showScenesAwhile() {
+  scenes.hidden = false;
+  clearTimeout(hideScenes);
+  hideScenes = setTimeout(() => { scenes.hidden = true; }, SceneListShownMs);
+}
+
 // indices: the 320 x 240 picture; colours: 256 RGBA entries, one Uint32 each.
 page.draw = function (indices, colours) {
   const context = canvas.getContext("2d");
@@ -119,7 +195,7 @@ function toggleFullScreen() {
 function startAfterClick() {
   page.waitingForClick = false;
   showNotice(null);
-  audio.currentTime = 0;
+  audio.currentTime = page.startMs / 1000;
   audio.play().catch(musicRefused);
 }
 
@@ -128,10 +204,21 @@ notice.addEventListener("click", () => {
     startAfterClick();
 });
 canvas.addEventListener("click", toggleFullScreen);
+// The jump keys as the show numbers them (right arrow, left arrow, Home, i).
+const JumpKeys = { ArrowRight: 0, ArrowLeft: 1, Home: 2, i: 3 };
 document.addEventListener("keydown", (event) => {
   if (event.key === "f" && !event.repeat)
     toggleFullScreen();
-});
+  const key = JumpKeys[event.key];
+  if (key === undefined || event.repeat)
+    return;
+  event.preventDefault();
+  if (key === 3)
+    Module._pressJumpKey(key);
+  else
+    requestJump(() => Module._pressJumpKey(key));
+}, true);
+document.addEventListener("pointermove", showScenesAwhile);
 addEventListener("resize", fitCanvas);
 fitCanvas();
 

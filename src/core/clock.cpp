@@ -50,3 +50,15 @@ void useSdlClock()
     ExternalTicks = nullptr;
     ExternalSleeps = false;
 }
+
+ClockChoice currentClock()
+{
+    return {VirtualClock, VirtualNow, ExternalTicks};
+}
+
+void useClock(const ClockChoice& choice)
+{
+    VirtualClock = choice.virtualClock;
+    VirtualNow = choice.virtualNow;
+    ExternalTicks = choice.externalTicks;
+}

@@ -21,3 +21,13 @@ void useExternalClock(uint32_t (*ticks)(), bool sleeps = false);
 
 // SDL's clock again, as at start: neither virtual nor external.
 void useSdlClock();
+
+// Which clock is in use, so that a front end can run the show ahead on the
+// virtual clock and then go back to the one it had.
+struct ClockChoice {
+    bool virtualClock;
+    uint32_t virtualNow;
+    uint32_t (*externalTicks)();
+};
+ClockChoice currentClock();
+void useClock(const ClockChoice& choice);

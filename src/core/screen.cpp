@@ -8,6 +8,8 @@
 
 Screen MainScreen;
 uint32_t PresentedFrames = 0;
+bool DisplayHeld = false;
+void (*PresentOverlay)(SDL_Surface* surface, int left, int top, int scale) = nullptr;
 
 constexpr Uint32 SdlSubsystems = SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK;
 
@@ -77,13 +79,34 @@ static void copyPackedRows(Screen& screen)
         std::memcpy(row, screen.pixels + y * screen.width, screen.width);
 }
 
+// The original window shows the Screen's own surface: the rows an overlay
+// may draw on are taken out again once the picture is on display.
+static void presentWithOverlay(Screen& screen)
+{
+    constexpr size_t OverlayBytes = size_t(OverlayRows) * ScreenWidth;
+    static uint8_t shown[OverlayBytes];
+    const bool ownPixels = !screen.packedPixels;
+    if (ownPixels)
+        std::memcpy(shown, screen.pixels, OverlayBytes);
+    PresentOverlay(screen.surface, 0, 0, 1);
+    SDL_UpdateRect(screen.surface, 0, 0, screen.width, screen.height);
+    if (ownPixels)
+        std::memcpy(screen.pixels, shown, OverlayBytes);
+    else
+        copyPackedRows(screen);
+}
+
 void presentScreen(Screen& screen)
 {
+    ++PresentedFrames;
+    if (DisplayHeld)
+        return;
     if (screen.packedPixels)
         copyPackedRows(screen);
     if (screen.window)
         presentScaled(*screen.window, screen);
+    else if (PresentOverlay)
+        presentWithOverlay(screen);
     else
         SDL_UpdateRect(screen.surface, 0, 0, screen.width, screen.height);
-    ++PresentedFrames;
 }

@@ -33,6 +33,17 @@ extern Screen MainScreen;
 // Frames handed to the display so far; the recorder watches it.
 extern uint32_t PresentedFrames;
 
+// While set, presentScreen counts its frames but leaves the display alone: a
+// front end runs the show ahead unseen.
+extern bool DisplayHeld;
+
+// Drawn over each presented picture, never into the Screen: called with the
+// surface about to be shown, the picture's top-left corner in it and its
+// enlargement. It draws within the picture's top OverlayRows rows (times the
+// enlargement). Null: nothing.
+extern void (*PresentOverlay)(SDL_Surface* surface, int left, int top, int scale);
+constexpr int OverlayRows = 32;
+
 // Initialises SDL (audio, video, joystick) and the video mode; exits with
 // status 1 and a message when either fails. Fills the picture with 0. With a
 // scale or full screen in RequestedWindow (core/window.h) the Screen draws

@@ -8,7 +8,7 @@ uint8_t Paused = 0;
 int32_t TickCount = 0;
 uint32_t LastSecond = 0;
 uint8_t SecondChanged = 0;
-uint32_t SceneMask = 1;
+uint32_t SceneMask = BlankStart;
 uint8_t FirstRender = 1;
 
 uint8_t WorkBufferA[76800];

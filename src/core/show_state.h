@@ -15,6 +15,7 @@ extern uint8_t SecondChanged;    // raised when the whole second changes
 extern uint32_t SceneMask;       // one-hot scene code; bit 31 ends the show
 extern uint8_t FirstRender;      // true until the first due call cleared the work buffers
 
+constexpr uint32_t BlankStart = 1;  // the scene code at time 0: the screen cleared, no scene
 constexpr uint32_t EndOfShow = 0x80000000u;
 
 // Two persistent 320 x 240 byte images that scenes use for feedback and blur.

@@ -36,6 +36,8 @@ static void showWholeSurface(const ScaledWindow& window, const Screen& screen)
     SDL_FillRect(window.surface, nullptr, SDL_MapRGB(window.surface->format, 0, 0, 0));
     enlargeInto(window.surface, window.left, window.top, window.scale, screen.pixels,
                 *screen.surface->format->palette);
+    if (PresentOverlay)
+        PresentOverlay(window.surface, window.left, window.top, window.scale);
     SDL_UpdateRect(window.surface, 0, 0, 0, 0);
 }
 
@@ -118,6 +120,8 @@ void presentScaled(ScaledWindow& window, const Screen& screen)
 {
     enlargeInto(window.surface, window.left, window.top, window.scale, screen.pixels,
                 *screen.surface->format->palette);
+    if (PresentOverlay)
+        PresentOverlay(window.surface, window.left, window.top, window.scale);
     SDL_UpdateRect(window.surface, window.left, window.top, ScreenWidth * window.scale,
                    ScreenHeight * window.scale);
 }

@@ -1,9 +1,9 @@
 #include "objects/forest.h"
+#include "core/random.h"
 
 #include "gfx3d/raster.h"
 #include "core/palette.h"
 
-#include <cstdlib>
 
 Forest SceneForest;
 
@@ -36,7 +36,7 @@ void createForest(Forest& forest)
 static void placeLeaf(Mesh& leaf, int32_t offsetX, int32_t offsetY)
 {
     leaf.offsetX = offsetX;
-    leaf.offsetZ = (std::rand() % 3 + 10) * 256;
+    leaf.offsetZ = (showRandom() % 3 + 10) * 256;
     leaf.transparentColour = LeafSeeThrough;
     leaf.offsetY = offsetY;
     leaf.angleZ = 0;

@@ -40,7 +40,7 @@ extern Forest SceneForest;
 // Loads the forest's palette, pictures and meshes; runs at its place in the
 // asset sequence, with `screen` already set.
 void createForest(Forest& forest);
-// Sets the start placement of every loaded mesh. The leaf rows draw one rand()
+// Sets the start placement of every loaded mesh. The leaf rows take one random draw
 // each for their depth, in the order left 0, right 0, left 1, right 1, ...
 void placeForest(Forest& forest);
 // Moves every mesh one step towards the eye and projects what is in view.

@@ -1,9 +1,9 @@
+#include "core/random.h"
 #include "objects/greetings.h"
 #include "gfx3d/raster.h"
 #include "core/fatal.h"
 #include "core/tables.h"
 
-#include <cstdlib>
 #include <cstring>
 
 int32_t GreetingWordsCreated = 0;
@@ -107,7 +107,7 @@ void placeLetterCube(GreetingWord& word, int i, int32_t tilt)
 void buildGreetingWord(GreetingWord& word, const LetterParts& parts)
 {
     word.wordTicks = 0;
-    const int32_t tilt = std::rand() % 400 - 200;
+    const int32_t tilt = showRandom() % 400 - 200;
     for (int i = 0; i < word.length; ++i) {
         stampLetterTexture(word, i, *parts.stone);
         copyMesh(word.letterCubes[i], parts.cube, word.letterTextures[i]);

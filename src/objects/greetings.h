@@ -27,7 +27,7 @@ struct SparkBurst {
 
 void resetSparkBurst(SparkBurst& burst, Screen& screen);
 // Launches every spark from (x, y), 24.8 screen pixels, with a random speed
-// and direction: three rand() values per spark.
+// and direction: three draws of the show's random generator per spark.
 void startSparkBurst(SparkBurst& burst, int32_t x, int32_t y);
 void tickSparkBurst(SparkBurst& burst);
 void drawSparkBurst(const SparkBurst& burst);
@@ -68,7 +68,7 @@ struct LetterParts {
 };
 void loadLetterParts(LetterParts& parts, Picture& stone, Screen& screen);
 // Gives every letter a copy of the stone with its letter stamped on and a
-// copy of the cube; one rand() for the tilt.
+// copy of the cube; one random draw for the tilt.
 void buildGreetingWord(GreetingWord& word, const LetterParts& parts);
 // Places letter i's cube in the word's column, `tilt` its angle about x.
 void placeLetterCube(GreetingWord& word, int i, int32_t tilt);

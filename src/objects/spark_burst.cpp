@@ -1,9 +1,9 @@
+#include "core/random.h"
 #include "gfx2d/blit.h"
 #include "objects/greetings.h"
 #include "core/tables.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 // The sparks' colours: the brightest spark slot, darkening one step every
 // four ticks, never below the first spark slot.
@@ -22,11 +22,11 @@ void startSparkBurst(SparkBurst& burst, int32_t x, int32_t y)
 {
     for (int j = 0; j < SparkCount; ++j) {
         burst.age[j] = 0;
-        const int32_t angleX = std::rand() % 4095;
-        const int32_t angleY = std::rand() % 4095;
+        const int32_t angleX = showRandom() % 4095;
+        const int32_t angleY = showRandom() % 4095;
         burst.x[j] = burst.previousX[j] = x;
         burst.y[j] = burst.previousY[j] = y;
-        const int32_t speed = std::rand() % 1024 + 256;
+        const int32_t speed = showRandom() % 1024 + 256;
         burst.vx[j] = (speed * CosineTable[angleX]) >> 8;
         burst.vy[j] = (speed * SineTable[angleY]) >> 8;
     }

@@ -12,29 +12,12 @@
 
 #include <cstring>
 
-// A listed coefficient (|value| < 2048) with 20 fraction bits, truncated
-// toward zero.
-static constexpr int64_t fixed20(double value)
-{
-    return int64_t(int32_t(value * 1048576.0));
-}
+AttractorGlowState AttractorGlow;
 
-// The map's twelve coefficients start nudged by -30000 (about -0.029), so the
-// drift begins just off the listed values.
-static constexpr int64_t drifting(double value)
+void resetAttractorGlow()
 {
-    return fixed20(value) - 30000;
+    AttractorGlow = {};
 }
-
-int64_t WaveParams[16] = {  // 20 fraction bits; 0..11 drift every step
-    drifting(-0.7), drifting(-0.4), drifting(0.5),  drifting(-1.0),
-    drifting(-0.9), drifting(-0.8), drifting(0.5),  drifting(0.5),
-    drifting(0.3),  drifting(0.9),  drifting(-0.1), drifting(-0.9),
-    fixed20(180.0), fixed20(180.0), fixed20(220.0), fixed20(120.0),
-};
-int64_t attractorU = 0;       // 0 at start, 20 fraction bits
-int64_t attractorV = 0;       // 0 at start, 20 fraction bits
-uint32_t attractorSteps = 0;  // 0 at start, steps
 
 constexpr int32_t IterationsPerFrame = 800;
 constexpr int32_t GlowFade = 5;  // taken off each blurred glow value above it
@@ -62,18 +45,18 @@ void splatGlow(int32_t row, int32_t column, int32_t a, int32_t b)
 
 void updateAttractor()
 {
-    if (attractorSteps == 0)
+    if (AttractorGlow.steps == 0)
         std::memset(WorkBufferB, 255, sizeof WorkBufferB);
-    const uint32_t k = ++attractorSteps;
+    const uint32_t k = ++AttractorGlow.steps;
     const int64_t drift = (CosineTable[(16 * k) & 4095] * DriftAmplitude) >> 8;
     for (int i = 0; i < 12; ++i)
-        WaveParams[i] += drift;
+        AttractorGlow.waveParams[i] += drift;
 }
 
 void iterateAttractor(int32_t count)
 {
-    const int64_t* c = WaveParams;
-    int64_t u = attractorU, v = attractorV;
+    const int64_t* c = AttractorGlow.waveParams;
+    int64_t u = AttractorGlow.u, v = AttractorGlow.v;
     for (int32_t i = 0; i < count; ++i) {
         const int64_t uu = mulFixed20(u, u);
         const int64_t vv = mulFixed20(v, v);
@@ -94,8 +77,8 @@ void iterateAttractor(int32_t count)
         if (column >= 5 && column <= 311 && row >= 5 && row <= 231)
             splatGlow(row, column, (columnOffset & 255) >> 1, (rowOffset & 255) >> 1);
     }
-    attractorU = u;
-    attractorV = v;
+    AttractorGlow.u = u;
+    AttractorGlow.v = v;
 }
 
 // The glow walk's ends: the last offset with a row below it (row 238, column

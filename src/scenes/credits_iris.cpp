@@ -8,14 +8,17 @@
 #include "core/screen.h"
 #include "core/tables.h"
 #include "scenes/scenes.h"
+#include "scenes/timeline.h"
 
 #include <cstring>
 
 int32_t DistanceMap[76800];  // set at start-up, whole pixels (0..200)
-uint8_t irisFirstStep = 1;  // 1 at start, flag
-uint32_t irisPanel = 0;     // 0 at start, panel number
-int32_t irisTarget = 0;     // 0 at start, whole pixels
-int32_t irisRadius = 0;     // 0 at start, whole pixels
+CreditsIrisState CreditsIris;
+
+void resetCreditsIris()
+{
+    CreditsIris = {};
+}
 
 namespace {
 
@@ -27,7 +30,7 @@ constexpr int PanelRows = 128;
 constexpr uint32_t PanelPixels = 320 * PanelRows;
 constexpr uint32_t ClosingDisc = 5;
 
-// From `after` (centiseconds, strict) on, the iris eases towards `target`
+// From `after` (centiseconds after the scene's start, strict) on, the iris eases towards `target`
 // with `panel` behind it; later stages win. Before the first stage the iris
 // is shut on a blank screen.
 struct IrisStage {
@@ -44,12 +47,12 @@ constexpr IrisStage IrisStages[] = {
 
 void chooseIrisStage(uint32_t time)
 {
-    irisTarget = 0;
-    irisPanel = 0;
+    CreditsIris.target = 0;
+    CreditsIris.panel = 0;
     for (const IrisStage& stage : IrisStages)
-        if (time > stage.after) {
-            irisTarget = stage.target;
-            irisPanel = stage.panel;
+        if (time > sceneStart(CreditsIrisBit) + stage.after) {
+            CreditsIris.target = stage.target;
+            CreditsIris.panel = stage.panel;
         }
 }
 
@@ -58,12 +61,12 @@ void chooseIrisStage(uint32_t time)
 // radius and snaps shut below 4 px, where a quarter would round to nothing.
 void easeIrisRadius()
 {
-    if (irisRadius < irisTarget)
-        irisRadius += (irisTarget - irisRadius) >> 3;
-    if (irisRadius > irisTarget)
-        irisRadius -= irisRadius >> 2;
-    if (irisTarget == 0 && irisRadius < 4)
-        irisRadius = 0;
+    if (CreditsIris.radius < CreditsIris.target)
+        CreditsIris.radius += (CreditsIris.target - CreditsIris.radius) >> 3;
+    if (CreditsIris.radius > CreditsIris.target)
+        CreditsIris.radius -= CreditsIris.radius >> 2;
+    if (CreditsIris.target == 0 && CreditsIris.radius < 4)
+        CreditsIris.radius = 0;
 }
 
 // Panel band: inside the iris (distance strictly below the radius) the
@@ -77,7 +80,7 @@ void drawPanelThroughIris(uint32_t panel)
         uint8_t* dest = MainScreen.pixels + row;
         const int32_t* distance = DistanceMap + row;
         for (int x = 0; x < ScreenWidth; ++x)
-            dest[x] = distance[x] < irisRadius ? source[x] : Backdrop;
+            dest[x] = distance[x] < CreditsIris.radius ? source[x] : Backdrop;
         source += ScreenWidth;
     }
 }
@@ -87,7 +90,7 @@ void drawCurtainDisc()
 {
     uint8_t* dest = MainScreen.pixels;
     for (int p = 0; p < ScreenPixels; ++p)
-        dest[p] = DistanceMap[p] < irisRadius ? Curtain : Backdrop;
+        dest[p] = DistanceMap[p] < CreditsIris.radius ? Curtain : Backdrop;
 }
 
 }  // namespace
@@ -100,9 +103,9 @@ void buildDistanceMap()
 
 void updateCreditsIris()
 {
-    if (irisFirstStep) {
+    if (CreditsIris.firstStep) {
         std::memset(MainScreen.pixels, Backdrop, ScreenPixels);
-        irisFirstStep = 0;
+        CreditsIris.firstStep = 0;
     }
     chooseIrisStage(DemoTime);
     easeIrisRadius();
@@ -112,8 +115,8 @@ void updateCreditsIris()
 // whole screen in the backdrop colour.
 void drawCreditsIris()
 {
-    if (irisPanel >= 1 && irisPanel <= 4)
-        drawPanelThroughIris(irisPanel);
+    if (CreditsIris.panel >= 1 && CreditsIris.panel <= 4)
+        drawPanelThroughIris(CreditsIris.panel);
     else
         drawCurtainDisc();
 }

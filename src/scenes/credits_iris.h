@@ -5,10 +5,16 @@
 #include <cstdint>
 
 extern int32_t DistanceMap[76800];  // whole pixels from the screen centre, per pixel
-extern uint8_t irisFirstStep;  // set until the scene's first step has painted the screen
-extern uint32_t irisPanel;     // 0 blank, 1..4 credit panel, 5 closing disc
-extern int32_t irisTarget;     // radius the iris eases towards (0 or 320)
-extern int32_t irisRadius;     // current radius: pixels closer to the centre are inside
+struct CreditsIrisState {
+    uint8_t firstStep = 1;  // flag: set until the scene's first step has painted the screen
+    uint32_t panel = 0;     // 0 blank, 1..4 credit panel, 5 closing disc
+    int32_t target = 0;     // whole pixels: the radius the iris eases towards (0 or 320)
+    int32_t radius = 0;     // whole pixels: pixels closer to the centre are inside
+};
+extern CreditsIrisState CreditsIris;
+
+// Back to the start values above.
+void resetCreditsIris();
 
 // The distance map, built once before the music starts.
 void buildDistanceMap();

@@ -9,13 +9,17 @@
 #include "core/tables.h"
 #include "scenes/scenes.h"
 
-int32_t rotoAngleA = 0;  // 0..4095, follows TickCount (a turn per 128 steps)
-int32_t rotoAngleB = 0;
+DoubleRotoState DoubleRoto;
+
+void resetDoubleRoto()
+{
+    DoubleRoto = {};
+}
 
 void updateRoto()
 {
-    rotoAngleA = (TickCount * 32) & 4095;
-    rotoAngleB = ((TickCount + 100) * 32) & 4095;
+    DoubleRoto.angleA = (TickCount * 32) & 4095;
+    DoubleRoto.angleB = ((TickCount + 100) * 32) & 4095;
 }
 
 // Row n of this frame's rows (y = parity + 2n) sits 119 - 2n rows above the
@@ -41,8 +45,8 @@ constexpr int32_t PivotColumnShift = 160;
 // row.
 void drawRoto()
 {
-    const int32_t cosA = CosineQuarter[rotoAngleA], sinA = SineCopy[rotoAngleA];
-    const int32_t cosB = CosineQuarter[rotoAngleB], sinB = SineCopy[rotoAngleB];
+    const int32_t cosA = CosineQuarter[DoubleRoto.angleA], sinA = SineCopy[DoubleRoto.angleA];
+    const int32_t cosB = CosineQuarter[DoubleRoto.angleB], sinB = SineCopy[DoubleRoto.angleB];
     const uint8_t* roto = rotoPicture.pixels;
     const int32_t parity = TickCount & 1;
     for (int32_t n = 0; n < ScreenHeight / 2; ++n) {

@@ -11,21 +11,21 @@
 #include "core/show_state.h"
 #include "core/screen.h"
 #include "core/tables.h"
+#include "scenes/scene_bits.h"
 #include "scenes/scenes.h"
 
 #include <algorithm>
 #include <cstring>
 
-uint16_t flareStep = 0;    // 0 at start, steps
-uint16_t firstFlare = 17;  // 17 at start, vertex index
-uint8_t spinning = 1;      // 1 at start, flag
-int32_t trailFade = 12;    // 12 at start, palette indices
-int32_t zoomOriginX = 0;   // 0 at start, 24.8 screen position
-int32_t zoomOriginY = 0;   // 0 at start, 24.8 screen position
+FlarePyramidState FlarePyramid;
+
+void resetFlarePyramid()
+{
+    FlarePyramid = {};
+}
 
 namespace {
 
-constexpr uint32_t ZoomTrailsBit = 0x100000;
 constexpr int32_t ZoomStep = 230;      // source step per screen pixel, 8.8 (256/230 zoom)
 constexpr int32_t DropSteps = 200;     // steps of the drop; the spin follows
 constexpr int32_t FloorY = 120;        // pixel row the drop stops at
@@ -61,8 +61,8 @@ void dropPyramid(int32_t step)
 void spinPyramid(int32_t step)
 {
     if (step > DriftFrom && pyramidMesh.angleX < SpinStopAngle)
-        spinning = 0;
-    if (spinning)
+        FlarePyramid.spinning = 0;
+    if (FlarePyramid.spinning)
         pyramidMesh.angleX += 10;
 }
 
@@ -72,8 +72,8 @@ void driftAndShortenTrails()
         pyramidMesh.centreX -= 256;
     if (pyramidMesh.centreY < RestY)
         pyramidMesh.centreY += 256;
-    if (trailFade > 0 && (TickCount & 15) == 0)
-        trailFade -= 1;
+    if (FlarePyramid.trailFade > 0 && (TickCount & 15) == 0)
+        FlarePyramid.trailFade -= 1;
 }
 
 // Blurs the band of WorkBufferB in place with its four neighbours, walking
@@ -90,17 +90,17 @@ void blurWorkBufferB()
 // its rows are then held to the picture's edge instead of read outside it.
 int32_t zoomSourceRow(int32_t y)
 {
-    return std::clamp((zoomOriginY + ZoomStep * y) >> 8, 0, ScreenHeight - 1);
+    return std::clamp((FlarePyramid.zoomOriginY + ZoomStep * y) >> 8, 0, ScreenHeight - 1);
 }
 
 // Screen pixel (x, y) takes the source pixel at (zoomOrigin + 230 (x, y)) >> 8,
-// less trailFade, floored at 0. The source column stays inside the row: the
+// less FlarePyramid.trailFade, floored at 0. The source column stays inside the row: the
 // pyramid's centreX only ever lies between 115 and 130 px, so the columns
 // run from about 11 to 300.
 void zoomAndFadeIntoScreen()
 {
-    const ColumnRuns columns = columnRuns(zoomOriginX, ZoomStep);
-    const int32_t fade = trailFade;
+    const ColumnRuns columns = columnRuns(FlarePyramid.zoomOriginX, ZoomStep);
+    const int32_t fade = FlarePyramid.trailFade;
     for (int y = 0; y < ScreenHeight; ++y) {
         uint8_t* dest = MainScreen.pixels + RowOffsets[y];
         enlargeRow(dest, WorkBufferB + RowOffsets[zoomSourceRow(y)], columns);
@@ -113,16 +113,16 @@ void zoomAndFadeIntoScreen()
 
 void updateFlarePyramid()
 {
-    flareStep += 1;
-    const int32_t step = flareStep;
-    zoomOriginX = zoomOriginFor(pyramidMesh.centreX);
-    zoomOriginY = zoomOriginFor(pyramidMesh.centreY);
+    FlarePyramid.step += 1;
+    const int32_t step = FlarePyramid.step;
+    FlarePyramid.zoomOriginX = zoomOriginFor(pyramidMesh.centreX);
+    FlarePyramid.zoomOriginY = zoomOriginFor(pyramidMesh.centreY);
     if (step <= DropSteps)
         dropPyramid(step);
     else
         spinPyramid(step);
-    if (step > UnlightFrom && step % 10 == 0 && firstFlare > 0)
-        firstFlare -= 1;
+    if (step > UnlightFrom && step % 10 == 0 && FlarePyramid.firstFlare > 0)
+        FlarePyramid.firstFlare -= 1;
     if (step > DriftFrom)
         driftAndShortenTrails();
     transformMesh(pyramidMesh);
@@ -141,6 +141,6 @@ void drawFlarePyramid()
 {
     if (!(SceneMask & ZoomTrailsBit))
         std::memset(MainScreen.pixels, 0, ScreenPixels);
-    for (int i = firstFlare; i < pyramidMesh.vertexCount; ++i)
+    for (int i = FlarePyramid.firstFlare; i < pyramidMesh.vertexCount; ++i)
         addSprite32(flarePicture, pyramidMesh.screenX[i] >> 8, pyramidMesh.screenY[i] >> 8);
 }

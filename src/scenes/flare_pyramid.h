@@ -5,9 +5,15 @@
 
 #include <cstdint>
 
-extern uint16_t flareStep;   // update steps taken by the scene
-extern uint16_t firstFlare;  // lowest vertex index that gets a flare
-extern uint8_t spinning;     // the spin about the x axis still runs
-extern int32_t trailFade;    // taken off every pixel by the overlay
-extern int32_t zoomOriginX;  // source position of screen pixel (0, 0) in the overlay
-extern int32_t zoomOriginY;
+struct FlarePyramidState {
+    uint16_t step = 0;         // update steps taken by the scene
+    uint16_t firstFlare = 17;  // lowest vertex index that gets a flare
+    uint8_t spinning = 1;      // flag: the spin about the x axis still runs
+    int32_t trailFade = 12;    // palette indices taken off every pixel by the overlay
+    int32_t zoomOriginX = 0;   // 24.8: source position of screen pixel (0, 0) in the overlay
+    int32_t zoomOriginY = 0;
+};
+extern FlarePyramidState FlarePyramid;
+
+// Back to the start values above.
+void resetFlarePyramid();

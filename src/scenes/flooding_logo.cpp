@@ -13,10 +13,15 @@
 
 #include <algorithm>
 
-int32_t waterLevel = 0;        // 0 at start, height units
+FloodingLogoState FloodingLogo;
+
+void resetFloodingLogo()
+{
+    FloodingLogo = {};
+}
 int32_t waterTable[76800];     // written by every update step, height units
 
-constexpr int32_t SurfaceLift = 48;   // mean surface above waterLevel
+constexpr int32_t SurfaceLift = 48;   // mean surface above FloodingLogo.level
 constexpr int32_t SurfaceCap = 300;   // above every sand height (0..255)
 constexpr int32_t DeepBelow = 70;     // sand further below the surface is deep
 constexpr int32_t FirstWaterShade = 128;
@@ -27,7 +32,7 @@ static int32_t RowRipple[ScreenHeight];
 
 void updateFlood()
 {
-    const int32_t level = ++waterLevel;
+    const int32_t level = ++FloodingLogo.level;
     const int32_t n = TickCount;
     for (int32_t x = 0; x < ScreenWidth; ++x)
         ColumnRipple[x] = CosineTable[(16 * n + 5104 - 16 * x) & 4095];

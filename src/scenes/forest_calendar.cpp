@@ -11,7 +11,12 @@
 #include <cstring>
 
 uint8_t CalendarFrames[CalendarViews * CalendarViewBytes];  // all 0 until pre-rendered
-int32_t forestSteps = 0;  // update steps taken, counts from 0, never reset
+ForestCalendarState ForestCalendar;
+
+void resetForestCalendar()
+{
+    ForestCalendar = {};
+}
 
 // The backdrop: sky above row 110, ground from there down. The outer bands
 // (rows 0..27 and 215..239) are painted once, on the scene's first step, so
@@ -78,11 +83,11 @@ void prerenderCalendarFrames()
 
 void updateForestCalendar()
 {
-    if (forestSteps == 0) {
+    if (ForestCalendar.steps == 0) {
         fillRows(0, SkyBandEnd, SkyColour);
         fillRows(GroundBandStart, ScreenHeight, GroundColour);
     }
-    forestSteps += 1;
+    ForestCalendar.steps += 1;
     tickForest(SceneForest);
 }
 

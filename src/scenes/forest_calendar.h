@@ -10,4 +10,10 @@ constexpr int CalendarViewBytes = CalendarSize * CalendarSize;
 // 64 views of the calendar, view k turned k sixty-fourths of a turn, each
 // 128 x 128 bytes row after row; 0 is see-through.
 extern uint8_t CalendarFrames[CalendarViews * CalendarViewBytes];
-extern int32_t forestSteps;  // update steps this scene has taken
+struct ForestCalendarState {
+    int32_t steps = 0;  // update steps taken; the backdrop's outer bands are painted at 0
+};
+extern ForestCalendarState ForestCalendar;
+
+// Back to the start values above.
+void resetForestCalendar();

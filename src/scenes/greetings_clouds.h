@@ -3,9 +3,15 @@
 
 #include <cstdint>
 
-extern int32_t cloudShift1;  // columns the near cloud layer has drifted
-extern int32_t cloudShift2;
-extern int32_t cloudShift3;
-extern int32_t cloudBase;    // colour added to the cloud sum: 128, 140 in a flicker
-extern int32_t flashShift;   // columns the lightning is moved right
-extern uint8_t flashOn;      // 1 while a lightning window is open
+struct GreetingsCloudsState {
+    int32_t shift1 = 0;      // columns, grows by 3 per step; only the low 8 bits are read
+    int32_t shift2 = 0;      // columns, grows by 2 per step
+    int32_t shift3 = 0;      // columns, grows by 1 per step
+    int32_t base = 128;      // palette index of a cloudless sky: the cloud ramp starts at 128
+    int32_t flashShift = 0;  // columns, set at each lightning window
+    uint8_t flashOn = 0;     // 1 inside a lightning window
+};
+extern GreetingsCloudsState GreetingsClouds;
+
+// Back to the start values above.
+void resetGreetingsClouds();

@@ -10,11 +10,12 @@
 
 #include <algorithm>
 
-uint32_t jungleTicks = 0;   // 0 at start, steps
-int32_t jungleAccel = 0;    // 0 at start, 8.8 per step
-int32_t jungleStep = 256;   // 256 at start (1:1), 8.8; ends at zero or below
-int32_t junglePanX = -360;  // -360 at start, source columns
-int32_t junglePanY = 120;   // 120 at start, source rows
+JungleZoomState JungleZoom;
+
+void resetJungleZoom()
+{
+    JungleZoom = {};
+}
 
 // Steps of pure panning before the view starts to sink and zoom.
 constexpr uint32_t PanOnlySteps = 280;
@@ -26,23 +27,23 @@ static int32_t ColumnSource[ScreenWidth];
 
 void updateJungle()
 {
-    const uint32_t n = ++jungleTicks;
+    const uint32_t n = ++JungleZoom.ticks;
     if (n > PanOnlySteps) {
         if (n % 2 == 0)
-            jungleAccel += 1;
-        junglePanY += 2;
+            JungleZoom.accel += 1;
+        JungleZoom.panY += 2;
     }
     // Once the step is no longer positive it stays where it ended.
-    if (jungleStep > 0)
-        jungleStep -= jungleAccel;
-    junglePanX += 1;
+    if (JungleZoom.step > 0)
+        JungleZoom.step -= JungleZoom.accel;
+    JungleZoom.panX += 1;
 }
 
 void drawJungle()
 {
-    const int32_t s = jungleStep;
-    const int32_t originY = 256 * junglePanY - 120 * s;
-    const int32_t originX = 256 * junglePanX - 320 * s;
+    const int32_t s = JungleZoom.step;
+    const int32_t originY = 256 * JungleZoom.panY - 120 * s;
+    const int32_t originX = 256 * JungleZoom.panX - 320 * s;
     for (int32_t x = 0; x < ScreenWidth; ++x)
         ColumnSource[x] = (originX + s * (x + 1)) >> 8;
 

@@ -5,8 +5,15 @@
 
 constexpr int32_t JungleWidth = 684;  // source pixels per row of the jungle picture
 
-extern uint32_t jungleTicks;  // update steps taken by the scene
-extern int32_t jungleAccel;   // shrink of jungleStep per step, 8.8
-extern int32_t jungleStep;    // source distance between neighbouring screen pixels, 8.8
-extern int32_t junglePanX;    // source column shown at screen column 319
-extern int32_t junglePanY;    // source row shown at screen row 119
+struct JungleZoomState {
+    uint32_t ticks = 0;   // update steps taken by the scene
+    int32_t accel = 0;    // 8.8 per step: how fast `step` shrinks
+    int32_t step = 256;   // 8.8: source distance between neighbouring screen pixels (1:1
+                          // at start); ends at zero or below
+    int32_t panX = -360;  // source column shown at screen column 319
+    int32_t panY = 120;   // source row shown at screen row 119
+};
+extern JungleZoomState JungleZoom;
+
+// Back to the start values above.
+void resetJungleZoom();

@@ -8,13 +8,16 @@
 #include "core/screen.h"
 #include "core/tables.h"
 #include "scenes/scenes.h"
+#include "scenes/timeline.h"
 
 #include <cstring>
 
-int32_t maskZoom = 1000;   // 1000 at start (about a quarter size), 8.8; ends at 5
-int32_t maskOriginX = 0;   // set by every update step, 24.8
-int32_t maskOriginY = 0;   // set by every update step, 24.8
-int32_t maskVisible = 0;   // 0 at start, 0 or 1
+MaskFlashState MaskFlash;
+
+void resetMaskFlash()
+{
+    MaskFlash = {};
+}
 
 constexpr int32_t StartZoom = 1000;
 constexpr int32_t ZoomStep = 5;
@@ -23,17 +26,19 @@ constexpr int32_t ZoomStep = 5;
 constexpr uint32_t LastSourceRow = 238 * 256 + 255;
 constexpr uint32_t LastSourceColumn = 318 * 256 + 255;
 
+// Centiseconds after the scene's start, inclusive.
 struct FlashWindow {
-    uint32_t first, last;  // DemoTime, inclusive
+    uint32_t first, last;
 };
 constexpr FlashWindow Flashes[] = {
-    {16601, 16619}, {16631, 16639}, {16801, 16809}, {17001, 17019}, {17201, 17219},
+    {101, 119}, {131, 139}, {301, 309}, {501, 519}, {701, 719},
 };
 
 static int32_t flashVisibility(uint32_t time)
 {
+    constexpr uint32_t Start = sceneStart(MaskFlashBit);
     for (const FlashWindow& flash : Flashes)
-        if (time >= flash.first && time <= flash.last)
+        if (time >= Start + flash.first && time <= Start + flash.last)
             return 1;
     return 0;
 }
@@ -42,16 +47,16 @@ void updateMaskFlash()
 {
     // Pixels outside the source window are never drawn, so the first step
     // clears the screen they keep for the rest of the scene.
-    if (maskZoom == StartZoom)
+    if (MaskFlash.zoom == StartZoom)
         std::memset(MainScreen.pixels, 0, ScreenPixels);
     // Stops at 5, the closest view (about 51 times magnified), and never goes
     // to zero or below.
-    if (maskZoom > ZoomStep && maskZoom < 64000)
-        maskZoom -= ZoomStep;
-    maskVisible = flashVisibility(DemoTime);
+    if (MaskFlash.zoom > ZoomStep && MaskFlash.zoom < 64000)
+        MaskFlash.zoom -= ZoomStep;
+    MaskFlash.visible = flashVisibility(DemoTime);
     // Centred zoom: screen (160, 120) always samples source (160, 120).
-    maskOriginX = 160 * 256 - 160 * maskZoom;
-    maskOriginY = 120 * 256 - 120 * maskZoom;
+    MaskFlash.originX = 160 * 256 - 160 * MaskFlash.zoom;
+    MaskFlash.originY = 120 * 256 - 120 * MaskFlash.zoom;
 }
 
 // Source column of each screen column in this frame, or -1 outside the window.
@@ -59,17 +64,17 @@ static int32_t SourceColumn[ScreenWidth];
 
 void drawMaskFlash()
 {
-    const int32_t z = maskZoom;
-    int32_t u = maskOriginX;
+    const int32_t z = MaskFlash.zoom;
+    int32_t u = MaskFlash.originX;
     for (int32_t x = 0; x < ScreenWidth; ++x, u += z)
         SourceColumn[x] = uint32_t(u) <= LastSourceColumn ? u >> 8 : -1;
 
     // Screen rows 0..238 (row 239 is never drawn) sample the mask at
     // origin + z * (x, y); pixels whose source lies outside the window (the
     // unsigned tests also catch negative positions) keep what they show. Drawn
-    // pixels take the mask times maskVisible, so between flashes they are 0.
-    const uint8_t visible = uint8_t(maskVisible);
-    int32_t v = maskOriginY;
+    // pixels take the mask times MaskFlash.visible, so between flashes they are 0.
+    const uint8_t visible = uint8_t(MaskFlash.visible);
+    int32_t v = MaskFlash.originY;
     for (int32_t y = 0; y < ScreenHeight - 1; ++y, v += z) {
         if (uint32_t(v) > LastSourceRow)
             continue;

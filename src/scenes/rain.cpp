@@ -2,19 +2,24 @@
 // still landscape, a small feedback effect in the two work buffers. B carries
 // the raw pattern from frame to frame; A receives the smoothed copy shown.
 #include "scenes/rain.h"
+#include "core/random.h"
 
 #include "assets/assets.h"
 #include "core/show_state.h"
 #include "core/screen.h"
 #include "scenes/scenes.h"
+#include "scenes/timeline.h"
 
-#include <cstdlib>
 #include <cstring>
 
-uint8_t rainResetPending = 1;  // 1 at start, one-shot flag
-int32_t rainIntensity = 0;     // 0 at start, at most 250
+RainOverLandState RainOverLand;
 
-constexpr uint32_t RainStart = 15000;  // DemoTime after which the rain thickens
+void resetRainOverLand()
+{
+    RainOverLand = {};
+}
+
+constexpr uint32_t RainStart = sceneStart(RainBit) + RainThickensAfter;  // DemoTime, centiseconds
 constexpr int32_t MaxIntensity = 250;
 constexpr uint8_t SkyColour = 90;      // the flat sky before any drop
 constexpr uint8_t SkyIndex = 255;      // landscape pixels that show the rain
@@ -25,22 +30,22 @@ constexpr int32_t SkyFirst = 20481, SkyLast = 53440, SkyShift = 19200;
 
 void updateRain()
 {
-    if (rainResetPending) {
-        rainResetPending = 0;
+    if (RainOverLand.resetPending) {
+        RainOverLand.resetPending = 0;
         std::memset(WorkBufferB, SkyColour, sizeof WorkBufferB);
     }
-    if (DemoTime > RainStart && rainIntensity < MaxIntensity)
-        rainIntensity += 1;
+    if (DemoTime > RainStart && RainOverLand.intensity < MaxIntensity)
+        RainOverLand.intensity += 1;
 }
 
-// rainIntensity >> 4 new drops in B[1..640], each drawing its position, then
+// RainOverLand.intensity >> 4 new drops in B[1..640], each drawing its position, then
 // its value 50..99. A drop in the first row stays and feeds its streak every
 // frame until another replaces it.
 static void addDrops()
 {
-    for (int32_t i = 0; i < rainIntensity >> 4; ++i) {
-        const int32_t p = std::rand() % 640;
-        WorkBufferB[p + 1] = uint8_t(std::rand() % 50 + 50);
+    for (int32_t i = 0; i < RainOverLand.intensity >> 4; ++i) {
+        const int32_t p = showRandom() % 640;
+        WorkBufferB[p + 1] = uint8_t(showRandom() % 50 + 50);
     }
 }
 

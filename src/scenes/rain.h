@@ -4,5 +4,11 @@
 
 #include <cstdint>
 
-extern uint8_t rainResetPending;  // 1 until the first update step fills B with 90
-extern int32_t rainIntensity;     // 0..250; rainIntensity >> 4 drops fall per frame
+struct RainOverLandState {
+    uint8_t resetPending = 1;  // flag: set until the first update step fills B with 90
+    int32_t intensity = 0;     // 0..250; intensity >> 4 drops fall per frame
+};
+extern RainOverLandState RainOverLand;
+
+// Back to the start values above.
+void resetRainOverLand();

@@ -1,7 +1,17 @@
 #include "scenes/registry.h"
 
 #include "core/show_state.h"
+#include "scenes/attractor_glow.h"
 #include "scenes/credits_iris.h"
+#include "scenes/double_roto.h"
+#include "scenes/flare_pyramid.h"
+#include "scenes/flooding_logo.h"
+#include "scenes/forest_calendar.h"
+#include "scenes/greetings_clouds.h"
+#include "scenes/jungle_zoom.h"
+#include "scenes/mask_flash.h"
+#include "scenes/rain.h"
+#include "scenes/rising_waves.h"
 #include "scenes/sand_reveal.h"
 #include "scenes/scenes.h"
 #include "scenes/spider_web.h"
@@ -11,27 +21,33 @@
 #include <array>
 #include <bit>
 
+template <class State>
+static constexpr SceneState stateOf(void (*reset)(), State& state)
+{
+    return {reset, &state, sizeof state};
+}
+
 static constexpr SceneBlocks Scenes[] = {
-    {0x2000000, "credits iris", updateCreditsIris, drawCreditsIris},
-    {0x2, "flare pyramid", updateFlarePyramid, drawFlarePyramid},
-    {0x100000, "zoom trails", nullptr, drawZoomTrails},
-    {0x8, "jungle", updateJungle, drawJungle},
-    {0x100, "forest with calendar", updateForestCalendar, drawForestCalendar},
-    {0x2000, "attractor glow", updateAttractor, drawAttractor},
-    {0x10, "sand logo reveal", updateSandReveal, drawSandReveal},
-    {0x80000, "spinning leaves", updateLeaves, drawLeaves},
-    {0x40, "spider web", updateSpiderWeb, drawSpiderWeb},
-    {0x1000, "black interlude", nullptr, drawBlackInterlude},
-    {0x40000, "portrait", updatePortrait, drawPortrait},
-    {0x4000000, "rain", updateRain, drawRain},
-    {0x400, "flooding logo", updateFlood, drawFlood},
-    {0x4000, "flashing mask", updateMaskFlash, drawMaskFlash},
-    {0x20000000, "rising waves", updateWaves, drawWaves},
-    {0x800, "greetings", updateGreetingsClouds, drawGreetingsClouds},
-    {0x8000000, "cloud flight", nullptr, drawCloudFlight},
-    {0x10000000, "spinning knot", updateKnot, drawKnot},
-    {0x20, "double rotozoom", updateRoto, drawRoto},
-    {0x10000, "sun rays over water", updateSunRays, drawSunRays},
+    {CreditsIrisBit, "credits iris", updateCreditsIris, drawCreditsIris, stateOf(resetCreditsIris, CreditsIris)},
+    {FlarePyramidBit, "flare pyramid", updateFlarePyramid, drawFlarePyramid, stateOf(resetFlarePyramid, FlarePyramid)},
+    {ZoomTrailsBit, "zoom trails", nullptr, drawZoomTrails, {}},
+    {JungleBit, "jungle", updateJungle, drawJungle, stateOf(resetJungleZoom, JungleZoom)},
+    {ForestCalendarBit, "forest with calendar", updateForestCalendar, drawForestCalendar, stateOf(resetForestCalendar, ForestCalendar)},
+    {AttractorGlowBit, "attractor glow", updateAttractor, drawAttractor, stateOf(resetAttractorGlow, AttractorGlow)},
+    {SandRevealBit, "sand logo reveal", updateSandReveal, drawSandReveal, stateOf(resetSandReveal, SandReveal)},
+    {SpinningLeavesBit, "spinning leaves", updateLeaves, drawLeaves, {}},
+    {SpiderWebBit, "spider web", updateSpiderWeb, drawSpiderWeb, stateOf(resetSpiderWeb, SpiderWeb)},
+    {BlackInterludeBit, "black interlude", nullptr, drawBlackInterlude, {}},
+    {PortraitBit, "portrait", updatePortrait, drawPortrait, {}},
+    {RainBit, "rain", updateRain, drawRain, stateOf(resetRainOverLand, RainOverLand)},
+    {FloodingLogoBit, "flooding logo", updateFlood, drawFlood, stateOf(resetFloodingLogo, FloodingLogo)},
+    {MaskFlashBit, "flashing mask", updateMaskFlash, drawMaskFlash, stateOf(resetMaskFlash, MaskFlash)},
+    {RisingWavesBit, "rising waves", updateWaves, drawWaves, stateOf(resetRisingWaves, RisingWaves)},
+    {GreetingsBit, "greetings", updateGreetingsClouds, drawGreetingsClouds, stateOf(resetGreetingsClouds, GreetingsClouds)},
+    {CloudFlightBit, "cloud flight", nullptr, drawCloudFlight, {}},
+    {SpinningKnotBit, "spinning knot", updateKnot, drawKnot, {}},
+    {DoubleRotoBit, "double rotozoom", updateRoto, drawRoto, stateOf(resetDoubleRoto, DoubleRoto)},
+    {SunRaysBit, "sun rays over water", updateSunRays, drawSunRays, stateOf(resetSunRays, SunRays)},
 };
 
 // Each scene by its bit number, so the frame finds a block with one lookup.
@@ -49,6 +65,11 @@ static constexpr std::array<const SceneBlocks*, 32> indexByBitNumber()
 }
 
 static constexpr std::array<const SceneBlocks*, 32> SceneByBitNumber = indexByBitNumber();
+
+std::span<const SceneBlocks> allScenes()
+{
+    return Scenes;
+}
 
 const SceneBlocks* sceneForBit(uint32_t bit)
 {

@@ -11,7 +11,12 @@
 
 #include <cstring>
 
-int32_t waveBase = 220;  // rows; falls by one per update step, never reset
+RisingWavesState RisingWaves;
+
+void resetRisingWaves()
+{
+    RisingWaves = {};
+}
 
 constexpr int32_t BackColour = 64;   // colour at the back layer's surface
 constexpr int32_t FrontColour = 80;  // colour at the front layer's surface
@@ -19,7 +24,7 @@ constexpr int32_t FrontDrop = 30;    // rows the front layer lies below the back
 
 void updateWaves()
 {
-    waveBase -= 1;
+    RisingWaves.base -= 1;
 }
 
 // Fills column x from row `surface` down to row 239: the pixel k rows below
@@ -45,9 +50,9 @@ void drawWaves()
     std::memset(MainScreen.pixels, 0, ScreenPixels);
     const int32_t swell = SineTable[(frame * 128) & 4095] * 8;
     for (int32_t x = 0; x < ScreenWidth; ++x) {
-        const int32_t back = waveBase + ((swell * SineTable[(frame * 32 + 4 * x) & 4095]) >> 16);
+        const int32_t back = RisingWaves.base + ((swell * SineTable[(frame * 32 + 4 * x) & 4095]) >> 16);
         const int32_t front =
-            waveBase + ((swell * SineTable[(frame * 16 + 4 * x + 80) & 4095]) >> 16) + FrontDrop;
+            RisingWaves.base + ((swell * SineTable[(frame * 16 + 4 * x + 80) & 4095]) >> 16) + FrontDrop;
         fillWaterColumn(x, back, BackColour);
         fillWaterColumn(x, front, FrontColour);
     }

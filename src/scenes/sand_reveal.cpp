@@ -3,6 +3,7 @@
 // shows through, elsewhere the sand is drawn shifted up and brightened by its
 // level.
 #include "scenes/sand_reveal.h"
+#include "core/random.h"
 
 #include "assets/assets.h"
 #include "core/screen.h"
@@ -11,14 +12,18 @@
 #include "scenes/scenes.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <type_traits>
 
 uint8_t WhiteBufferA[76800];  // 255 from start-up, sand level 0..255 per screen pixel
 uint8_t WhiteBufferB[76800];  // 255 from start-up, levels
-uint32_t sandSteps = 0;   // 0 at start, steps
-int32_t biteCount = 250;  // 250 at start, bites per step; 0 from step 95 on
+SandRevealState SandReveal;
+
+void resetSandReveal()
+{
+    SandReveal = {};
+    buildSandLevels();
+}
 
 constexpr uint32_t FullBiteSteps = 90;    // steps with 250 bites before they taper
 constexpr uint32_t SmoothingSteps = 200;  // the levels are smoothed in steps below this
@@ -44,10 +49,10 @@ static void bite(int32_t p)
 
 void biteSandBand(uint32_t n)
 {
-    const int32_t r = std::rand() % 60 + 20;
-    for (int32_t i = 0; i < biteCount; ++i) {
-        const int32_t row = std::rand() % (239 - 2 * r) + r;
-        const int32_t column = std::rand() % 20 + 3 * int32_t(n) + 1;
+    const int32_t r = showRandom() % 60 + 20;
+    for (int32_t i = 0; i < SandReveal.biteCount; ++i) {
+        const int32_t row = showRandom() % (239 - 2 * r) + r;
+        const int32_t column = showRandom() % 20 + 3 * int32_t(n) + 1;
         bite(RowOffsets[row] + column);
     }
 }
@@ -66,9 +71,9 @@ static void smoothLevels()
 
 void updateSandReveal()
 {
-    const uint32_t n = ++sandSteps;
-    if (n > FullBiteSteps && biteCount > 0)
-        biteCount -= 50;
+    const uint32_t n = ++SandReveal.steps;
+    if (n > FullBiteSteps && SandReveal.biteCount > 0)
+        SandReveal.biteCount -= 50;
     biteSandBand(n);
     if (n < SmoothingSteps)
         smoothLevels();

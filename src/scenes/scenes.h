@@ -40,7 +40,7 @@ void updateSunRays();
 void drawSunRays();
 
 // The tables and maps the scenes keep in their own files, built once the
-// clouds are darkened. None draws from rand() or reads a palette.
+// clouds are darkened. None draws at random or reads a palette.
 void buildSceneTables();
 
 // Start-up work of the forest scene: the 64 views of the calendar, drawn

@@ -14,14 +14,22 @@
 #include "core/screen.h"
 #include "core/tables.h"
 #include "scenes/scenes.h"
+#include "scenes/timeline.h"
+
+#include <algorithm>
 
 int32_t webBaseX[WebCapacity];  // set at start-up, screen pixels; 104 used
 int32_t webBaseY[WebCapacity];
-int32_t webX[WebCapacity];      // webBase at start-up, screen pixels
-int32_t webY[WebCapacity];
 int32_t webPointCount = 0;      // 104 from start-up on, points
-int32_t webTarget = 0;          // 104 from start-up on, point index
-int32_t webReach = 0;  // 0 at start, segments (point index of the thread's tip)
+SpiderWebState SpiderWeb;
+
+void resetSpiderWeb()
+{
+    SpiderWeb = {};
+    std::copy(webBaseX, webBaseX + WebCapacity, SpiderWeb.x);
+    std::copy(webBaseY, webBaseY + WebCapacity, SpiderWeb.y);
+    SpiderWeb.target = webPointCount;
+}
 
 namespace {
 
@@ -36,7 +44,8 @@ constexpr int32_t SpiderLeft = 10;       // pixels the spider sits left of point
 constexpr int32_t SpiderDepthClear = 100;
 constexpr int32_t FlareHalf = 16;        // the flare is centred on the thread's tip
 
-// The thread's target by show time (centiseconds, strict); the last stage
+// The thread's target by show time (centiseconds after the scene's start,
+// strict); the last stage
 // reached wins, and before the first one the target keeps its value. A stage
 // either retracts the thread or runs it to all points but `pointsLeftOut`.
 struct ThreadStage {
@@ -46,15 +55,15 @@ struct ThreadStage {
 };
 
 constexpr ThreadStage ThreadStages[] = {
-    {10600, true, 0},  {10800, false, 0}, {11000, true, 0},
-    {11200, false, 0}, {11400, true, 0},  {11600, false, 2},
+    {200, true, 0},  {400, false, 0}, {600, true, 0},
+    {800, false, 0}, {1000, true, 0}, {1200, false, 2},
 };
 
 void chooseThreadTarget(int32_t pointCount)
 {
     for (const ThreadStage& stage : ThreadStages)
-        if (DemoTime > stage.after)
-            webTarget = stage.retract ? 0 : pointCount - stage.pointsLeftOut;
+        if (DemoTime > sceneStart(SpiderWebBit) + stage.after)
+            SpiderWeb.target = stage.retract ? 0 : pointCount - stage.pointsLeftOut;
 }
 
 // Point i of the spiral sways by sin x (1024 - 8 i) / 65536 px across and
@@ -68,29 +77,29 @@ void swayWeb(int32_t pointCount)
     const int32_t cs = CosineTable[angle];
     const int32_t centre = pointCount - 1;
     for (int32_t i = 0; i < centre; ++i) {
-        webX[i] = webBaseX[i] + ((sn * (1024 - 8 * i)) >> 16);
-        webY[i] = webBaseY[i] + ((cs * (256 - i)) >> 16);
+        SpiderWeb.x[i] = webBaseX[i] + ((sn * (1024 - 8 * i)) >> 16);
+        SpiderWeb.y[i] = webBaseY[i] + ((cs * (256 - i)) >> 16);
     }
-    webX[centre] = webBaseX[centre] + ((sn * 1024) >> 16);
-    webY[centre] = webBaseY[centre] + ((cs * 256) >> 16);
+    SpiderWeb.x[centre] = webBaseX[centre] + ((sn * 1024) >> 16);
+    SpiderWeb.y[centre] = webBaseY[centre] + ((cs * 256) >> 16);
 }
 
-// One segment per step towards the target. The thread's tip (point webReach)
+// One segment per step towards the target. The thread's tip (point SpiderWeb.reach)
 // is held at the last point: a full-length target asks for one segment more
 // than the points hold, and with short update steps the thread would get
 // there and join the centre to an unused slot.
 void moveThreadTip(int32_t pointCount)
 {
-    if (webReach < webTarget && webReach < pointCount - 1)
-        webReach += 1;
-    if (webReach > webTarget)
-        webReach -= 1;
+    if (SpiderWeb.reach < SpiderWeb.target && SpiderWeb.reach < pointCount - 1)
+        SpiderWeb.reach += 1;
+    if (SpiderWeb.reach > SpiderWeb.target)
+        SpiderWeb.reach -= 1;
 }
 
 void placeSpider()
 {
-    spiderMesh.centreX = (webX[0] - SpiderLeft) * 256;
-    spiderMesh.centreY = webY[0] * 256;
+    spiderMesh.centreX = (SpiderWeb.x[0] - SpiderLeft) * 256;
+    spiderMesh.centreY = SpiderWeb.y[0] * 256;
     spiderMesh.cameraDepth = SpiderDepth;
     spiderMesh.angleX = SpiderTilt;
     spiderMesh.angleZ += SpiderTurn;
@@ -99,13 +108,13 @@ void placeSpider()
 
 void drawWebLine(int32_t from, int32_t to)
 {
-    drawLine(MainScreen, webX[from], webY[from], webX[to], webY[to], Silk);
+    drawLine(MainScreen, SpiderWeb.x[from], SpiderWeb.y[from], SpiderWeb.x[to], SpiderWeb.y[to], Silk);
 }
 
 void appendWebPoint(int32_t x, int32_t y)
 {
-    webBaseX[webPointCount] = webX[webPointCount] = x;
-    webBaseY[webPointCount] = webY[webPointCount] = y;
+    webBaseX[webPointCount] = x;
+    webBaseY[webPointCount] = y;
     ++webPointCount;
 }
 
@@ -126,7 +135,7 @@ void buildWebPoints()
                        ScreenHeight / 2 + ((radius * SineTable[angle]) >> 16));
     }
     appendWebPoint(ScreenWidth / 2, ScreenHeight / 2);
-    webTarget = webPointCount;
+    resetSpiderWeb();
 }
 
 void updateSpiderWeb()
@@ -146,9 +155,9 @@ void drawSpiderWeb()
         drawWebLine(i, centre);
     for (int32_t i = 0; i + SpokeSpan < centre; ++i)
         drawWebLine(i, i + SpokeSpan);
-    for (int32_t i = 0; i < webReach; ++i)
+    for (int32_t i = 0; i < SpiderWeb.reach; ++i)
         drawWebLine(i, i + 1);
-    addPicture(flarePicture, webX[webReach] - FlareHalf, webY[webReach] - FlareHalf);
+    addPicture(flarePicture, SpiderWeb.x[SpiderWeb.reach] - FlareHalf, SpiderWeb.y[SpiderWeb.reach] - FlareHalf);
     clearDepth(MainScreen, SpiderDepthClear);
     drawMesh(spiderMesh);
 }

@@ -4,6 +4,7 @@
 //
 // Nothing is reset, so each appearance continues from the last one's
 // orientations.
+#include "core/random.h"
 #include "gfx3d/mesh.h"
 #include "gfx3d/raster.h"
 #include "assets/assets.h"
@@ -12,8 +13,8 @@
 #include "core/tables.h"
 #include "scenes/scenes.h"
 #include "scenes/spinning_leaves.h"
+#include "scenes/timeline.h"
 
-#include <cstdlib>
 #include <cstring>
 
 uint8_t RingBackground[76800];  // set at start-up, palette indices
@@ -23,7 +24,9 @@ int32_t leafSpinZ[LeafCount];
 
 namespace {
 
-constexpr uint32_t FastSpinAfter = 23000;  // centiseconds; the late appearances spin twice as fast
+// The late appearances, in the alternation from the knot's start on, spin
+// twice as fast.
+constexpr uint32_t FastSpinAfter = sceneStart(SpinningKnotBit);  // centiseconds
 constexpr int32_t SecondKick = 16;         // the once-a-second extra turn, in steps of the plain rate
 constexpr int32_t LeafDepthClear = 200;    // far limit of the depth buffer, model units
 
@@ -40,7 +43,7 @@ void buildRingBackground()
 }
 
 // The 24 leaves share one file, read once; each gets its own angles and spin
-// rates, four rand() values per leaf in this order.
+// rates, four random draws per leaf in this order.
 void loadLeaves(Picture& texture)
 {
     loadDataMesh(leafMeshes[0], dataFile("data/lehti.ob"), texture, MainScreen);
@@ -48,10 +51,10 @@ void loadLeaves(Picture& texture)
         copyMesh(leafMeshes[i], leafMeshes[0], texture);
     for (int i = 0; i < LeafCount; ++i) {
         Mesh& leaf = leafMeshes[i];
-        leaf.angleX = std::rand() % 4000;
-        leaf.angleZ = std::rand() % 4000;
-        leafSpinX[i] = std::rand() % 20 + 40;
-        leafSpinZ[i] = std::rand() % 20 + 40;
+        leaf.angleX = showRandom() % 4000;
+        leaf.angleZ = showRandom() % 4000;
+        leafSpinX[i] = showRandom() % 20 + 40;
+        leafSpinZ[i] = showRandom() % 20 + 40;
         leaf.shaded = 0;
         leaf.edgeSlopeLimit = 0;
     }

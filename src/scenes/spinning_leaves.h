@@ -12,7 +12,7 @@ extern Mesh leafMeshes[LeafCount];
 extern int32_t leafSpinX[LeafCount];  // angle steps per update step, 40..59
 extern int32_t leafSpinZ[LeafCount];
 
-// Loads the 24 leaves from one mesh file, drawing four rand() values a leaf.
+// Loads the 24 leaves from one mesh file, taking four random draws a leaf.
 void loadLeaves(Picture& texture);
 
 // The ring backdrop, built once before the music starts.

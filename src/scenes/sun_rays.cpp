@@ -15,17 +15,20 @@
 #include "core/screen.h"
 #include "core/tables.h"
 #include "scenes/scenes.h"
+#include "scenes/timeline.h"
 
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
 
-int32_t BirdX[BirdCount] = {-300, -240, -255, -230, -210};  // screen columns; +1 per step
-int32_t BirdY[BirdCount] = {50, 60, 75, 99, 90};            // screen rows, fixed
 uint8_t SpotMask[76800];      // 0 or 255 per screen pixel, set at start-up
 int32_t cloudSum[76800];      // 0..62 per pixel, rewritten each frame for rows 0..179
-int32_t sunFade = 0;          // 0..255+, grows by one per update step after 274 s
-uint8_t sunStampPending = 1;  // flag: the light starts all white
+SunRaysState SunRays;
+
+void resetSunRays()
+{
+    SunRays = {};
+}
 // Rows and columns (inclusive) of the sky that hold the sun disc's pixels of
 // SpotMask, measured when the light is whitened; until then the whole sky.
 static int32_t sunTop = 0, sunBottom = 179, sunLeft = 0, sunRight = 319;
@@ -78,14 +81,14 @@ static void measureSunDisc()
 void updateSunRays()
 {
     for (int32_t b = 0; b < BirdCount; ++b)
-        BirdX[b] += 1;
-    if (sunStampPending) {
+        SunRays.birdX[b] += 1;
+    if (SunRays.stampPending) {
         std::memset(WorkBufferB, 255, sizeof WorkBufferB);
         measureSunDisc();
-        sunStampPending = 0;
+        SunRays.stampPending = 0;
     }
-    if (DemoTime > 27400)
-        sunFade += 1;
+    if (DemoTime > sceneStart(SunRaysBit) + SunRaysFadeAfter)
+        SunRays.fade += 1;
 }
 
 // Stamps the sun disc (within its box) into the light and subtracts the two
@@ -179,7 +182,7 @@ static void drawBirds(int32_t frame)
             const uint8_t* source = birdPicture.pixels + r * 192 + 32 * flap;
             uint8_t* row = MainScreen.pixels + RowOffsets[BirdY[b] + r];
             for (int32_t x = 0; x < 32; ++x) {
-                const int32_t sx = BirdX[b] + x;
+                const int32_t sx = SunRays.birdX[b] + x;
                 if (sx < 1 || sx > 319)
                     continue;
                 const int32_t darker = row[sx] - (source[x] >> 2);
@@ -227,7 +230,7 @@ static void drawWater(int32_t frame, int32_t fade)
 void drawSunRays()
 {
     const int32_t frame = TickCount;
-    const int32_t fade = sunFade;
+    const int32_t fade = SunRays.fade;
     std::memset(MainScreen.pixels, 0, ScreenWidth);
     stampSunAndClouds(frame, fade);
     enlargeLight();

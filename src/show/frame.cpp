@@ -48,7 +48,7 @@ static void runUpdateStep()
 static void render()
 {
     switchPalette();
-    if (SceneMask == 1)
+    if (SceneMask == BlankStart)
         std::memset(MainScreen.pixels, 0, ScreenPixels);
     runDrawBlocks();
     presentScreen(MainScreen);

@@ -7,73 +7,131 @@
 #include "core/palette.h"
 #include "core/screen.h"
 
-#include <cstdlib>
+namespace {
 
-// Loads a picture of the data table. Every reader addresses pictures with a
-// fixed row stride, so the table's shape is checked along with the size.
-static void picture(Picture& picture, const DataFile& file)
+// What a row of the data table becomes at start-up: a picture, a mesh with
+// its texture, a palette installed into a run of slots, or the work of a
+// loader of its own. `placed` then sets a loaded mesh's own placement.
+struct LoadStep {
+    const DataFile* file;
+    Picture* picture = nullptr;
+    Mesh* mesh = nullptr;
+    Picture* texture = nullptr;
+    uint16_t paletteCount = 256;
+    uint16_t paletteSlot = 0;
+    void (*placed)() = nullptr;
+    void (*loader)() = nullptr;
+};
+
+void placeKnot()
 {
-    loadDataPicture(picture, file, MainScreen);
+    knotMesh.cameraDepth = -30720;
+    knotMesh.edgeSlopeLimit = 0;
 }
 
-static void palette(const char* path, uint16_t count = 256, uint16_t firstSlot = 0)
+void placePyramid()
 {
-    loadPalette(MainScreen, path, 0, count, firstSlot);
+    pyramidMesh.cameraDepth = -12800;
+    pyramidMesh.centreX = 130 * 256;
 }
+
+void loadLeafMeshes()
+{
+    loadLeaves(leafTexture);
+}
+
+// The forest reads its own palette, pictures and meshes, from its first row on.
+void loadForest()
+{
+    createForest(SceneForest);
+}
+
+// Rows without a step are read elsewhere: the forest's files after its first
+// by the forest, the font and the letter cube by the greetings, the scenes'
+// palettes when their scenes start, and the music by the mixer.
+const LoadStep Steps[] = {
+    {&dataFile("data/flare"), &flarePicture},
+    {&dataFile("data/cloud1"), &cloud1Picture},
+    {&dataFile("data/cloud2"), &cloud2Picture},
+    {&dataFile("data/cloud3"), &cloud3Picture},
+    {&dataFile("data/credits"), &creditsPicture},
+    {&dataFile("data/roto"), &rotoPicture},
+    {&dataFile("data/bird"), &birdPicture},
+    {&dataFile("data/lightning"), &lightningPicture},
+    {&dataFile("data/rainsky.pal")},
+    {&dataFile("data/maasto"), &landscapePicture},
+    {&dataFile("data/logo.pal")},
+    {&dataFile("data/heightmap"), &heightMapPicture},
+    {&dataFile("data/hiekkalogo"), &sandLogoPicture},
+    {.file = &dataFile("data/sand.pal"), .paletteCount = 128, .paletteSlot = 128},
+    {&dataFile("data/sand"), &sandPicture},
+    {&dataFile("data/knot.pal")},
+    {&dataFile("data/knot"), &knotTexture},
+    {.file = &dataFile("data/knot.ob"), .mesh = &knotMesh, .texture = &knotTexture, .placed = placeKnot},
+    {&dataFile("data/lehti.pal")},
+    {&dataFile("data/lehti"), &leafTexture},
+    {.file = &dataFile("data/lehti.ob"), .loader = loadLeafMeshes},
+    {&dataFile("data/mask1.pal")},
+    {&dataFile("data/mask"), &maskPicture},
+    {&dataFile("data/jungle2.pal")},
+    {&dataFile("data/jungle"), &junglePicture},
+    {&dataFile("data/girl.pal")},
+    {&dataFile("data/girl"), &portraitPicture},
+    {&dataFile("data/stara"), &starTexture},
+    {.file = &dataFile("data/stara.ob"), .mesh = &starMesh, .texture = &starTexture},
+    {&dataFile("data/forest.pal")},
+    {&dataFile("data/forest"), &forestPicture},
+    {&dataFile("data/spidey"), &spiderTexture},
+    {.file = &dataFile("data/spidey.ob"), .mesh = &spiderMesh, .texture = &spiderTexture},
+    {&dataFile("data/junkka.pal")},
+    {&dataFile("data/calendar"), &calendarTexture},
+    {&dataFile("data/cube.pal")},
+    {&dataFile("data/stoneblock"), &stoneBlockPicture},
+    {.file = &dataFile("data/calendar.ob"), .mesh = &calendarMesh, .texture = &calendarTexture},
+    // The pyramid shows only its vertices as flares; its texture is never read.
+    {.file = &dataFile("data/pyramid.ob"), .mesh = &pyramidMesh, .texture = &forestPicture,
+     .placed = placePyramid},
+    {.file = &dataFile("data/puut"), .loader = loadForest},
+    {&dataFile("data/tausta"), &backgroundPicture},
+};
+
+const LoadStep* stepFor(const DataFile& file)
+{
+    for (const LoadStep& step : Steps)
+        if (step.file == &file)
+            return &step;
+    return nullptr;
+}
+
+// Pictures are loaded with their row's checks: every reader addresses them
+// with a fixed row stride, so the shape is checked along with the size.
+void load(const LoadStep& step)
+{
+    const DataFile& file = *step.file;
+    if (step.loader)
+        step.loader();
+    else if (file.kind == DataKind::Palette)
+        loadPalette(MainScreen, file.path, 0, step.paletteCount, step.paletteSlot);
+    else if (file.kind == DataKind::Mesh)
+        loadDataMesh(*step.mesh, file, *step.texture, MainScreen);
+    else
+        loadDataPicture(*step.picture, file, MainScreen);
+    if (step.placed)
+        step.placed();
+}
+
+}  // namespace
 
 void loadAssets()
 {
-    picture(flarePicture, dataFile("data/flare"));
-    picture(cloud1Picture, dataFile("data/cloud1"));
-    picture(cloud2Picture, dataFile("data/cloud2"));
-    picture(cloud3Picture, dataFile("data/cloud3"));
-    picture(creditsPicture, dataFile("data/credits"));
-    picture(rotoPicture, dataFile("data/roto"));
-    picture(birdPicture, dataFile("data/bird"));
-    picture(lightningPicture, dataFile("data/lightning"));
-    palette(dataFile("data/rainsky.pal").path);
-    picture(landscapePicture, dataFile("data/maasto"));
-    palette(dataFile("data/logo.pal").path);
-    picture(heightMapPicture, dataFile("data/heightmap"));
-    picture(sandLogoPicture, dataFile("data/hiekkalogo"));
-    palette(dataFile("data/sand.pal").path, 128, 128);
-    picture(sandPicture, dataFile("data/sand"));
-    palette(dataFile("data/knot.pal").path);
-    picture(knotTexture, dataFile("data/knot"));
-    loadDataMesh(knotMesh, dataFile("data/knot.ob"), knotTexture, MainScreen);
-    knotMesh.cameraDepth = -30720;
-    knotMesh.edgeSlopeLimit = 0;
-    palette(dataFile("data/lehti.pal").path);
-    picture(leafTexture, dataFile("data/lehti"));
-    loadLeaves(leafTexture);
-    palette(dataFile("data/mask1.pal").path);
-    picture(maskPicture, dataFile("data/mask"));
-    palette(dataFile("data/jungle2.pal").path);
-    picture(junglePicture, dataFile("data/jungle"));
-    palette(dataFile("data/girl.pal").path);
-    picture(portraitPicture, dataFile("data/girl"));
-    picture(starTexture, dataFile("data/stara"));
-    loadDataMesh(starMesh, dataFile("data/stara.ob"), starTexture, MainScreen);
-    palette(dataFile("data/forest.pal").path);
-    picture(forestPicture, dataFile("data/forest"));
-    picture(spiderTexture, dataFile("data/spidey"));
-    loadDataMesh(spiderMesh, dataFile("data/spidey.ob"), spiderTexture, MainScreen);
-    palette(dataFile("data/junkka.pal").path);
-    picture(calendarTexture, dataFile("data/calendar"));
-    palette(dataFile("data/cube.pal").path);
-    picture(stoneBlockPicture, dataFile("data/stoneblock"));
-    loadDataMesh(calendarMesh, dataFile("data/calendar.ob"), calendarTexture, MainScreen);
-    // The pyramid shows only its vertices as flares; its texture is never read.
-    loadDataMesh(pyramidMesh, dataFile("data/pyramid.ob"), forestPicture, MainScreen);
-    pyramidMesh.cameraDepth = -12800;
-    pyramidMesh.centreX = 130 * 256;
-    createForest(SceneForest);
-    picture(backgroundPicture, dataFile("data/tausta"));
+    for (const DataFile& file : DataFiles)
+        if (const LoadStep* step = stepFor(file))
+            load(*step);
 }
 
 void installStartPalette()
 {
-    palette(dataFile("data/cube.pal").path);
+    loadPalette(MainScreen, dataFile("data/cube.pal").path, 0, 256, 0);
 }
 
 void darkenClouds()

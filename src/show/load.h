@@ -1,9 +1,9 @@
 // The data files in their fixed load order.
 #pragma once
 
-// Loads every data file in its fixed order, with the palettes that converted
-// pictures map to loaded in between. The leaves draw the first 96 rand()
-// values of the program.
+// Loads the data files of start-up in the order of the data table's rows,
+// the palettes that converted pictures map to among them. The leaves take
+// the first 96 random draws of the program.
 void loadAssets();
 void installStartPalette();
 // Cloud values become 0..31, so three layers and a base fit in a byte.

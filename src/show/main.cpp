@@ -5,8 +5,11 @@
 #include "core/screen.h"
 #include "core/show_state.h"
 #include "core/window.h"
+#include "show/caption.h"
 #include "show/loop.h"
 #include "show/music_clock.h"
+#include "show/seek.h"
+#include "scenes/timeline.h"
 #include "show/startup.h"
 
 #include <cctype>
@@ -17,8 +20,8 @@
 #include <unistd.h>
 
 static const char Usage[] =
-    "usage: demo [--scale N|auto] [--fullscreen] [--sound on|off|auto] [--hold-at MS] [--data DIR]\n"
-    "            [--version] [--help]\n"
+    "usage: demo [--scale N|auto] [--fullscreen] [--sound on|off|auto] [--hold-at MS]\n"
+    "            [--start SECONDS] [--data DIR] [--version] [--help]\n"
     "\n"
     "Without options the show opens its original 320 x 240 window of 8 bits.\n"
     "  --scale N      a window N times as large (1 to 16), each pixel an N x N block\n"
@@ -34,11 +37,16 @@ static const char Usage[] =
     "  --data DIR     read the data set from DIR (otherwise $DAYLONG_DATA, data/ in\n"
     "                 the working directory, or the installed data set)\n"
     "  --version      print the version\n"
+    "  --start SECONDS  start playing at that show time (whole or with decimals)\n"
     "\n"
     "keys:\n"
     "  p              pause / resume\n"
     "  q              update steps of 10 ms instead of 40 ms (again: back to 40)\n"
     "  f, Alt+Enter   full screen on / off (with --scale or --fullscreen)\n"
+    "  right arrow    to the start of the next scene\n"
+    "  left arrow     to the start of this scene (within its first 2 s: the one before)\n"
+    "  Home           to the start of the show\n"
+    "  i              caption on / off: the scene and the show time\n"
     "  backspace      end the show (on release)\n";
 
 [[noreturn]] static void refuse(const std::string& problem)
@@ -92,6 +100,33 @@ static SoundChoice parseSound(const char* text)
     refuse("--sound takes on, off or auto: " + choice);
 }
 
+// --start's show time: seconds with up to three decimals, up to the end of
+// the show.
+static uint32_t parseStart(const char* text)
+{
+    constexpr uint32_t ShowEndMs = sceneStart(EndOfShow) * 10;
+    const std::string refusal = "a start is a time in seconds from 0 to " + std::to_string(ShowEndMs / 1000);
+    const char* point = std::strchr(text, '.');
+    const std::string whole = point ? std::string(text, point) : std::string(text);
+    const std::string fraction = point ? std::string(point + 1) : std::string();
+    if (whole.empty() || (point && (fraction.empty() || fraction.size() > 3)))
+        refuse(refusal + ": " + text);
+    unsigned long start = parseNumber(whole.c_str(), ShowEndMs / 1000, refusal.c_str()) * 1000;
+    if (point) {
+        unsigned long milliseconds = parseNumber(fraction.c_str(), 999, refusal.c_str());
+        for (size_t digits = fraction.size(); digits < 3; ++digits)
+            milliseconds *= 10;
+        start += milliseconds;
+    }
+    if (start > ShowEndMs)
+        refuse(refusal + ": " + text);
+    return uint32_t(start);
+}
+
+// --start: the show's time to start playing from, if given.
+static bool StartGiven = false;
+static uint32_t StartAt = 0;
+
 // Fills RequestedWindow and RequestedSound; returns whether --hold-at was given, with its time.
 static bool parseOptions(int argc, char** argv, uint32_t& holdAt)
 {
@@ -115,6 +150,9 @@ static bool parseOptions(int argc, char** argv, uint32_t& holdAt)
             RequestedWindow.scale = parseScale(argv[++i]);
         } else if (option == "--sound" && hasValue) {
             RequestedSound = parseSound(argv[++i]);
+        } else if (option == "--start" && hasValue) {
+            StartGiven = true;
+            StartAt = parseStart(argv[++i]);
         } else if (option == "--hold-at" && hasValue) {
             hold = true;
             holdAt = uint32_t(parseNumber(argv[++i], 0xFFFFFFFFul, "a time is a whole number of milliseconds"));
@@ -122,6 +160,8 @@ static bool parseOptions(int argc, char** argv, uint32_t& holdAt)
             refuse("unknown option or missing value: " + option);
         }
     }
+    if (hold && StartGiven)
+        refuse("--hold-at and --start exclude each other");
     if (RequestedWindow.fullScreen && RequestedWindow.scale == 0)
         RequestedWindow.scale = AutoScale;
     return hold;
@@ -135,17 +175,37 @@ static bool isFullScreenKey(const SDL_Event& event)
     return key.sym == SDLK_f || (key.sym == SDLK_RETURN && (key.mod & KMOD_ALT));
 }
 
-// The full-screen keys belong to the window: the show's own key handling
-// never sees them.
+// The full-screen and jump keys belong to the window: the show's own key
+// handling never sees them.
 static bool nextShowEvent(SDL_Event& event)
 {
     while (SDL_PollEvent(&event)) {
+        if (handleJumpKey(event))
+            continue;
         if (!MainScreen.window || !isFullScreenKey(event))
             return true;
         toggleFullScreen(*MainScreen.window, MainScreen);
     }
     return false;
 }
+
+// SDL_mixer moves an Ogg stream to an absolute time in seconds; a piece that
+// has played to its end is started again first.
+// Without sound there is no music to move: the clock is the wall clock.
+static void seekMixerMusic(uint32_t showMs)
+{
+    if (!music)
+        return;
+    if (!Mix_PlayingMusic())
+        Mix_PlayMusic(music, 1);
+    Mix_SetMusicPosition(showMs / 1000.0);
+}
+
+static void showJumpedPicture()
+{
+    presentScreen(MainScreen);
+}
+
 
 // --hold-at: the virtual clock moves as in the recorder (a 1 ms sleep is 1 ms,
 // a present costs nothing) until it passes the hold time; from then on the
@@ -188,6 +248,13 @@ static void restWhilePaused(uint32_t, bool presented)
         SDL_Delay(PausedRest);
 }
 
+static void afterShowPass(uint32_t passStart, bool presented)
+{
+    if (presented)
+        notePresented();
+    restWhilePaused(passStart, presented);
+}
+
 int main(int argc, char** argv)
 {
     const bool hold = parseOptions(argc, argv, HoldAt);
@@ -203,10 +270,14 @@ int main(int argc, char** argv)
     // wall clock where it has none; --hold-at stays on the virtual clock.
     if (!hold)
         useExternalClock(musicClockTicks, true);
+    prepareCaption(MainScreen);
+    Jumps = {seekMixerMusic, showJumpedPicture};
     startMusic();
+    if (StartGiven)
+        jumpTo(StartAt, false);
     ShowLoop loop;
     loop.seams.nextEvent = nextShowEvent;
-    loop.seams.afterPass = restWhilePaused;
+    loop.seams.afterPass = afterShowPass;
     if (hold) {
         loop.seams.beforePass = holdBeforePass;
         loop.seams.afterPass = holdAfterPass;

@@ -1,19 +1,13 @@
 // The show's running order as data: the timeline with each scene's update-step
-// length, the palettes of each scene and the orders in which scene blocks
-// run. Everything about "what runs when" lives in schedule.cpp.
+// length and cues (scenes/timeline.h), the palettes of each scene and the
+// orders in which scene blocks run (schedule.cpp).
 #pragma once
+
+#include "scenes/timeline.h"
 
 #include <cstdint>
 #include <span>
 
-// SceneMask becomes `sceneMask` once DemoTime > `after`; later rows win.
-// While a row holds, every update step sets TickPeriod to its `stepPeriod`;
-// 0 leaves the period as the step finds it (40 ms, or what "q" made of it).
-struct TimelineRow {
-    uint32_t after;      // centiseconds, strict comparison
-    uint32_t sceneMask;
-    int32_t stepPeriod;  // ms per update step, 0 for no period of its own
-};
 
 struct PaletteLoad {
     const char* path;

@@ -7,6 +7,7 @@
 #include "objects/greetings.h"
 #include "show/load.h"
 #include "show/music_clock.h"
+#include "show/snapshot.h"
 #include "core/clock.h"
 #include "core/data_folder.h"
 #include "core/fatal.h"
@@ -76,6 +77,7 @@ void prepareShow()
     darkenClouds();
     buildSceneTables();
     prerenderCalendarFrames();
+    keepStartOfShow();
 }
 
 // Only the opening of audio depends on the machine; a music file that does

@@ -9,10 +9,13 @@
 // With a virtual time the page asks for (?at=MS), the show runs on the
 // recorder's virtual clock instead, silent, up to that time and stops there
 // with the picture on display at MS, as `demo-capture --at MS` records it.
+// A start time (?t=SECONDS) and the page's jump keys and scene list jump as
+// the desktop show does (show/seek.h); the page carries the music along.
 #include "core/clock.h"
 #include "core/screen.h"
 #include "core/show_state.h"
 #include "show/loop.h"
+#include "show/seek.h"
 #include "show/startup.h"
 #include "web/baked_pictures.h"
 
@@ -31,6 +34,11 @@ EM_JS(void, pageDraw, (const uint8_t* pixels), {
 });
 EM_JS(void, pageShowEnded, (uint32_t at), { Module.showPage.ended(at); });
 EM_JS(int32_t, pageVirtualTime, (), { return Module.showPage.virtualTime(); });
+EM_JS(int32_t, pageStartTime, (), { return Module.showPage.startTime(); });
+EM_JS(void, pageSeekMusic, (uint32_t showMs), { Module.showPage.seekMusic(showMs); });
+EM_JS(void, pageCaption, (const char* text), { Module.showPage.caption(text ? UTF8ToString(text) : null); });
+// One scene a line: its start in ms, a space, its name.
+EM_JS(void, pageSceneList, (const char* lines), { Module.showPage.sceneList(UTF8ToString(lines)); });
 
 static ShowLoop Loop;
 static uint32_t StopAt = 0;  // virtual runs: the time whose picture is wanted, ms
@@ -44,10 +52,27 @@ static void silence()
 {
 }
 
+// The caption lies over the canvas in the page, never in the picture.
+static void drawWithCaption()
+{
+    pageDraw(MainScreen.pixels);
+    pageCaption(CaptionShown ? captionText().c_str() : nullptr);
+}
+
 static void drawIfPresented(uint32_t, bool presented)
 {
-    if (presented)
-        pageDraw(MainScreen.pixels);
+    if (presented) {
+        notePresented();
+        drawWithCaption();
+    }
+}
+
+static void sendSceneList()
+{
+    std::string lines;
+    for (const SceneStart& start : sceneStartList())
+        lines += std::to_string(start.showMs) + " " + start.name + "\n";
+    pageSceneList(lines.c_str());
 }
 
 static void endShow()
@@ -105,14 +130,40 @@ int main()
         useExternalClock(pageClock);
         Music = {pagePlayMusic, pageStopMusic};
         Loop.seams.afterPass = drawIfPresented;
+        Jumps = {pageSeekMusic, drawWithCaption};
     }
     constructShowObjects();
     prepareShow();
     // Where the browser blocks sound until a click, the page's clock stands
     // at 0 until then, and so does the show.
     startMusic();
+    if (!virtualRun) {
+        sendSceneList();
+        if (pageStartTime() >= 0)
+            jumpTo(uint32_t(pageStartTime()), false);
+    }
     emscripten_set_main_loop(virtualRun ? virtualPasses : realPass, 0, 0);
     return 0;
+}
+
+// The page's jump keys and scene list: the page shows its notice first and
+// calls these once it has been painted, as a jump takes a moment. The page
+// numbers the keys itself (0 right arrow, 1 left arrow, 2 Home, 3 i), as the
+// browser's SDL numbers them otherwise than the desktop's.
+extern "C" EMSCRIPTEN_KEEPALIVE void pressJumpKey(int32_t key)
+{
+    static const SDLKey Keys[] = {SDLK_RIGHT, SDLK_LEFT, SDLK_HOME, SDLK_i};
+    if (key < 0 || key > 3)
+        return;
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.keysym.sym = Keys[key];
+    handleJumpKey(event);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void jumpToScene(uint32_t showMs)
+{
+    jumpTo(showMs, showMs != 0);
 }
 
 // The show's time in ms as its frames see it (DemoTime is in centiseconds),

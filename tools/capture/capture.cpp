@@ -22,6 +22,9 @@
 //   --from MS         the video starts at MS (the show still runs from 0)
 //   --data DIR        read the data set from DIR (see core/data_folder.h)
 //   --version         print the version
+//   --restart-at MS   at T = MS put the show back to its start (resetShow) and
+//                     the clock to 0, and record from there: the log starts
+//                     over, and it must be the log of a run never restarted
 //   --profile         under valgrind's callgrind (or on ARM, under qemu-arm with
 //                     tools/armcount's counter): mark the instruction counts
 //                     of start-up and of every presenting pass (see below)
@@ -43,6 +46,7 @@
 #include "scenes/registry.h"
 #include "recording.h"
 #include "show/schedule.h"
+#include "show/snapshot.h"
 #include "video.h"
 
 #include <algorithm>
@@ -60,6 +64,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 struct ScheduledKey {
     uint32_t time;
@@ -79,13 +85,15 @@ struct CaptureOptions {
     VideoOptions video;
     bool profile = false;
     const char* dataFolder = nullptr;  // --data, or null to look it up
+    bool hasRestart = false;
+    uint32_t restartAt = 0;
 };
 
 static const char Usage[] =
     "usage: demo-capture [--until MS] [--at MS]... [--out DIR] [--raw] [--log FILE]\n"
     "                    [--key MS:p|q|backspace]... [--frame-cost MS] [--gallery FILE]\n"
     "                    [--video FILE [--scale N] [--fit WxH] [--from MS]]\n"
-    "                    [--profile] [--data DIR] [--version] [--help]\n";
+    "                    [--restart-at MS] [--profile] [--data DIR] [--version] [--help]\n";
 
 [[noreturn]] static void usage(const char* problem)
 {
@@ -163,6 +171,9 @@ static CaptureOptions parseOptions(int argc, char** argv)
             options.profile = true;
         } else if (!hasValue) {
             usage(("unknown option or missing value: " + flag).c_str());
+        } else if (flag == "--restart-at") {
+            options.hasRestart = true;
+            options.restartAt = parseMilliseconds(argv[++i]);
         } else if (flag == "--until") {
             options.hasUntil = true;
             options.until = parseMilliseconds(argv[++i]);
@@ -300,8 +311,23 @@ static bool pausedForEver(uint32_t now)
     return true;
 }
 
+// --restart-at: the show and the clock back to their start, the log emptied.
+static void restartShow()
+{
+    Options.hasRestart = false;
+    useVirtualClock(0);
+    resetShow();
+    ShowStartTicks = clockTicks();
+    takeDisplayCopy(Display, MainScreen);
+    if (Log.file && (std::fflush(Log.file) != 0 || ftruncate(fileno(Log.file), 0) != 0 ||
+                     std::fseek(Log.file, 0, SEEK_SET) != 0))
+        failToWrite(Log.path);
+}
+
 static bool recordBeforePass(uint32_t now)
 {
+    if (Options.hasRestart && now >= Options.restartAt)
+        restartShow();
     if (Options.hasUntil && now >= Options.until)
         return false;
     if (!Options.hasUntil && pausedForEver(now))
