@@ -2,6 +2,7 @@
 // reached through kept snapshots is the one a run from the start reaches.
 #include "core/clock.h"
 #include "core/screen.h"
+#include "core/window.h"
 #include "core/show_state.h"
 #include "show/seek.h"
 #include "support.h"

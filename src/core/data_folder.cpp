@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -129,4 +130,24 @@ const char* dataFolderHint()
     if (Hint.empty())
         Hint = hintFor(workingDirectory() + "/data", WorkingDirectoryData);
     return Hint.c_str();
+}
+
+std::FILE* openDataFile(const char* path)
+{
+    const DataPath resolved = resolveDataPath(path);
+    const char* name = resolved.text;
+    struct stat status;
+    if (stat(name, &status) != 0) {
+        if (errno == ENOENT && isDataSetPath(path))
+            failWithMessage("unable to open %s: %s; %s\n", name, std::strerror(ENOENT), dataFolderHint());
+        failWithMessage("unable to open %s: %s\n", name, std::strerror(errno));
+    }
+    if (S_ISDIR(status.st_mode))
+        failWithMessage("unable to open %s: %s\n", name, std::strerror(EISDIR));
+    if (!S_ISREG(status.st_mode))
+        failWithMessage("unable to open %s: not a regular file\n", name);
+    std::FILE* file = std::fopen(name, "rb");
+    if (!file)
+        failWithMessage("unable to open %s: %s\n", name, std::strerror(errno));
+    return file;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <climits>
+#include <cstdio>
 
 // Takes the first of these that holds the data set: `option` (--data DIR,
 // null when not given), the environment's DAYLONG_DATA, data/ in the working
@@ -31,3 +32,10 @@ bool isDataSetPath(const char* path);
 // Where the folder is and how it was chosen, with how to choose another: the
 // tail of the message for a data file that is missing.
 const char* dataFolderHint();
+
+// Opens a data file for reading, from the chosen data folder, or ends the
+// program with "unable to open PATH: REASON" (for a missing file of the set,
+// with where the data set was looked for). Only regular files open: a
+// directory would open and then fail every read, and a pipe would block the
+// open.
+std::FILE* openDataFile(const char* path);

@@ -1,5 +1,6 @@
 #include "core/palette.h"
 
+#include "core/data_folder.h"
 #include "core/fatal.h"
 
 #include <cstdio>

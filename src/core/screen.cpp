@@ -9,7 +9,6 @@
 Screen MainScreen;
 uint32_t PresentedFrames = 0;
 bool DisplayHeld = false;
-void (*PresentOverlay)(SDL_Surface* surface, int left, int top, int scale) = nullptr;
 
 constexpr Uint32 SdlSubsystems = SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK;
 

@@ -37,13 +37,6 @@ extern uint32_t PresentedFrames;
 // front end runs the show ahead unseen.
 extern bool DisplayHeld;
 
-// Drawn over each presented picture, never into the Screen: called with the
-// surface about to be shown, the picture's top-left corner in it and its
-// enlargement. It draws within the picture's top OverlayRows rows (times the
-// enlargement). Null: nothing.
-extern void (*PresentOverlay)(SDL_Surface* surface, int left, int top, int scale);
-constexpr int OverlayRows = 32;
-
 // Initialises SDL (audio, video, joystick) and the video mode; exits with
 // status 1 and a message when either fails. Fills the picture with 0. With a
 // scale or full screen in RequestedWindow (core/window.h) the Screen draws

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+void (*PresentOverlay)(SDL_Surface* surface, int left, int top, int scale) = nullptr;
+
 WindowRequest RequestedWindow;
 ScaledWindow MainWindow;
 

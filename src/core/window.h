@@ -56,3 +56,10 @@ void presentScaled(ScaledWindow& window, const Screen& screen);
 // Where the new mode cannot be set the previous one comes back; where that
 // fails too the show ends with status 1 and "Unable to set video: %s\n".
 void toggleFullScreen(ScaledWindow& window, const Screen& screen);
+
+// Drawn over each presented picture, never into the Screen: called with the
+// surface about to be shown, the picture's top-left corner in it and its
+// enlargement. It draws within the picture's top OverlayRows rows (times the
+// enlargement). Null: nothing.
+extern void (*PresentOverlay)(SDL_Surface* surface, int left, int top, int scale);
+constexpr int OverlayRows = 32;

@@ -1,5 +1,6 @@
 #include "gfx2d/picture.h"
 
+#include "core/data_folder.h"
 #include "core/fatal.h"
 
 #include <SDL/SDL_image.h>

@@ -1,5 +1,6 @@
 #include "show/caption.h"
 
+#include "core/window.h"
 #include "gfx2d/font.h"
 #include "show/seek.h"
 
