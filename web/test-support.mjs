@@ -27,8 +27,11 @@ export function serveSite(site) {
   return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
 }
 
-// Headless, with its profile in `profile` and the given autoplay policy;
-// shared memory in a temporary folder, as a container's /dev/shm may be small.
+// Headless, with its profile in `profile` and the given autoplay policy (the
+// browser's own default changes between releases, so a test always names
+// one); shared memory in a temporary folder, as a container's /dev/shm may be
+// small; a fixed language, scale and window, so no other default of the
+// machine reaches the page.
 export function launchChromium(profile, autoplayPolicy) {
   return puppeteer.launch({
     executablePath: "/usr/bin/chromium",
@@ -36,6 +39,7 @@ export function launchChromium(profile, autoplayPolicy) {
     args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
            `--autoplay-policy=${autoplayPolicy}`, "--disable-dev-shm-usage",
            "--disable-background-networking", "--disable-component-update", "--disable-sync",
+           "--lang=en-US", "--force-device-scale-factor=1", "--window-size=1280,960",
            `--user-data-dir=${profile}`],
   });
 }

@@ -5,58 +5,22 @@ import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
-import http from "node:http";
 import os from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
-import puppeteer from "puppeteer-core";
+import { ScreenPixels, canvasRgb, launchChromium, serveSite } from "./test-support.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "..");
 const site = path.join(root, "build-web/site");
-const ScreenPixels = 320 * 240;
-
-const Types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm",
-                ".ogg": "audio/ogg" };
-
-// A plain static file server over the built folder, with ranges refused as
-// the simplest servers do.
-function serveSite() {
-  const server = http.createServer((request, response) => {
-    let file = path.join(site, decodeURIComponent(new URL(request.url, "http://local").pathname));
-    if (file.endsWith("/"))
-      file += "index.html";
-    fs.readFile(file, (error, body) => {
-      if (error || !file.startsWith(site)) {
-        response.writeHead(404).end();
-        return;
-      }
-      response.writeHead(200, { "content-type": Types[path.extname(file)] || "application/octet-stream" });
-      response.end(body);
-    });
-  });
-  return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
-}
-
 let server, browser, origin, profile;
 
 before(async () => {
-  server = await serveSite();
+  server = await serveSite(site);
   origin = `http://127.0.0.1:${server.address().port}`;
   profile = fs.mkdtempSync(path.join(os.tmpdir(), "web-test-profile-"));
-  browser = await puppeteer.launch({
-    executablePath: "/usr/bin/chromium",
-    headless: true,
-    // The browser itself lets sound play: whether a page may start its music
-    // without a click is a default that changes between releases, so each
-    // test decides it for its page (blockSoundUntilGesture). Shared memory in
-    // a temporary folder, as a container's /dev/shm may be small; a fixed
-    // language and scale so no other default of the machine reaches the page.
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-           "--autoplay-policy=no-user-gesture-required", "--disable-dev-shm-usage",
-           "--disable-background-networking", "--disable-component-update", "--disable-sync",
-           "--lang=en-US", "--force-device-scale-factor=1", "--window-size=1280,960",
-           `--user-data-dir=${profile}`],
-  });
+  // Sound is allowed by the browser; each test decides for its own page
+  // whether it is blocked (blockSoundUntilGesture).
+  browser = await launchChromium(profile, "no-user-gesture-required");
 });
 
 after(async () => {
@@ -129,21 +93,6 @@ async function keepsToTheMusic(page, seconds) {
   console.log(`web: ${playing.length} samples over ${seconds} s of music; ` +
               `show time within ${drift.toFixed(1)} ms of the music`);
   return { drift, firstShowMs: playing[0].show };
-}
-
-// The canvas as RGB, 3 bytes a pixel.
-async function canvasRgb(page) {
-  const rgba = Buffer.from(await page.evaluate(() => {
-    const data = document.getElementById("screen").getContext("2d").getImageData(0, 0, 320, 240).data;
-    let text = "";
-    for (let i = 0; i < data.length; i += 0x8000)
-      text += String.fromCharCode(...data.subarray(i, i + 0x8000));
-    return btoa(text);
-  }), "base64");
-  const rgb = Buffer.alloc(ScreenPixels * 3);
-  for (let i = 0; i < ScreenPixels; ++i)
-    rgba.copy(rgb, 3 * i, 4 * i, 4 * i + 3);
-  return rgb;
 }
 
 // The recorder's frame: 76800 indices, then 256 RGB entries.
