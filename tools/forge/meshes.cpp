@@ -706,14 +706,14 @@ ForgeMesh buildPyramid()
 // midrib down column 128). The file wants nine vertices; the last two are
 // spares on the midrib that no face uses.
 constexpr Vec3 LeafPoints[9] = {
-    {0, 0, 17}, {1.5, -16, 31}, {1.5, -12, 48}, {0, 0, 59}, {1.5, 12, 48}, {1.5, 16, 31},  // outline from the base
+    {0, 0, 17}, {1.5, -19, 31}, {1.5, -15, 48}, {0, 0, 59}, {1.5, 15, 48}, {1.5, 19, 31},  // outline from the base
     {-3, 0, 36},                                                                           // midrib, raised to the front
     {0, 0, 25}, {0, 0, 52},                                                                // spares
 };
 constexpr std::array<std::array<int, 3>, 6> LeafFaces = {{{6, 0, 1}, {6, 1, 2}, {6, 2, 3}, {6, 3, 4}, {6, 4, 5},
                                                           {6, 5, 0}}};
 
-Texel leafTexel(Vec3 p) { return {int(std::lround(128 - 7 * p.y)), int(std::lround(2 + (59 - p.z) * 6))}; }
+Texel leafTexel(Vec3 p) { return {int(std::lround(128 - 6 * p.y)), int(std::lround(2 + (59 - p.z) * 6))}; }
 
 // Winds the face so that its normal points along `towards`.
 void addFaceFacing(ForgeMesh& mesh, std::array<int, 3> c, std::array<int, 3> t, Vec3 towards)
