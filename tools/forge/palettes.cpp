@@ -57,8 +57,8 @@ Palette greenPalette()
 {
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x020a04), at(24, 0x07220e), at(60, 0x0e3e1a),
-                         at(100, 0x185e2c), at(130, 0x228034), at(160, 0x3ea444), at(190, 0x74ca52),
+    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x041008), at(24, 0x0c3218), at(60, 0x1a5628),
+                         at(100, 0x287434), at(130, 0x30903c), at(160, 0x4aac48), at(190, 0x74ca52),
                          at(215, 0xacea7c), at(235, 0xdefcbc), at(250, 0xf8fff0), at(255, 0xffffff)});
     makeDistinct(p, 0, 255);
     return p;
