@@ -299,8 +299,12 @@ Pixels paintCloud(const CloudStyle& style, double detail)
         // range where they face the light; the clear sky stays exactly 0.
         const double s = (density.values[i] - edge) / (core - edge);
         const double cover = smoothstep(0, 1.1, s);
+        // A rim starts at 3, not 1: the cloud flight scales a layer by its
+        // distance before summing, and 1 or 2 of a far layer truncate to
+        // nothing, which would widen the black holes where all gaps meet.
         const double level = cover * (15 + 9 * clamp01((s - 0.5) / 1.2) + 9 * light.values[i]);
-        pixels[i] = uint8_t(8 * int(clampRange(std::floor(level + 0.5), 0, 31)));
+        const double rimmed = s > 0 ? std::max(3.0, level) : 0.0;
+        pixels[i] = uint8_t(8 * int(clampRange(std::floor(rimmed + 0.5), 0, 31)));
     }
     return pixels;
 }
@@ -971,13 +975,13 @@ void forgePictures(const std::string& dir)
 {
     writeGrayPicture(dir, dataFile("data/flare"), paintFlare);
     writeGrayPicture(dir, dataFile("data/cloud1"), [](double detail) {
-        return paintCloud({0xC10D0001u, 4, 0.12, 0.27, 0.26}, detail);
+        return paintCloud({0xC10D0001u, 4, 0.12, 0.26, 0.27}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud2"), [](double detail) {
-        return paintCloud({0xC10D0002u, 5, 0.14, 0.3, 0.24}, detail);
+        return paintCloud({0xC10D0002u, 5, 0.14, 0.27, 0.26}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud3"), [](double detail) {
-        return paintCloud({0xC10D0003u, 6, 0.16, 0.3, 0.22}, detail);
+        return paintCloud({0xC10D0003u, 6, 0.16, 0.27, 0.24}, detail);
     });
     writeGrayPicture(dir, dataFile("data/credits"), paintCredits);
     writeGrayPicture(dir, dataFile("data/roto"), paintRoto);
