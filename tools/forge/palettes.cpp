@@ -209,9 +209,9 @@ Palette bluePalette()
 {
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x12386c), at(20, 0x1a4a8c), at(36, 0x2462a8),
-                         at(50, 0x2e74bc), at(57, 0x3a86c8), at(64, 0x4a98d2), at(72, 0x5aa8da),
-                         at(79, 0x6cb8e2), at(80, 0x60e0f0), at(100, 0x8ecee8),
+    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x12386c), at(20, 0x163f80), at(36, 0x1c4e98),
+                         at(50, 0x245ea8), at(57, 0x2c6cb6), at(64, 0x3c86c8), at(72, 0x52a0d8),
+                         at(79, 0x68b6e4), at(80, 0x60e0f0), at(100, 0x8ecee8),
                          at(130, 0xb4c8e4), at(160, 0xd8c4d4), at(200, 0xf2c8a8), at(230, 0xfcdc98),
                          at(245, 0xfff0c8), at(255, 0xfffcf0)});
     makeDistinct(p, 0, 255);
