@@ -40,8 +40,8 @@ int sunburst(int x, int y)
     const double reach = std::hypot(dx / (CentreX - 6), dy / (dy < 0 ? FaceY - 6 : Height - FaceY - 6));
     const double fade = smoothstep(1.0, 0.6, reach);
     const double rim = std::max(0.0, (std::hypot(dx / 100, dy / 112) - 1) * 100);  // pixels outside the face's oval
-    const double corona = std::exp(-rim / 14);
-    const double t = fade * (0.1 + 0.9 * ray) * (1.15 - 0.5 * reach) + 0.5 * corona - 0.08;
+    const double corona = std::exp(-rim / 22);
+    const double t = fade * ((0.15 + 0.85 * ray) * (1.2 - 0.5 * reach) + 0.55 * corona) - 0.06;
     return t <= 0 ? 0 : static_cast<int>(rampIndex(Ember, std::min(t, 1.0)));
 }
 
