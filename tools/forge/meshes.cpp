@@ -611,11 +611,13 @@ ForgeMesh buildTrunks()
 // ---------------------------------------------------------------- pyramid
 
 // The flare pyramid: only its vertices are seen, one flare each, so they
-// trace its edges. Vertices 17..40 run round the base (7 to a side); 0 is
-// the apex and 1..16 climb the four slanting edges, lowest first from 16
-// down, because the scene lights vertices from index 17 downwards: the
-// light creeps up the edges and reaches the apex last. The faces are the
-// four sides (open at the base), each a fan over its edge points.
+// trace its edges. The scene lights vertices 17..40 from the start and then
+// one more every tenth step, from 16 down to 0. So 17..40 hold the pyramid's
+// outline: the four slanting edges (16 points, the top one of each edge just
+// under the apex, where their four flares merge into a bright tip), the four
+// base corners and the middle of each base side. 1..16 fill in the base
+// sides, and 0, the apex itself, lights last. The faces are the four sides
+// (open at the base), each a fan over its edge points.
 //
 // The flares are drawn from their top-left corner, so each glow lies 16
 // pixels right of and below its vertex, and the trails stream away from the
@@ -628,10 +630,18 @@ constexpr double PyramidFloor = 0.0;   // Z of the base
 constexpr double PyramidApex = 12.5;   // Z of the apex
 constexpr double PyramidShiftX = -3.9; // X of the axis through the apex
 constexpr int PyramidBaseSteps = 6;    // base points per side, one corner each
-constexpr int PyramidEdgePoints = 4;   // points between base corner and apex
+constexpr int PyramidEdgePoints = 4;   // points up an edge above its base corner, the last 3 % short of the apex
 
-int pyramidEdgePoint(int edge, int level) { return 1 + (PyramidEdgePoints - level) * 4 + edge; }  // level 1..4
-int pyramidBasePoint(int index) { return 17 + index % (4 * PyramidBaseSteps); }
+int pyramidEdgePoint(int edge, int level) { return 17 + (level - 1) * 4 + edge; }  // level 1..4
+
+// Base point `step` (0..5) of side `edge`: the corner and the middle are
+// lit from the start; the others light in pairs beside the corners first.
+int pyramidBasePoint(int index)
+{
+    const int edge = (index / PyramidBaseSteps) % 4, step = index % PyramidBaseSteps;
+    constexpr std::array<int, PyramidBaseSteps> slot = {33, 13, 5, 37, 1, 9};
+    return slot[size_t(step)] + edge;
+}
 
 // The side from corner `edge` to corner `edge + 1`, as a polygon that runs
 // up the next edge and down this one: split between the ladder of edge
@@ -676,7 +686,7 @@ ForgeMesh buildPyramid()
     mesh.vertices[0] = apex;
     for (int edge = 0; edge < 4; ++edge) {
         for (int level = 1; level <= PyramidEdgePoints; ++level) {
-            const double t = double(level) / (PyramidEdgePoints + 1);
+            const double t = 0.97 * level / PyramidEdgePoints;
             mesh.vertices[pyramidEdgePoint(edge, level)] = corner[edge] + t * (apex - corner[edge]);
         }
         for (int i = 0; i < PyramidBaseSteps; ++i)

@@ -64,34 +64,30 @@ void writeConvertedPicture(const std::string& dir, const DataFile& file, const P
 }
 
 // ---------------------------------------------------------------------------
-// flare: the additive glow of the pyramid's vertices: a white core of about
-// four pixels, a soft halo and a thin four-point sparkle, all reaching 0
-// well before the edges (a non-zero border would show as a square). Forty
-// flares sit close together on the pyramid and the trails feed back on
-// themselves, fading ever slower until they no longer fade at all, so
-// every ray gathers the light of all the flares behind it: the halo gives
-// the core just enough glow to read as an orb while the pyramid falls on
-// black, and little enough light that the rays still glow apart from each
-// other at the scene's end instead of merging into one sheet.
+// flare: the additive glow of the pyramid's vertices: a round white core of
+// about five pixels in a soft halo, both reaching 0 well before the edges
+// (a non-zero border would show as a square). No sparkle arms: at this size
+// they made each flare read as a small cross rather than a glowing point.
+// Forty flares sit close together on the pyramid and the trails feed back
+// on themselves, fading ever slower until they no longer fade at all, so
+// every ray gathers the light of all the flares behind it: the halo stays
+// faint, so the rays still glow apart from each other at the scene's end
+// instead of merging into one sheet.
 
 Pixels paintFlare(double)
 {
-    constexpr double coreRadius = 1.1;     // pixels, the core's standard deviation
+    constexpr double coreRadius = 1.3;     // pixels, the core's standard deviation
     constexpr double haloWeight = 0.06;
     constexpr double haloRadius = 9;       // pixels: 0 from here on, inside the 32 x 32 square
-    constexpr double sparkleWeight = 0.06;
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
-            const double dx = x - 15.5, dy = y - 15.5;
-            const double r = std::hypot(dx, dy);
+            const double r = std::hypot(x - 15.5, y - 15.5);
             // The four centre pixels sit half a pixel off the centre both
             // ways; they are the core's white peak.
             const double core = std::exp(-(r * r - 0.5) / (2 * coreRadius * coreRadius));
             const double halo = std::pow(clamp01(1 - r / haloRadius), 2.0);
-            const double arm = std::exp(-std::pow(std::min(std::fabs(dx), std::fabs(dy)) / 0.7, 2));
-            const double sparkle = sparkleWeight * arm * std::pow(clamp01(1 - r / 14), 2.0);
-            pixels[size_t(y * 32 + x)] = toByte(255 * clamp01(haloWeight * halo + core + sparkle));
+            pixels[size_t(y * 32 + x)] = toByte(255 * clamp01(haloWeight * halo + core));
         }
     }
     return pixels;
