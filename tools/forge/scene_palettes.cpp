@@ -43,10 +43,12 @@ Palette junkkaPalette()
     using namespace JunkkaPal;
     Palette p = blankPalette();
     // The trunks, the ground and the sky are each one flat colour, so the
-    // depth is in their choice: dark trunks standing in front, a hazy
-    // morning sky behind them, and a shaded moss floor a step darker than
-    // the leaves, so the sunlit leaves come forward and the floor recedes.
-    p[Trunk] = {40, 30, 26};
+    // depth is in their choice: trunks of a warm shaded bark standing in
+    // front (black read as holes cut in the picture, and the trunks' smears
+    // at the top and bottom edges as black slabs), a hazy morning sky behind
+    // them, and a shaded moss floor a step darker than the leaves, so the
+    // sunlit leaves come forward and the floor recedes.
+    p[Trunk] = {70, 52, 40};
     p[Ground] = {62, 78, 44};
     p[Sky] = {172, 194, 206};
     p[SeeThrough] = {255, 0, 255};
