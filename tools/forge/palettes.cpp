@@ -203,17 +203,20 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
 //  - Cloud flight sums its layers to about 5..80: the low end is already a
 //    clear sky blue, so the thin cloud between the billows reads as sky
 //    and the billows' cores turn pale.
-//  - Sun rays stream through 80..255: the ramp climbs evenly in brightness
-//    and turns from pale blue through lavender and peach to gold, a sunset
-//    round the sun, and only the last few entries reach white, so the
-//    light keeps its gradation down to the sun's disc.
+//  - Sun rays stream through 80..255. The crest is entry 80 alone and 81
+//    takes up the sky ramp again, so the light's edge, which crosses
+//    80..100, fades out into the sky instead of wearing a cyan rim. Above
+//    it the ramp climbs evenly in brightness and turns from pale blue
+//    through lavender and peach to gold, a sunset round the sun, and only
+//    the last few entries reach white, so the light keeps its gradation
+//    down to the sun's disc.
 Palette bluePalette()
 {
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
     fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x12386c), at(20, 0x163f80), at(36, 0x1c4e98),
                          at(50, 0x245ea8), at(57, 0x2c6cb6), at(64, 0x3c86c8), at(72, 0x52a0d8),
-                         at(79, 0x68b6e4), at(80, 0x60e0f0), at(100, 0x8ecee8),
+                         at(79, 0x68b6e4), at(80, 0x60e0f0), at(81, 0x6cbae6), at(100, 0x8ecee8),
                          at(130, 0xb4c8e4), at(160, 0xd8c4d4), at(200, 0xf2c8a8), at(230, 0xfcdc98),
                          at(245, 0xfff0c8), at(255, 0xfffcf0)});
     makeDistinct(p, 0, 255);
