@@ -49,13 +49,26 @@ double hairEdge(double x, double y)
     return (3 + 6 * smoothstep(60, 200, y)) * locks;
 }
 
+// The hair's lower edge: the ends gather into locks about 15 pixels wide
+// with rounded ends and narrow clefts between them, each a little longer
+// or shorter than its neighbours. The edge depends on the column alone, so
+// it curves smoothly instead of stepping from row to row.
+double hairEnd(double dx)
+{
+    const double lock = (dx + 200) / 15;
+    const double across = lock - std::floor(lock);                     // 0..1 across one lock
+    const double point = std::pow(1 - std::abs(2 * across - 1), 0.6);  // 1 at the lock's middle
+    const double length = 8 + 10 * hashUnit(44, static_cast<int>(std::floor(lock)), 0);
+    return 194 + 6 * std::cos(dx / 23) + length * point;
+}
+
 bool inHair(double x, double y)
 {
     const double dx = x - FaceX;
     if (y < 96)
         return std::hypot(dx / 60, (y - 96) / 64) < 1 + hairEdge(x, y) / 80;
     const double half = 60 + (y - 96) * 0.12 + hairEdge(x, y);
-    return std::abs(dx) < half && y < 206 + 8 * std::cos(dx / 9) + 2 * hairEdge(x, y);
+    return std::abs(dx) < half && y < hairEnd(dx);
 }
 
 bool inBody(double x, double y)
