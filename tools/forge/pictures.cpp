@@ -99,6 +99,8 @@ Pixels paintFlare(double)
 // into the gull's M on the way up and swept down into a wide arch. The
 // sun-rays scene darkens the sky by a quarter of the value, so every
 // painted pixel lies in 200..255 (a crisp silhouette) and the rest is 0.
+// The sky under a bird turns almost black, so wings and body stay slim
+// (2 to 4 pixels across): heavier ones read as black blocks.
 
 constexpr int BirdFrames = 6;
 
@@ -119,16 +121,16 @@ void paintBirdFrame(Pixels& pixels, int frame)
     for (int side : {-1, 1}) {
         const double shoulderX = 16 + side * 1.5, wristX = 16 + side * 7.5, tipX = 16 + side * reach;
         wings.push_back({shoulderX, shoulderY, wristX, wristY});
-        halfWidths.push_back(2.6);
+        halfWidths.push_back(1.8);
         wings.push_back({wristX, wristY, tipX, tipY});
-        halfWidths.push_back(1.6);
+        halfWidths.push_back(1.1);
     }
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
             // Body: a short spindle with a round head to the right and a
             // wedge of tail to the left.
-            const double bx = (x - 15.5) / 6.0, by = (y - 17.0) / 2.5;
-            const bool body = bx * bx + by * by <= 1 || std::hypot(x - 21.0, y - 16.2) <= 1.8 ||
+            const double bx = (x - 15.5) / 6.0, by = (y - 17.0) / 2.1;
+            const bool body = bx * bx + by * by <= 1 || std::hypot(x - 21.0, y - 16.2) <= 1.6 ||
                               (x >= 8 && x <= 11 && std::fabs(y - 17.2) <= 0.6 + (11 - x) * 0.35);
             bool wing = false;
             for (size_t i = 0; i < wings.size() && !wing; ++i) {
