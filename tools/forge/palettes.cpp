@@ -203,9 +203,10 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
 //  - Cloud flight sums its layers to about 5..80: the low end is already a
 //    clear sky blue, so the thin cloud between the billows reads as sky
 //    and the billows' cores turn pale.
-//  - Sun rays stream through 80..255. The crest is entry 80 alone and 81
-//    takes up the sky ramp again, so the light's edge, which crosses
-//    80..100, fades out into the sky instead of wearing a cyan rim. Above
+//  - Sun rays stream through 80..255. The crest's cyan is entry 80 alone;
+//    from 81 the light turns a pale blue just as bright (the ramp may not
+//    fall), so the light's edge, which crosses 80..100, shows at most a
+//    thin cyan line instead of a broad cyan rim. Above
 //    it the ramp climbs evenly in brightness and turns from pale blue
 //    through lavender and peach to gold, a sunset round the sun, and only
 //    the last few entries reach white, so the light keeps its gradation
@@ -216,7 +217,7 @@ Palette bluePalette()
     Palette p{};
     fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x12386c), at(20, 0x163f80), at(36, 0x1c4e98),
                          at(50, 0x245ea8), at(57, 0x2c6cb6), at(64, 0x3c86c8), at(72, 0x52a0d8),
-                         at(79, 0x68b6e4), at(80, 0x60e0f0), at(81, 0x6cbae6), at(100, 0x8ecee8),
+                         at(79, 0x68b6e4), at(80, 0x60e0f0), at(81, 0x98cce8), at(100, 0xa0cce8),
                          at(130, 0xb4c8e4), at(160, 0xd8c4d4), at(200, 0xf2c8a8), at(230, 0xfcdc98),
                          at(245, 0xfff0c8), at(255, 0xfffcf0)});
     makeDistinct(p, 0, 255);
