@@ -612,11 +612,13 @@ ForgeMesh buildTrunks()
 // ---------------------------------------------------------------- pyramid
 
 // The flare pyramid: only its vertices are seen, one flare each, so they
-// trace its edges. Vertices 17..40 run round the base (7 to a side); 0 is
-// the apex and 1..16 climb the four slanting edges, lowest first from 16
-// down, because the scene lights vertices from index 17 downwards: the
-// light creeps up the edges and reaches the apex last. The faces are the
-// four sides (open at the base), each a fan over its edge points.
+// trace its edges. The scene lights vertices 17..40 from the start and then
+// one more every tenth step, from 16 down to 0. So 17..40 hold the pyramid's
+// outline: the four slanting edges (16 points, the top one of each edge just
+// under the apex, where their four flares merge into a bright tip), the four
+// base corners and the middle of each base side. 1..16 fill in the base
+// sides, and 0, the apex itself, lights last. The faces are the four sides
+// (open at the base), each a fan over its edge points.
 //
 // The flares are drawn from their top-left corner, so each glow lies 16
 // pixels right of and below its vertex, and the trails stream away from the
@@ -629,10 +631,18 @@ constexpr double PyramidFloor = 0.0;   // Z of the base
 constexpr double PyramidApex = 12.5;   // Z of the apex
 constexpr double PyramidShiftX = -3.9; // X of the axis through the apex
 constexpr int PyramidBaseSteps = 6;    // base points per side, one corner each
-constexpr int PyramidEdgePoints = 4;   // points between base corner and apex
+constexpr int PyramidEdgePoints = 4;   // points up an edge above its base corner, the last 3 % short of the apex
 
-int pyramidEdgePoint(int edge, int level) { return 1 + (PyramidEdgePoints - level) * 4 + edge; }  // level 1..4
-int pyramidBasePoint(int index) { return 17 + index % (4 * PyramidBaseSteps); }
+int pyramidEdgePoint(int edge, int level) { return 17 + (level - 1) * 4 + edge; }  // level 1..4
+
+// Base point `step` (0..5) of side `edge`: the corner and the middle are
+// lit from the start; the others light in pairs beside the corners first.
+int pyramidBasePoint(int index)
+{
+    const int edge = (index / PyramidBaseSteps) % 4, step = index % PyramidBaseSteps;
+    constexpr std::array<int, PyramidBaseSteps> slot = {33, 13, 5, 37, 1, 9};
+    return slot[size_t(step)] + edge;
+}
 
 // The side from corner `edge` to corner `edge + 1`, as a polygon that runs
 // up the next edge and down this one: split between the ladder of edge
@@ -677,7 +687,7 @@ ForgeMesh buildPyramid()
     mesh.vertices[0] = apex;
     for (int edge = 0; edge < 4; ++edge) {
         for (int level = 1; level <= PyramidEdgePoints; ++level) {
-            const double t = double(level) / (PyramidEdgePoints + 1);
+            const double t = 0.97 * level / PyramidEdgePoints;
             mesh.vertices[pyramidEdgePoint(edge, level)] = corner[edge] + t * (apex - corner[edge]);
         }
         for (int i = 0; i < PyramidBaseSteps; ++i)
@@ -707,14 +717,14 @@ ForgeMesh buildPyramid()
 // midrib down column 128). The file wants nine vertices; the last two are
 // spares on the midrib that no face uses.
 constexpr Vec3 LeafPoints[9] = {
-    {0, 0, 17}, {1.5, -16, 31}, {1.5, -12, 48}, {0, 0, 59}, {1.5, 12, 48}, {1.5, 16, 31},  // outline from the base
+    {0, 0, 17}, {1.5, -19, 31}, {1.5, -15, 48}, {0, 0, 59}, {1.5, 15, 48}, {1.5, 19, 31},  // outline from the base
     {-3, 0, 36},                                                                           // midrib, raised to the front
     {0, 0, 25}, {0, 0, 52},                                                                // spares
 };
 constexpr std::array<std::array<int, 3>, 6> LeafFaces = {{{6, 0, 1}, {6, 1, 2}, {6, 2, 3}, {6, 3, 4}, {6, 4, 5},
                                                           {6, 5, 0}}};
 
-Texel leafTexel(Vec3 p) { return {int(std::lround(128 - 7 * p.y)), int(std::lround(2 + (59 - p.z) * 6))}; }
+Texel leafTexel(Vec3 p) { return {int(std::lround(128 - 6 * p.y)), int(std::lround(2 + (59 - p.z) * 6))}; }
 
 // Winds the face so that its normal points along `towards`.
 void addFaceFacing(ForgeMesh& mesh, std::array<int, 3> c, std::array<int, 3> t, Vec3 towards)

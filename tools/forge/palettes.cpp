@@ -34,15 +34,17 @@ Palette hedelmaePalette()
 }
 
 // Black through ember red and gold to white: the flares add up and their
-// trails fade down this ramp. The faint halos already glow a dark ember,
-// so each flare reads as an orb while the pyramid falls on black; the
-// trails spend most of the ramp in orange and gold, and only the flares'
-// cores reach white, so they stay apart from the glow around them.
+// trails fade down this ramp. The first few steps climb quickly to a dim
+// ember, so the flares' faint halos glow round their white cores and each
+// reads as a small orb while the pyramid falls on black; the trails spend
+// most of the ramp in red, orange and gold, and only the flares' cores reach
+// white, so they stay apart from the glow around them.
 Palette flaresPalette()
 {
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.04, rgbHex(0x300804)}, {0.12, rgbHex(0x561206)},
-                         {0.3, rgbHex(0x7a1c06)}, {0.5, rgbHex(0xb03c0c)}, {0.7, rgbHex(0xe8781c)},
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.015, rgbHex(0x2c0804)}, {0.045, rgbHex(0x5a1606)},
+                         {0.1, rgbHex(0x721c06)}, {0.22, rgbHex(0x8a2408)}, {0.36, rgbHex(0xa0300a)},
+                         {0.5, rgbHex(0xb03c0c)}, {0.7, rgbHex(0xe8781c)},
                          {0.86, rgbHex(0xfcb040)}, {0.95, rgbHex(0xffe08a)}, {1.0, rgbHex(0xfffcf0)}});
     makeDistinct(p, 0, 255);
     return p;
@@ -57,8 +59,8 @@ Palette greenPalette()
 {
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x020a04), at(24, 0x07220e), at(60, 0x0e3e1a),
-                         at(100, 0x185e2c), at(130, 0x228034), at(160, 0x3ea444), at(190, 0x74ca52),
+    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x041008), at(24, 0x0c3218), at(60, 0x1a5628),
+                         at(100, 0x287434), at(130, 0x30903c), at(160, 0x4aac48), at(190, 0x74ca52),
                          at(215, 0xacea7c), at(235, 0xdefcbc), at(250, 0xf8fff0), at(255, 0xffffff)});
     makeDistinct(p, 0, 255);
     return p;
@@ -201,17 +203,21 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
 //  - Cloud flight sums its layers to about 5..80: the low end is already a
 //    clear sky blue, so the thin cloud between the billows reads as sky
 //    and the billows' cores turn pale.
-//  - Sun rays stream through 80..255: the ramp climbs evenly in brightness
-//    and turns from pale blue through lavender and peach to gold, a sunset
-//    round the sun, and only the last few entries reach white, so the
-//    light keeps its gradation down to the sun's disc.
+//  - Sun rays stream through 80..255. The crest's cyan is entry 80 alone;
+//    from 81 the light turns a pale blue just as bright (the ramp may not
+//    fall), so the light's edge, which crosses 80..100, shows at most a
+//    thin cyan line instead of a broad cyan rim. Above
+//    it the ramp climbs evenly in brightness and turns from pale blue
+//    through lavender and peach to gold, a sunset round the sun, and only
+//    the last few entries reach white, so the light keeps its gradation
+//    down to the sun's disc.
 Palette bluePalette()
 {
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x12386c), at(20, 0x1a4a8c), at(36, 0x2462a8),
-                         at(50, 0x2e74bc), at(57, 0x3a86c8), at(64, 0x4a98d2), at(72, 0x5aa8da),
-                         at(79, 0x6cb8e2), at(80, 0x60e0f0), at(100, 0x8ecee8),
+    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x12386c), at(20, 0x163f80), at(36, 0x1c4e98),
+                         at(50, 0x245ea8), at(57, 0x2c6cb6), at(64, 0x3c86c8), at(72, 0x52a0d8),
+                         at(79, 0x68b6e4), at(80, 0x60e0f0), at(81, 0x98cce8), at(100, 0xa0cce8),
                          at(130, 0xb4c8e4), at(160, 0xd8c4d4), at(200, 0xf2c8a8), at(230, 0xfcdc98),
                          at(245, 0xfff0c8), at(255, 0xfffcf0)});
     makeDistinct(p, 0, 255);

@@ -64,34 +64,30 @@ void writeConvertedPicture(const std::string& dir, const DataFile& file, const P
 }
 
 // ---------------------------------------------------------------------------
-// flare: the additive glow of the pyramid's vertices: a white core of about
-// four pixels, a soft halo and a thin four-point sparkle, all reaching 0
-// well before the edges (a non-zero border would show as a square). Forty
-// flares sit close together on the pyramid and the trails feed back on
-// themselves, fading ever slower until they no longer fade at all, so
-// every ray gathers the light of all the flares behind it: the halo gives
-// the core just enough glow to read as an orb while the pyramid falls on
-// black, and little enough light that the rays still glow apart from each
-// other at the scene's end instead of merging into one sheet.
+// flare: the additive glow of the pyramid's vertices: a round white core of
+// about five pixels in a soft halo, both reaching 0 well before the edges
+// (a non-zero border would show as a square). No sparkle arms: at this size
+// they made each flare read as a small cross rather than a glowing point.
+// Forty flares sit close together on the pyramid and the trails feed back
+// on themselves, fading ever slower until they no longer fade at all, so
+// every ray gathers the light of all the flares behind it: the halo stays
+// faint, so the rays still glow apart from each other at the scene's end
+// instead of merging into one sheet.
 
 Pixels paintFlare(double)
 {
-    constexpr double coreRadius = 1.1;     // pixels, the core's standard deviation
+    constexpr double coreRadius = 1.3;     // pixels, the core's standard deviation
     constexpr double haloWeight = 0.06;
     constexpr double haloRadius = 9;       // pixels: 0 from here on, inside the 32 x 32 square
-    constexpr double sparkleWeight = 0.06;
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
-            const double dx = x - 15.5, dy = y - 15.5;
-            const double r = std::hypot(dx, dy);
+            const double r = std::hypot(x - 15.5, y - 15.5);
             // The four centre pixels sit half a pixel off the centre both
             // ways; they are the core's white peak.
             const double core = std::exp(-(r * r - 0.5) / (2 * coreRadius * coreRadius));
             const double halo = std::pow(clamp01(1 - r / haloRadius), 2.0);
-            const double arm = std::exp(-std::pow(std::min(std::fabs(dx), std::fabs(dy)) / 0.7, 2));
-            const double sparkle = sparkleWeight * arm * std::pow(clamp01(1 - r / 14), 2.0);
-            pixels[size_t(y * 32 + x)] = toByte(255 * clamp01(haloWeight * halo + core + sparkle));
+            pixels[size_t(y * 32 + x)] = toByte(255 * clamp01(haloWeight * halo + core));
         }
     }
     return pixels;
@@ -103,6 +99,8 @@ Pixels paintFlare(double)
 // into the gull's M on the way up and swept down into a wide arch. The
 // sun-rays scene darkens the sky by a quarter of the value, so every
 // painted pixel lies in 200..255 (a crisp silhouette) and the rest is 0.
+// The sky under a bird turns almost black, so wings and body stay slim
+// (2 to 4 pixels across): heavier ones read as black blocks.
 
 constexpr int BirdFrames = 6;
 
@@ -123,16 +121,16 @@ void paintBirdFrame(Pixels& pixels, int frame)
     for (int side : {-1, 1}) {
         const double shoulderX = 16 + side * 1.5, wristX = 16 + side * 7.5, tipX = 16 + side * reach;
         wings.push_back({shoulderX, shoulderY, wristX, wristY});
-        halfWidths.push_back(2.6);
+        halfWidths.push_back(1.8);
         wings.push_back({wristX, wristY, tipX, tipY});
-        halfWidths.push_back(1.6);
+        halfWidths.push_back(1.1);
     }
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
             // Body: a short spindle with a round head to the right and a
             // wedge of tail to the left.
-            const double bx = (x - 15.5) / 6.0, by = (y - 17.0) / 2.5;
-            const bool body = bx * bx + by * by <= 1 || std::hypot(x - 21.0, y - 16.2) <= 1.8 ||
+            const double bx = (x - 15.5) / 6.0, by = (y - 17.0) / 2.1;
+            const bool body = bx * bx + by * by <= 1 || std::hypot(x - 21.0, y - 16.2) <= 1.6 ||
                               (x >= 8 && x <= 11 && std::fabs(y - 17.2) <= 0.6 + (11 - x) * 0.35);
             bool wing = false;
             for (size_t i = 0; i < wings.size() && !wing; ++i) {
@@ -299,8 +297,12 @@ Pixels paintCloud(const CloudStyle& style, double detail)
         // range where they face the light; the clear sky stays exactly 0.
         const double s = (density.values[i] - edge) / (core - edge);
         const double cover = smoothstep(0, 1.1, s);
+        // A rim starts at 3, not 1: the cloud flight scales a layer by its
+        // distance before summing, and 1 or 2 of a far layer truncate to
+        // nothing, which would widen the black holes where all gaps meet.
         const double level = cover * (15 + 9 * clamp01((s - 0.5) / 1.2) + 9 * light.values[i]);
-        pixels[i] = uint8_t(8 * int(clampRange(std::floor(level + 0.5), 0, 31)));
+        const double rimmed = s > 0 ? std::max(3.0, level) : 0.0;
+        pixels[i] = uint8_t(8 * int(clampRange(std::floor(rimmed + 0.5), 0, 31)));
     }
     return pixels;
 }
@@ -971,13 +973,13 @@ void forgePictures(const std::string& dir)
 {
     writeGrayPicture(dir, dataFile("data/flare"), paintFlare);
     writeGrayPicture(dir, dataFile("data/cloud1"), [](double detail) {
-        return paintCloud({0xC10D0001u, 4, 0.12, 0.27, 0.26}, detail);
+        return paintCloud({0xC10D0001u, 4, 0.12, 0.26, 0.27}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud2"), [](double detail) {
-        return paintCloud({0xC10D0002u, 5, 0.14, 0.3, 0.24}, detail);
+        return paintCloud({0xC10D0002u, 5, 0.14, 0.27, 0.26}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud3"), [](double detail) {
-        return paintCloud({0xC10D0003u, 6, 0.16, 0.3, 0.22}, detail);
+        return paintCloud({0xC10D0003u, 6, 0.16, 0.27, 0.24}, detail);
     });
     writeGrayPicture(dir, dataFile("data/credits"), paintCredits);
     writeGrayPicture(dir, dataFile("data/roto"), paintRoto);

@@ -73,7 +73,10 @@ IndexCanvas paintBark()
     return c;
 }
 
-// Two sprays of leaves on thin twigs over the see-through colour.
+// Sprays of leaves on thin twigs over the see-through colour. Every leaf
+// ends inside the square: a leaf running off the texture's edge would show
+// the plane's straight edge on screen. The sprays are laid out on the full
+// square and drawn shrunk about its centre to keep that margin.
 IndexCanvas paintLeafClusters()
 {
     IndexCanvas c = makeIndexCanvas(Size, Size, SeeThrough);
@@ -81,8 +84,11 @@ IndexCanvas paintLeafClusters()
     struct Twig {
         double x0, y0, x1, y1;
     };
-    const Twig twigs[] = {{20, 236, 200, 40}, {240, 220, 90, 120}, {60, 40, 150, 150}};
-    for (const Twig& twig : twigs) {
+    constexpr double Shrink = 0.78;
+    const auto in = [](double v) { return Size / 2.0 + (v - Size / 2.0) * Shrink; };
+    const Twig laidOut[] = {{20, 236, 200, 40}, {240, 220, 90, 120}, {60, 40, 150, 150}};
+    for (const Twig& spray : laidOut) {
+        const Twig twig{in(spray.x0), in(spray.y0), in(spray.x1), in(spray.y1)};
         drawLimb(c, twig.x0, twig.y0, twig.x1, twig.y1, 2.2, 1.2, Bark, 0.4);
         const double along = std::atan2(twig.y1 - twig.y0, twig.x1 - twig.x0);
         for (double s = 0.12; s < 1.0; s += 0.11) {
@@ -90,11 +96,11 @@ IndexCanvas paintLeafClusters()
             const bool autumn = randomBelow(random, 6) == 0;
             for (int side : {-1, 1}) {
                 const double angle = along + side * (0.7 + 0.3 * randomUnit(random));
-                drawLeaf(c, x, y, angle, 34 + randomBelow(random, 14), 10, autumn ? Autumn : Leaves,
+                drawLeaf(c, x, y, angle, (34 + randomBelow(random, 14)) * 0.85, 9, autumn ? Autumn : Leaves,
                          0.45 + 0.3 * randomUnit(random));
             }
         }
-        drawLeaf(c, twig.x1, twig.y1, along, 36, 10, Leaves, 0.7);
+        drawLeaf(c, twig.x1, twig.y1, along, 30, 9, Leaves, 0.7);
     }
     return c;
 }

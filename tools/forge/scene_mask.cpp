@@ -28,13 +28,21 @@ double faceHalfWidth(double y)
     return 100 * std::sqrt(1 - v * v) * chin;
 }
 
+// The flash behind the mask: a white-hot corona hugging the rim that cools
+// through orange into rays, all of it gone to black well inside the
+// picture's edges, so no frame shows the picture's rectangle.
 int sunburst(int x, int y)
 {
-    const double angle = std::atan2(y - FaceY, x - CentreX);
-    const double r = std::hypot(x - CentreX, y - FaceY);
+    const double dx = x - CentreX, dy = y - FaceY;
+    const double angle = std::atan2(dy, dx);
     const double ray = 0.5 + 0.5 * std::cos(angle * 16);
-    const double t = ray * smoothstep(250, 110, r) - 0.15;
-    return t <= 0 ? 0 : static_cast<int>(rampIndex(Ember, t));
+    // 0 at the centre, 1 on an oval 6 pixels inside the picture's nearest edge.
+    const double reach = std::hypot(dx / (CentreX - 6), dy / (dy < 0 ? FaceY - 6 : Height - FaceY - 6));
+    const double fade = smoothstep(1.0, 0.6, reach);
+    const double rim = std::max(0.0, (std::hypot(dx / 100, dy / 112) - 1) * 100);  // pixels outside the face's oval
+    const double corona = std::exp(-rim / 22);
+    const double t = fade * ((0.15 + 0.85 * ray) * (1.2 - 0.5 * reach) + 0.55 * corona) - 0.06;
+    return t <= 0 ? 0 : static_cast<int>(rampIndex(Ember, std::min(t, 1.0)));
 }
 
 // Gold, domed like the face beneath, lit from the upper left, with engraved

@@ -43,10 +43,12 @@ Palette junkkaPalette()
     using namespace JunkkaPal;
     Palette p = blankPalette();
     // The trunks, the ground and the sky are each one flat colour, so the
-    // depth is in their choice: dark trunks standing in front, a hazy
-    // morning sky behind them, and a shaded moss floor a step darker than
-    // the leaves, so the sunlit leaves come forward and the floor recedes.
-    p[Trunk] = {40, 30, 26};
+    // depth is in their choice: trunks of a warm shaded bark standing in
+    // front (black read as holes cut in the picture, and the trunks' smears
+    // at the top and bottom edges as black slabs), a hazy morning sky behind
+    // them, and a shaded moss floor a step darker than the leaves, so the
+    // sunlit leaves come forward and the floor recedes.
+    p[Trunk] = {70, 52, 40};
     p[Ground] = {62, 78, 44};
     p[Sky] = {172, 194, 206};
     p[SeeThrough] = {255, 0, 255};
@@ -64,17 +66,18 @@ Palette junkkaPalette()
     return p;
 }
 
-// Rings: a muted slate blue near the centre fading to deep indigo at the
-// edge, each ring only a little brighter along its middle, so the rings
-// stay a quiet ground and the leaves in front of them carry the picture.
+// Rings: a dusky slate blue near the centre fading to deep indigo at the
+// edge, dark enough that the black gaps between them are only a step
+// deeper and each ring only a little brighter along its middle, so the
+// rings stay a quiet ground and the leaves in front of them carry the picture.
 Palette lehtiPalette()
 {
     using namespace LehtiPal;
     Palette p{};
     for (int d = 1; d <= RingLast; ++d) {
         const double fall = d / 200.0;
-        const Rgb base = mixRgb({104, 134, 166}, {24, 26, 66}, std::pow(fall, 0.8));
-        const double band = 0.78 + 0.22 * std::sin(std::numbers::pi * (d % 10) / 10.0);
+        const Rgb base = mixRgb({56, 70, 104}, {16, 18, 44}, std::pow(fall, 0.8));
+        const double band = 0.85 + 0.15 * std::sin(std::numbers::pi * (d % 10) / 10.0);
         p[d] = {static_cast<uint8_t>(base.r * band), static_cast<uint8_t>(base.g * band),
                 static_cast<uint8_t>(base.b * band)};
     }

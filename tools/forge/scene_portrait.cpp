@@ -49,13 +49,26 @@ double hairEdge(double x, double y)
     return (3 + 6 * smoothstep(60, 200, y)) * locks;
 }
 
+// The hair's lower edge: the ends gather into locks about 15 pixels wide
+// with rounded ends and narrow clefts between them, each a little longer
+// or shorter than its neighbours. The edge depends on the column alone, so
+// it curves smoothly instead of stepping from row to row.
+double hairEnd(double dx)
+{
+    const double lock = (dx + 200) / 15;
+    const double across = lock - std::floor(lock);                     // 0..1 across one lock
+    const double point = std::pow(1 - std::abs(2 * across - 1), 0.6);  // 1 at the lock's middle
+    const double length = 8 + 10 * hashUnit(44, static_cast<int>(std::floor(lock)), 0);
+    return 194 + 6 * std::cos(dx / 23) + length * point;
+}
+
 bool inHair(double x, double y)
 {
     const double dx = x - FaceX;
     if (y < 96)
         return std::hypot(dx / 60, (y - 96) / 64) < 1 + hairEdge(x, y) / 80;
     const double half = 60 + (y - 96) * 0.12 + hairEdge(x, y);
-    return std::abs(dx) < half && y < 206 + 8 * std::cos(dx / 9) + 2 * hairEdge(x, y);
+    return std::abs(dx) < half && y < hairEnd(dx);
 }
 
 bool inBody(double x, double y)
@@ -64,7 +77,7 @@ bool inBody(double x, double y)
 }
 bool inNeck(double x, double y)
 {
-    return y > 136 && std::abs(x - FaceX) < 19 + std::max(0.0, y - 164) * 0.9;
+    return y > 136 && std::abs(x - FaceX) < 22 + std::max(0.0, y - 158) * 1.0;
 }
 // The dress's V opens from the shoulder line itself, so no band of cloth
 // runs across the throat.
@@ -128,6 +141,15 @@ double skinLight(double x, double y)
         // The hollow under the cheekbone, deeper on the side away from the light.
         t -= (side > 0 ? 0.1 : 0.05) * std::exp(-std::pow((x - FaceX - side * 25) / 7, 2) - std::pow((y - 134) / 9, 2));
     }
+    // The nose: a lit bridge, its right flank in shadow that widens down to
+    // the wing, a rounded tip and the shadow it casts on the upper lip. All
+    // of it soft light on the skin, so the nose has no outline of its own.
+    const double dn = x - FaceX;
+    const double bridge = smoothstep(96, 116, y) * smoothstep(127, 121, y);
+    t += bridge * 0.06 * std::exp(-std::pow((dn + 1) / 2.2, 2));
+    t -= bridge * 0.17 * std::exp(-std::pow((dn - 3.5 - 0.12 * (y - 100)) / 2.6, 2));
+    t += 0.07 * std::exp(-std::pow((dn + 0.5) / 4, 2) - std::pow((y - 123) / 2.6, 2));
+    t -= 0.13 * std::exp(-std::pow((dn - 1) / 6.5, 2) - std::pow((y - 128.5) / 1.8, 2));
     // The jaw turns away from the light towards the chin.
     t -= 0.12 * smoothstep(0.55, 0.95, v) * smoothstep(0.2, 0.9, std::abs(u));
     return t;
@@ -155,19 +177,13 @@ int eye(double x, double y, double ex)
     return shade(Skin, 0.93 - std::abs(u) * 0.12 + (v < -0.3 ? -0.08 : 0), x, y);  // white of the eye
 }
 
+// The nose is modelled in the skin's light (see skinLight); only the
+// nostrils are drawn on top, small and soft.
 int nose(double x, double y)
 {
     const double dx = x - FaceX;
-    if (std::abs(dx) < 8 && y > 98 && y < 122) {
-        // The bridge catches the light on its left; its right flank is in soft shadow.
-        const double along = smoothstep(98, 108, y);
-        return shade(Skin, skinLight(x, y) + along * (0.05 * std::exp(-dx * dx / 2) -
-                                                      0.1 * std::exp(-std::pow((dx - 3.5) / 2.2, 2))), x, y);
-    }
-    if (std::hypot(dx / 7, (y - 124) / 4) < 1)
-        return shade(Skin, skinLight(x, y) + (y < 124 ? 0.05 : -0.1), x, y);
-    if (std::hypot((std::abs(dx) - 4) / 1.8, (y - 128) / 1.1) < 1)
-        return shade(Skin, 0.3, x, y);  // nostrils
+    if (std::hypot((std::abs(dx) - 4) / 1.6, (y - 128) / 1.0) < 1)
+        return shade(Skin, 0.36, x, y);
     return -1;
 }
 

@@ -95,12 +95,13 @@ IndexCanvas paintForest()
     return c;
 }
 
-// Spider: a pale, dew-lit body with a dark cross and spots on its back
-// (upper half), banded legs (lower half), so it stands out light against
-// the dark trunks behind the hub; flat areas keep it within its budget.
+// Spider: a dark silhouette against the bright mist round the hub, as a
+// spider at dawn is seen against the light: a near-black body with a pale
+// cross and spots on its back (upper half), legs (lower half) banded dark
+// and darker. Flat areas keep it within its budget.
 IndexCanvas paintSpider()
 {
-    constexpr int Body = 214, Mark = 96, Band = 150;
+    constexpr int Body = 22, Mark = 150, Band = 6;
     IndexCanvas c = makeIndexCanvas(Size, Size, Body);
     paintBox(c, 0, 0, Size - 1, 127, [](int x, int y) {
         const int dx = std::abs(x - 128), dy = std::abs(y - 64);
@@ -108,7 +109,7 @@ IndexCanvas paintSpider()
             return Mark;
         const int sx = (x + 16) % 64 - 32, sy = (y + 16) % 64 - 32;
         if (sx * sx + sy * sy < 40)
-            return Mark - 40;
+            return Mark - 50;
         return -1;
     });
     paintBox(c, 0, 128, Size - 1, Size - 1, [](int, int y) { return (y / 16) % 2 ? Band : -1; });
