@@ -313,7 +313,8 @@ template <SampleKind Kind, bool Clipped>
     const EdgeState l{aLeft ? xa : xb, z, aLeft ? ua : ub, v};
     const int32_t rightX = aLeft ? xb : xa;
     const int32_t w = rightX - l.x;
-    const int32_t du = w > 0 ? shiftLeft8((aLeft ? ub : ua) - l.u) / w : 0;
+    const int32_t du =
+        w > 0 ? quotientOf<HardwareDivide>(shiftLeft8((aLeft ? ub : ua) - l.u), w) : 0;
     drawFromLeft<Kind, Clipped>(face, rowOffset, l, rightX, du, 0, 0);
 }
 

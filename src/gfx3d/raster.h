@@ -2,6 +2,7 @@
 #pragma once
 
 #include "gfx3d/mesh.h"
+#include "core/divide.h"
 #include "core/screen.h"
 
 #include <cstdint>
@@ -25,7 +26,8 @@ void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough);
 // the run that ends the row, as most rows end inside one, is counted without
 // a division: floor(a / du) >= remaining exactly when a >= du * remaining,
 // compared in 64 bits (one multiply on an ARM9, where a division is a call of
-// dozens of instructions). Both ways are built everywhere for the tests.
+// dozens of instructions), and a run that ends inside it by quotientBelow.
+// Both ways are built everywhere for the tests.
 template <bool Hardware>
 uint32_t samplesInRun(uint32_t ahead, uint32_t du, uint32_t remaining)
 {
@@ -34,7 +36,7 @@ uint32_t samplesInRun(uint32_t ahead, uint32_t du, uint32_t remaining)
         return reach / du < remaining ? reach / du : remaining;
     if (reach >= uint64_t(du) * remaining)
         return remaining;
-    return reach / du;
+    return quotientBelow(reach, du);
 }
 
 // How many rows an edge stays in its pixel column from the current row on:
