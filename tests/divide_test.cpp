@@ -1,5 +1,6 @@
-// Division by a prepared divisor against the plain int32_t division, over
-// every divisor up to 2^16 and the quotients most likely to be off by one.
+// Division by a prepared divisor and division without a divide instruction
+// against the plain division, over every divisor up to 2^16 and the
+// quotients most likely to be off by one.
 #include "core/divide.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,47 @@ TYPED_TEST(Divisors, MatchPlainDivisionForLargeAndRandomDivisors)
         for (int i = 0; i < 200; ++i) {
             const int32_t n = int32_t(next());
             ASSERT_EQ(divisor.divide(n), plainQuotient(n, d)) << n << " / " << d;
+        }
+    }
+}
+
+// The divisions without a divide instruction, whose seeds and Newton steps
+// differ around every power of two and every ninth-bit boundary.
+TEST(QuotientOf, MatchesPlainDivisionAroundEveryBoundaryOfTheDivisor)
+{
+    std::vector<int32_t> divisors;
+    for (int32_t d = 1; d <= 4096; ++d)
+        divisors.push_back(d);
+    for (int bit = 9; bit < 31; ++bit)
+        for (int32_t low = 0; low <= 512; ++low)
+            for (const int64_t d : {(int64_t(1) << bit) + (int64_t(low) << (bit - 9)) - 1,
+                                    (int64_t(1) << bit) + (int64_t(low) << (bit - 9)),
+                                    (int64_t(1) << bit) + (int64_t(low) << (bit - 9)) + 1})
+                if (d <= INT32_MAX)
+                    divisors.push_back(int32_t(d));
+    uint32_t random = 7;
+    const auto next = [&random] { return random = random * 1664525u + 1013904223u; };
+    for (const int32_t d : divisors) {
+        for (const int32_t n : numeratorsFor(d))
+            ASSERT_EQ(quotientOf<false>(n, d), plainQuotient(n, d)) << n << " / " << d;
+        const int32_t n = int32_t(next());
+        ASSERT_EQ(quotientOf<false>(n, d), plainQuotient(n, d)) << n << " / " << d;
+    }
+}
+
+TEST(QuotientBelow, MatchesPlainDivisionOverTheWholeUnsignedRange)
+{
+    uint32_t random = 12345;
+    const auto next = [&random] { return random = random * 1664525u + 1013904223u; };
+    for (const uint32_t d : {1u, 2u, 3u, 511u, 512u, 513u, 0x7FFFFFFFu, 0x80000000u,
+                             0x80000001u, 0xFFFFFFFEu, 0xFFFFFFFFu})
+        for (const uint32_t n : {0u, 1u, d - 1, d, d + 1, 0xFFFFFFFEu, 0xFFFFFFFFu})
+            ASSERT_EQ(quotientBelow(n, d), n / d) << n << " / " << d;
+    for (int i = 0; i < 1000000; ++i) {
+        const uint32_t d = next() >> (next() % 32);
+        const uint32_t n = next() >> (next() % 32);
+        if (d != 0) {
+            ASSERT_EQ(quotientBelow(n, d), n / d) << n << " / " << d;
         }
     }
 }

@@ -4,7 +4,57 @@
 
 #include "core/target.h"
 
+#include <array>
 #include <cstdint>
+
+// floor((2^32 - 1) / d) for d from 1 to 512, the seeds of inverseBelow.
+inline constexpr std::array<uint32_t, 513> InverseSeeds = [] {
+    std::array<uint32_t, 513> seeds{};
+    for (uint32_t d = 1; d <= 512; ++d)
+        seeds[d] = 0xFFFFFFFFu / d;
+    return seeds;
+}();
+
+// An inverse of d (1 to 2^32 - 1) that is never above 2^32 / d and close
+// below it, found without a division: for d up to 512 the seed itself; above,
+// the seed of d's top nine bits plus one, shifted by d's remaining bits (an
+// inverse of a larger divisor, within 1/256 of d's), then two Newton steps
+// inverse += inverse (2^32 - d inverse) / 2^32, rounded down. With x = d
+// inverse / 2^32 <= 1 a step gives (2^32 / d) x (2 - x) <= 2^32 / d, so the
+// bound holds throughout; d inverse lies in [0, 2^32], and 2^32 - d inverse is
+// its 32-bit negation (0 for 2^32 or for an inverse of 0, which only a d of
+// 2^31 or more can get and the quotient loop still handles).
+inline uint32_t inverseBelow(uint32_t d)
+{
+    if (d <= 512)
+        return InverseSeeds[d];
+    const int lowBits = 23 - __builtin_clz(d);  // 1 to 23 as d > 512
+    uint32_t inverse = InverseSeeds[(d >> lowBits) + 1] >> lowBits;
+    for (int step = 0; step < 2; ++step)
+        inverse += uint32_t((uint64_t(inverse) * (0u - d * inverse)) >> 32);
+    return inverse;
+}
+
+// floor(n / d) for every n and every d from 1 to 2^32 - 1, without a divide
+// instruction: with inverse <= 2^32 / d, floor(r inverse / 2^32) is at most
+// floor(r / d) for any r, so each step takes at most the remainder's quotient
+// (and at least one d while d fits), the remainder never goes below 0 and the
+// loop ends with n = q d + r, 0 <= r < d. How close inverseBelow comes only
+// decides how many steps that takes: mostly one.
+inline uint32_t quotientBelow(uint32_t n, uint32_t d)
+{
+    const uint32_t inverse = inverseBelow(d);
+    uint32_t q = uint32_t((uint64_t(n) * inverse) >> 32);
+    uint32_t r = n - q * d;
+    while (r >= d) {
+        uint32_t more = uint32_t((uint64_t(r) * inverse) >> 32);
+        more += more == 0;
+        q += more;
+        r -= more * d;
+    }
+    return q;
+}
+
 
 // n / d truncated toward zero, exactly as int32_t division gives it, for every
 // n and every d from 1 to 2^31 - 1. Without a divide instruction d is
@@ -16,13 +66,13 @@
 // is floor(m/d) or one less, which a remainder of d or more reveals. The
 // remainder m - q d is at most m, within 32 bits, and q at most 2^31 takes
 // n's sign without overflow. The inversion is itself a division with a long
-// quotient, which the C library's loop pays for by the bit: it pays from
-// three quotients a divisor on. Hardware chooses the way; both are built
+// quotient, taken by quotientBelow, which costs about what the C library's
+// loop takes for a short one. Hardware chooses the way; both are built
 // everywhere so that the tests compare them on any machine.
 template <bool Hardware>
 class DivisorOf {
 public:
-    explicit DivisorOf(int32_t d) : d_(d), inverse_(Hardware ? 0 : 0xFFFFFFFFu / uint32_t(d)) {}
+    explicit DivisorOf(int32_t d) : d_(d), inverse_(Hardware ? 0 : quotientBelow(0xFFFFFFFFu, uint32_t(d))) {}
 
     int32_t divide(int32_t n) const
     {
@@ -41,3 +91,17 @@ private:
 };
 
 using Divisor = DivisorOf<HardwareDivide>;
+
+// n / d truncated toward zero as int32_t division gives it, for d from 1 to
+// 2^31 - 1: the divide instruction where there is one, else quotientBelow of
+// n's magnitude (0 to 2^31, a quotient that takes n's sign without overflow).
+// Both ways are built everywhere so that the tests compare them.
+template <bool Hardware>
+int32_t quotientOf(int32_t n, int32_t d)
+{
+    if constexpr (Hardware)
+        return n / d;
+    const uint32_t m = n < 0 ? 0u - uint32_t(n) : uint32_t(n);
+    const uint32_t q = quotientBelow(m, uint32_t(d));
+    return n < 0 ? int32_t(0u - q) : int32_t(q);
+}

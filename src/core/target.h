@@ -26,3 +26,13 @@ constexpr bool VectorUnit = true;
 #else
 constexpr bool VectorUnit = false;
 #endif
+
+// Registers enough for a row loop to keep its walk beside an inner loop's
+// pointers and steps (x86-64, with memory operands besides). Without (32-bit
+// ARM, 13 free registers) the inner loop reloads them from the stack on every
+// pass, and a call of its own, with all registers free, costs less.
+#if defined(__arm__)
+constexpr bool RoomyRegisters = false;
+#else
+constexpr bool RoomyRegisters = true;
+#endif

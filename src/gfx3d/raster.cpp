@@ -200,6 +200,16 @@ template <bool Shaded>
     }
 }
 
+// The same as a call of its own, for targets short of registers (see
+// RoomyRegisters).
+template <bool Shaded>
+[[gnu::noinline]] void drawOpaqueRunApart(const uint8_t* texels, int32_t shade, uint8_t* pixel,
+                                          int32_t* depth, int32_t count, uint32_t index,
+                                          uint32_t indexStep, int32_t z, int32_t dz)
+{
+    drawOpaqueRun<Shaded>(texels, shade, pixel, depth, count, index, indexStep, z, dz);
+}
+
 // The row by texel runs (see walksTexelRuns), from walk position `start`:
 // a see-through run passes all its samples at once, an opaque one draws its
 // samples without testing their texels. From walk position p in a run
@@ -217,9 +227,14 @@ template <bool Shaded>
         const uint32_t run = runs[(at >> 8) & 0xFFFF];
         const uint32_t ahead = (run & ~OpaqueRun) - (at & 255);
         const int32_t inRun = int32_t(samplesInRun<HardwareDivide>(ahead, du, uint32_t(s.count - k)));
-        if (run & OpaqueRun)
-            drawOpaqueRun<Shaded>(texels, shade, s.pixel + k, s.depth + k, inRun, at << 8, du << 8,
-                                  s.z + k * s.dz, s.dz);
+        if (run & OpaqueRun) {
+            if constexpr (RoomyRegisters)
+                drawOpaqueRun<Shaded>(texels, shade, s.pixel + k, s.depth + k, inRun, at << 8,
+                                      du << 8, s.z + k * s.dz, s.dz);
+            else
+                drawOpaqueRunApart<Shaded>(texels, shade, s.pixel + k, s.depth + k, inRun,
+                                           at << 8, du << 8, s.z + k * s.dz, s.dz);
+        }
         k += inRun;
         at += uint32_t(inRun) * du;
     }
@@ -313,7 +328,8 @@ template <SampleKind Kind, bool Clipped>
     const EdgeState l{aLeft ? xa : xb, z, aLeft ? ua : ub, v};
     const int32_t rightX = aLeft ? xb : xa;
     const int32_t w = rightX - l.x;
-    const int32_t du = w > 0 ? shiftLeft8((aLeft ? ub : ua) - l.u) / w : 0;
+    const int32_t du =
+        w > 0 ? quotientOf<HardwareDivide>(shiftLeft8((aLeft ? ub : ua) - l.u), w) : 0;
     drawFromLeft<Kind, Clipped>(face, rowOffset, l, rightX, du, 0, 0);
 }
 

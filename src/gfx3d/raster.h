@@ -2,6 +2,7 @@
 #pragma once
 
 #include "gfx3d/mesh.h"
+#include "core/divide.h"
 #include "core/screen.h"
 
 #include <cstdint>
@@ -25,7 +26,8 @@ void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough);
 // the run that ends the row, as most rows end inside one, is counted without
 // a division: floor(a / du) >= remaining exactly when a >= du * remaining,
 // compared in 64 bits (one multiply on an ARM9, where a division is a call of
-// dozens of instructions). Both ways are built everywhere for the tests.
+// dozens of instructions), and a run that ends inside it by quotientBelow.
+// Both ways are built everywhere for the tests.
 template <bool Hardware>
 uint32_t samplesInRun(uint32_t ahead, uint32_t du, uint32_t remaining)
 {
@@ -34,7 +36,7 @@ uint32_t samplesInRun(uint32_t ahead, uint32_t du, uint32_t remaining)
         return reach / du < remaining ? reach / du : remaining;
     if (reach >= uint64_t(du) * remaining)
         return remaining;
-    return reach / du;
+    return quotientBelow(reach, du);
 }
 
 // How many rows an edge stays in its pixel column from the current row on:
@@ -44,8 +46,8 @@ uint32_t samplesInRun(uint32_t ahead, uint32_t du, uint32_t remaining)
 // a step of 65536 or more leaves the column after one row either way;
 // smaller steps divide numbers below 2^17, which 32 bits hold. Without a
 // divide instruction (Hardware false) that spares the 64-bit division, which
-// costs an ARM9 three times a 32-bit one; with one, the plain quotients are
-// cheaper still. Both ways are built everywhere for the tests.
+// costs an ARM9 three times a 32-bit one, and quotientBelow the call; with
+// one, the plain quotients are cheaper still. Both ways are built everywhere for the tests.
 template <bool Hardware>
 int64_t rowsInColumn(int64_t sum, int64_t step)
 {
@@ -60,9 +62,9 @@ int64_t rowsInColumn(int64_t sum, int64_t step)
     if (step >= 65536 || step <= -65536)
         return 1;
     if (step > 0)
-        return (65536 - uint32_t(within) + uint32_t(step) - 1) / uint32_t(step);
+        return quotientBelow(65536 - uint32_t(within) + uint32_t(step) - 1, uint32_t(step));
     if (step < 0)
-        return uint32_t(within) / uint32_t(-step) + 1;
+        return quotientBelow(uint32_t(within), uint32_t(-step)) + 1;
     return INT64_MAX;
 }
 
