@@ -10,7 +10,7 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
-import puppeteer from "puppeteer-core";
+import { launchChromium } from "./test-support.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "..");
 let scratch, server, browser, origin;
@@ -30,13 +30,7 @@ before(async () => {
     server.on("exit", () => reject(new Error("python3 -m http.server ended")));
   });
   origin = `http://127.0.0.1:${port}`;
-  browser = await puppeteer.launch({
-    executablePath: "/usr/bin/chromium",
-    headless: true,
-    args: ["--no-sandbox", "--disable-gpu", "--no-first-run", "--autoplay-policy=no-user-gesture-required",
-           "--disable-dev-shm-usage", "--disable-background-networking", "--disable-component-update",
-           `--user-data-dir=${path.join(scratch, "profile")}`],
-  });
+  browser = await launchChromium(path.join(scratch, "profile"), "no-user-gesture-required");
 });
 
 after(async () => {

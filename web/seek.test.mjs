@@ -9,25 +9,18 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
-import { ScreenPixels, canvasRgb, launchChromium, serveSite } from "./test-support.mjs";
+import { ScreenPixels, canvasRgb, openSite } from "./test-support.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "..");
-let server, browser, origin, profile, frames;
+let site, frames;
 
 before(async () => {
-  server = await serveSite(path.join(root, "build-web/site"));
-  origin = `http://127.0.0.1:${server.address().port}`;
-  profile = fs.mkdtempSync(path.join(os.tmpdir(), "seek-test-profile-"));
+  site = await openSite(path.join(root, "build-web/site"), "seek-test");
   frames = fs.mkdtempSync(path.join(os.tmpdir(), "seek-test-frames-"));
-  // Sound is allowed without a click here: the tests that need the music
-  // silent block it themselves.
-  browser = await launchChromium(profile, "no-user-gesture-required");
 });
 
 after(async () => {
-  await browser?.close();
-  server?.close();
-  fs.rmSync(profile, { recursive: true, force: true });
+  await site?.close();
   fs.rmSync(frames, { recursive: true, force: true });
 });
 
@@ -36,7 +29,7 @@ after(async () => {
 // browser blocks sound: the page waits for a click and the show's clock
 // stands at the time jumped to, so the picture holds.
 async function openPage(query, silent) {
-  const page = await browser.newPage();
+  const page = await site.browser.newPage();
   const errors = [], jumps = [];
   page.on("pageerror", (error) => errors.push(error.message));
   page.on("console", (message) => {
@@ -53,7 +46,7 @@ async function openPage(query, silent) {
         return Promise.reject(new DOMException("sound is blocked in this test", "NotAllowedError"));
       };
     });
-  await page.goto(`${origin}/${query}`);
+  await page.goto(`${site.origin}/${query}`);
   return { page, errors, jumps };
 }
 

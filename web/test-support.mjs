@@ -2,6 +2,7 @@
 // Debian's Chromium and the canvas read back as RGB.
 import fs from "node:fs";
 import http from "node:http";
+import os from "node:os";
 import path from "node:path";
 import puppeteer from "puppeteer-core";
 
@@ -57,4 +58,22 @@ export async function canvasRgb(page) {
   for (let i = 0; i < ScreenPixels; ++i)
     rgba.copy(rgb, 3 * i, 4 * i, 4 * i + 3);
   return rgb;
+}
+
+// The built site served and a browser that lets sound play (each test that
+// needs sound blocked blocks it on its page); `close` ends both and removes
+// the browser's profile.
+export async function openSite(site, name) {
+  const server = await serveSite(site);
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), `${name}-profile-`));
+  const browser = await launchChromium(profile, "no-user-gesture-required");
+  return {
+    browser,
+    origin: `http://127.0.0.1:${server.address().port}`,
+    close: async () => {
+      await browser.close();
+      server.close();
+      fs.rmSync(profile, { recursive: true, force: true });
+    },
+  };
 }

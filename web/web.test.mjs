@@ -8,25 +8,17 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
-import { ScreenPixels, canvasRgb, launchChromium, serveSite } from "./test-support.mjs";
+import { ScreenPixels, canvasRgb, openSite } from "./test-support.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "..");
-const site = path.join(root, "build-web/site");
-let server, browser, origin, profile;
+let site;
 
 before(async () => {
-  server = await serveSite(site);
-  origin = `http://127.0.0.1:${server.address().port}`;
-  profile = fs.mkdtempSync(path.join(os.tmpdir(), "web-test-profile-"));
-  // Sound is allowed by the browser; each test decides for its own page
-  // whether it is blocked (blockSoundUntilGesture).
-  browser = await launchChromium(profile, "no-user-gesture-required");
+  site = await openSite(path.join(root, "build-web/site"), "web-test");
 });
 
 after(async () => {
-  await browser?.close();
-  server?.close();
-  fs.rmSync(profile, { recursive: true, force: true });
+  await site?.close();
 });
 
 // Before the page's own scripts run, makes every play() refuse with a
@@ -44,13 +36,13 @@ function blockSoundUntilGesture() {
 }
 
 async function openPage(query, { soundBlocked = false } = {}) {
-  const page = await browser.newPage();
+  const page = await site.browser.newPage();
   const errors = [];
   page.on("pageerror", (error) => errors.push(error.message));
   page.on("console", (message) => message.type() === "error" && errors.push(message.text()));
   if (soundBlocked)
     await page.evaluateOnNewDocument(blockSoundUntilGesture);
-  await page.goto(`${origin}/${query}`);
+  await page.goto(`${site.origin}/${query}`);
   return { page, errors };
 }
 
