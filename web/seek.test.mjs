@@ -9,7 +9,7 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
-import { ScreenPixels, canvasRgb, openSite } from "./test-support.mjs";
+import { ScreenPixels, canvasRgb, openSite, showBesideMusic } from "./test-support.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "..");
 let site, frames;
@@ -131,17 +131,7 @@ test("the scene list stays hidden while the show plays and jumps with the music"
   // The music follows: its position within 50 ms of the show's time over a
   // second of play after the jump.
   await new Promise((resolve) => setTimeout(resolve, 500));
-  const samples = await page.evaluate(() => new Promise((resolve) => {
-    const audio = document.getElementById("music");
-    const draw = Module.showPage.draw;
-    const taken = [];
-    Module.showPage.draw = (indices, colours) => {
-      draw(indices, colours);
-      taken.push({ show: Module._showTimeMs(), audio: audio.currentTime * 1000 });
-      if (taken.length >= 40)
-        resolve(taken);
-    };
-  }));
+  const samples = await showBesideMusic(page, { pictures: 40 });
   const drift = Math.max(...samples.map((s) => Math.abs(s.show - s.audio)));
   assert.ok(samples[0].show >= 246000 && samples[0].show < 250000, `the show is at ${samples[0].show} ms`);
   assert.ok(drift <= 50, `show and music ${drift} ms apart after the jump`);

@@ -77,3 +77,20 @@ export async function openSite(site, name) {
     },
   };
 }
+
+// Samples, one a presented picture taken as the page draws it, of the show's
+// time beside the music's position at that moment (both in ms), until
+// `pictures` have been taken or the music reaches `musicSeconds`.
+export function showBesideMusic(page, { pictures = Infinity, musicSeconds = Infinity }) {
+  return page.evaluate((pictures, musicSeconds) => new Promise((resolve) => {
+    const audio = document.getElementById("music");
+    const draw = Module.showPage.draw;
+    const taken = [];
+    Module.showPage.draw = (indices, colours) => {
+      draw(indices, colours);
+      taken.push({ show: Module._showTimeMs(), audio: audio.currentTime * 1000 });
+      if (taken.length >= pictures || audio.currentTime >= musicSeconds)
+        resolve(taken);
+    };
+  }), pictures, musicSeconds);
+}

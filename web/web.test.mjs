@@ -8,7 +8,7 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
-import { ScreenPixels, canvasRgb, openSite } from "./test-support.mjs";
+import { ScreenPixels, canvasRgb, openSite, showBesideMusic } from "./test-support.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "..");
 let site;
@@ -65,21 +65,10 @@ async function waitFor(page, what, condition, timeout) {
   }
 }
 
-// Samples, one a presented picture taken as the page draws it, of the show's
-// time beside the music's position at that moment, until the music reaches
-// `seconds`; returns the largest gap and the first sample's show time.
+// The show against its music until the music reaches `seconds`: the largest
+// gap and the first sample's show time.
 async function keepsToTheMusic(page, seconds) {
-  const samples = await page.evaluate((seconds) => new Promise((resolve) => {
-    const audio = document.getElementById("music");
-    const draw = Module.showPage.draw;
-    const taken = [];
-    Module.showPage.draw = (indices, colours) => {
-      draw(indices, colours);
-      taken.push({ show: Module._showTimeMs(), audio: audio.currentTime * 1000 });
-      if (audio.currentTime >= seconds)
-        resolve(taken);
-    };
-  }), seconds);
+  const samples = await showBesideMusic(page, { musicSeconds: seconds });
   const playing = samples.filter((s) => s.audio > 0);
   const drift = Math.max(...playing.map((s) => Math.abs(s.show - s.audio)));
   console.log(`web: ${playing.length} samples over ${seconds} s of music; ` +
