@@ -40,11 +40,16 @@ constexpr Ramp Bark{208, 32};   // trunk texture
 
 // Spinning leaves (lehti.pal): the ring background uses its distance from
 // the centre as the index (0 in the gaps, 11..19, 31..39, ..., 191..199 on
-// the rings), so the leaf colours live in 200..255, out of the rings' way.
+// the rings), so the leaf colours live in 200..255, out of the rings' way:
+// four hues of the turning leaf, each dark -> light.
 namespace LehtiPal {
 constexpr int RingLast = 199;
-constexpr Ramp Amber{200, 28};  // leaf blade, autumn side
-constexpr Ramp Green{228, 28};  // leaf blade, summer side
+constexpr int RingWidth = 20;   // pixels from one ring's start to the next
+constexpr Ramp Green{200, 14};  // summer green
+constexpr Ramp Lime{214, 14};   // yellowing
+constexpr Ramp Gold{228, 14};
+constexpr Ramp Rust{242, 14};   // the tip, turned
+constexpr Ramp Turning[] = {Green, Lime, Gold, Rust};
 }  // namespace LehtiPal
 
 // Spider web (forest.pal): one hue family, index = brightness, 255 white.

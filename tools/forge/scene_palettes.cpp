@@ -66,23 +66,29 @@ Palette junkkaPalette()
     return p;
 }
 
-// Rings: a dusky slate blue near the centre fading to deep indigo at the
-// edge, dark enough that the black gaps between them are only a step
-// deeper and each ring only a little brighter along its middle, so the
-// rings stay a quiet ground and the leaves in front of them carry the picture.
+// Rings: soft tubes of dusky slate blue that glow brightest about the
+// leaves and fade into the dark towards the screen's edges. Each ring rises
+// from near black at its edges to its colour along its middle, so it meets
+// the black gaps without a hard step and the rings stay a quiet ground for
+// the leaves in front of them.
 Palette lehtiPalette()
 {
     using namespace LehtiPal;
     Palette p{};
     for (int d = 1; d <= RingLast; ++d) {
         const double fall = d / 200.0;
-        const Rgb base = mixRgb({56, 70, 104}, {16, 18, 44}, std::pow(fall, 0.8));
-        const double band = 0.85 + 0.15 * std::sin(std::numbers::pi * (d % 10) / 10.0);
+        const Rgb base = mixRgb({62, 72, 118}, {10, 12, 30}, std::pow(fall, 0.7));
+        // d % RingWidth is 11..19 on a ring: 0 at its edges, 1 at its middle.
+        const double across = std::sin(std::numbers::pi * (d % RingWidth - 10) / 10.0);
+        const double band = 0.25 + 0.75 * across * across;
         p[d] = {static_cast<uint8_t>(base.r * band), static_cast<uint8_t>(base.g * band),
                 static_cast<uint8_t>(base.b * band)};
     }
-    fillRamp(p, Amber, {{0, {70, 18, 4}}, {0.4, {200, 76, 14}}, {0.8, {255, 186, 60}}, {1, {255, 240, 170}}});
-    fillRamp(p, Green, {{0, {14, 40, 10}}, {0.4, {90, 140, 30}}, {0.8, {200, 220, 80}}, {1, {250, 255, 190}}});
+    // The four hues match in brightness at each step (see scene_leaf.cpp).
+    fillRamp(p, Green, {{0, {12, 44, 12}}, {0.5, {58, 138, 28}}, {1, {190, 236, 108}}});
+    fillRamp(p, Lime, {{0, {34, 48, 10}}, {0.5, {122, 142, 28}}, {1, {226, 230, 120}}});
+    fillRamp(p, Gold, {{0, {52, 36, 6}}, {0.5, {176, 122, 26}}, {1, {252, 220, 128}}});
+    fillRamp(p, Rust, {{0, {58, 20, 8}}, {0.5, {184, 82, 28}}, {1, {255, 184, 112}}});
     return p;
 }
 
