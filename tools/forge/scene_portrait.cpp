@@ -41,25 +41,34 @@ double faceHalfWidth(double y)
     return 36 * std::sqrt(1 - v * v) * (v > 0 ? 1 - 0.3 * v * v : 1);
 }
 
+// Single strands, about three pixels wide, each a little longer or
+// shorter than its neighbours: -0.5..0.5 along a line across the fall.
+double strandNoise(uint32_t seed, double across)
+{
+    return valueNoise(seed, across / 2.8, 0, 1 << 16) - 0.5;
+}
+
 // The outline of the hair breaks into locks: its edge wanders by a few
-// pixels along the fall, more towards the ends.
+// pixels along the fall, more towards the ends, and frays into strands.
 double hairEdge(double x, double y)
 {
     const double locks = valueNoise(43, (x - FaceX) / 7.0 + (x > FaceX ? 40 : 0), y / 16.0, 1 << 16) - 0.5;
-    return (3 + 6 * smoothstep(60, 200, y)) * locks;
+    const double strands = strandNoise(45, y + (x > FaceX ? 500 : 0));
+    return (3 + 6 * smoothstep(60, 200, y)) * locks + 3 * strands;
 }
 
-// The hair's lower edge: the ends gather into locks about 15 pixels wide
-// with rounded ends and narrow clefts between them, each a little longer
-// or shorter than its neighbours. The edge depends on the column alone, so
-// it curves smoothly instead of stepping from row to row.
+// The hair's lower edge: the ends gather into broad locks about 22 pixels
+// wide with rounded ends, each a little longer or shorter than its
+// neighbours, and every lock frays into strands of uneven length, so the
+// edge reads as hair and not as a saw blade. The edge depends on the column
+// alone, so it curves smoothly instead of stepping from row to row.
 double hairEnd(double dx)
 {
-    const double lock = (dx + 200) / 15;
-    const double across = lock - std::floor(lock);                     // 0..1 across one lock
-    const double point = std::pow(1 - std::abs(2 * across - 1), 0.6);  // 1 at the lock's middle
-    const double length = 8 + 10 * hashUnit(44, static_cast<int>(std::floor(lock)), 0);
-    return 194 + 6 * std::cos(dx / 23) + length * point;
+    const double lock = (dx + 200) / 22;
+    const double across = lock - std::floor(lock);                    // 0..1 across one lock
+    const double round = std::sqrt(std::max(0.0, 1 - std::pow(2 * across - 1, 2)));  // 1 at the lock's middle
+    const double length = 4 + 8 * hashUnit(44, static_cast<int>(std::floor(lock)), 0);
+    return 196 + 6 * std::cos(dx / 23) + length * round + 7 * strandNoise(46, dx);
 }
 
 bool inHair(double x, double y)
@@ -77,7 +86,7 @@ bool inBody(double x, double y)
 }
 bool inNeck(double x, double y)
 {
-    return y > 136 && std::abs(x - FaceX) < 22 + std::max(0.0, y - 158) * 1.0;
+    return y > 136 && std::abs(x - FaceX) < 24 + std::max(0.0, y - 158) * 1.0;
 }
 // The dress's V opens from the shoulder line itself, so no band of cloth
 // runs across the throat.
@@ -113,7 +122,10 @@ int hair(int x, int y)
     const double depth = -0.1 * smoothstep(36, 54, std::abs(x - FaceX)) * smoothstep(90, 115, y);
     const double halfWidth = y < 96 ? 60 : 60 + (y - 96) * 0.12;
     const double rim = -0.18 * smoothstep(0.7, 1.0, std::abs(x - FaceX) / halfWidth) - (x > FaceX ? 0.06 : 0);
-    return shade(Hair, 0.06 + 0.85 * strand + 0.3 * sheen + depth + rim - (y - 60) * 0.0012, x, y);
+    // The ends thin out: the last dozen pixels of each lock darken, so the
+    // hair fades into the dress instead of stopping at a lit edge.
+    const double ends = y < 96 ? 0 : -0.16 * smoothstep(hairEnd(x - FaceX) - 14, hairEnd(x - FaceX), y);
+    return shade(Hair, 0.06 + 0.85 * strand + 0.3 * sheen + depth + rim + ends - (y - 60) * 0.0012, x, y);
 }
 
 int dress(int x, int y)
@@ -219,10 +231,17 @@ int portrait(int x, int y)
     const double dx = x - FaceX;
     const double hairline = 62 + 0.012 * dx * dx;
     const bool faceHere = std::abs(dx) < faceHalfWidth(y);
-    if (faceHere && y > hairline)
+    // Strands from the sides fall over the temples and cheeks, so the face
+    // does not meet the hair along one smooth line.
+    const double temples = smoothstep(128, 100, y) * (2.5 + 6 * strandNoise(48, y / 3.0 + (dx > 0 ? 300 : 0)));
+    if (std::abs(dx) < faceHalfWidth(y) - std::max(0.0, temples) && y > hairline)
         return face(x, y);
-    // Long hair falls over the shoulders in front of the dress.
-    if (inHair(x, y) && (faceHere || std::abs(dx) > 34 || !inBody(x, y)) && !(inNeck(x, y) && std::abs(dx) < 15))
+    // Long hair falls over the shoulders in front of the dress and frames
+    // the neck; its inner edges fray into strands like its outline.
+    const double frontEdge = 34 + 0.15 * std::max(0.0, y - 172.0) + 3 * strandNoise(49, y / 4.0 + (dx > 0 ? 300 : 0));
+    const double neckEdge = 19 + 2 * strandNoise(50, y / 4.0 + (dx > 0 ? 300 : 0));
+    if (inHair(x, y) && (faceHere || std::abs(dx) > frontEdge || !inBody(x, y)) &&
+        !(inNeck(x, y) && std::abs(dx) < neckEdge))
         return hair(x, y);
     if (inBody(x, y) && !inNeckline(x, y))
         return dress(x, y);
