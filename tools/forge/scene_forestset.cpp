@@ -96,8 +96,11 @@ IndexCanvas paintLeafClusters()
             const bool autumn = randomBelow(random, 6) == 0;
             for (int side : {-1, 1}) {
                 const double angle = along + side * (0.7 + 0.3 * randomUnit(random));
+                // The leaves deep in the spray, near its stem, lie in the
+                // shade of those further out, which catch the light: the
+                // cluster reads as a mass with depth rather than a flat frieze.
                 drawLeaf(c, x, y, angle, (34 + randomBelow(random, 14)) * 0.85, 9, autumn ? Autumn : Leaves,
-                         0.45 + 0.3 * randomUnit(random));
+                         0.3 + 0.3 * s + 0.2 * randomUnit(random));
             }
         }
         drawLeaf(c, twig.x1, twig.y1, along, 30, 9, Leaves, 0.7);

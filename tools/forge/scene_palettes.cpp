@@ -43,14 +43,14 @@ Palette junkkaPalette()
     using namespace JunkkaPal;
     Palette p = blankPalette();
     // The trunks, the ground and the sky are each one flat colour, so the
-    // depth is in their choice: trunks of a warm shaded bark standing in
+    // depth is in their choice: trunks of a cool grey-brown bark standing in
     // front (black read as holes cut in the picture, and the trunks' smears
-    // at the top and bottom edges as black slabs), a hazy morning sky behind
-    // them, and a shaded moss floor a step darker than the leaves, so the
+    // at the top and bottom edges as black slabs), a luminous morning sky
+    // behind them, and a deep moss floor well below the leaves, so the
     // sunlit leaves come forward and the floor recedes.
-    p[Trunk] = {70, 52, 40};
-    p[Ground] = {62, 78, 44};
-    p[Sky] = {172, 194, 206};
+    p[Trunk] = {66, 54, 48};
+    p[Ground] = {50, 64, 36};
+    p[Sky] = {184, 206, 222};
     p[SeeThrough] = {255, 0, 255};
     // The leaf planes sweep towards the eye every 60 ms: a leaf ramp that
     // keeps its darkest rims and brightest glints close to the middle, and
