@@ -341,15 +341,23 @@ constexpr int PanelHeight = 128;
 Canvas paintCreditPanel(const CreditPanel& panel, double detail)
 {
     Canvas tone = makeCanvas(PanelWidth, PanelHeight);
-    double bandCentre = PanelHeight / 2.0;
+    // The band centres on the name; under the name a thin streak of light,
+    // brightest at the middle and fading out towards both sides, underlines
+    // it like a horizon at dawn (a panel without a name has neither).
+    double bandCentre = PanelHeight / 2.0, streakY = -100, streakHalfWidth = 1;
     for (const CreditLine& line : panel)
-        if (line.ink == Ink::Name)
+        if (line.ink == Ink::Name) {
             bandCentre = line.top + 3 * line.unit;
+            streakY = line.top + 6.8 * line.unit + 3;
+            streakHalfWidth = 0.4 * textWidth(line.text, line.unit);
+        }
     for (int y = 0; y < PanelHeight; ++y) {
         const double band = std::exp(-std::pow((y - bandCentre) / 34.0, 2)) *
                             smoothstep(0, 20, std::min(y, PanelHeight - 1 - y));
+        const double streakRow = std::exp(-std::pow((y - streakY) / 1.3, 2));
         for (int x = 0; x < PanelWidth; ++x)
-            canvasAt(tone, x, y) = Hedelmae::PanelGround + 0.3 * band;
+            canvasAt(tone, x, y) = Hedelmae::PanelGround + 0.3 * band +
+                                   0.65 * streakRow * std::exp(-std::pow((x - PanelWidth / 2.0) / streakHalfWidth, 2));
     }
     for (const CreditLine& line : panel) {
         const double width = textWidth(line.text, line.unit);
