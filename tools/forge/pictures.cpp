@@ -439,28 +439,39 @@ double torusDelta(double a, double b)
     return d;
 }
 
+// Soft edges: the rotozoom shows the tile about twice its size and redraws
+// every other row per frame, so a sharp edge moving under it shows as a
+// comb of alternate rows. Every change of tone here is spread over several
+// texels, and nothing is a thin line.
+constexpr double SoftEdge = 5;  // texels either side of a slice's or berry's outline
+
+// How much of a soft disc of `radius` covers a point `r` from its centre:
+// 1 inside, 0 outside, a smooth ramp SoftEdge either side of the outline.
+double softCover(double r, double radius)
+{
+    return smoothstep(radius + SoftEdge, radius - SoftEdge, r);
+}
+
 // Brightness 0..1 of a slice at offset (dx, dy) from its centre (meaningful
-// where the slice covers the pixel: r <= radius + 1).
+// where the slice covers the pixel: r <= radius + SoftEdge).
 double sliceTone(const Slice& slice, double dx, double dy, double detail, uint32_t seed)
 {
     const double r = std::hypot(dx, dy);
     const double edge = slice.radius;
-    const double rind = edge * 0.1, pith = edge * 0.07;
+    const double rind = edge * 0.12;
     const double angle = std::fmod(std::atan2(dy, dx) + slice.turn + 4 * Pi, 2 * Pi);
     const double wedge = 2 * Pi / slice.segments;
     const double within = std::fmod(angle, wedge);
-    const double toMembrane = std::min(within, wedge - within) * r;  // pixels to the nearest membrane
-    if (r > edge - rind)
-        return 0.64 + 0.1 * clamp01((edge - r) / rind);  // peel, lighter inwards
-    if (r > edge - rind - pith)
-        return 0.95;  // pith
-    if (toMembrane < 1.1 || r < edge * 0.08)
-        return 0.92;  // membranes and core
-    // Flesh: juice sacs streak outwards from the core; each segment is
-    // darker at its membranes and brightest along its middle.
-    const double sacs = valueNoise(seed, angle * 96 / (2 * Pi), r / 3.0, 96);
-    const double middle = smoothstep(0.6, 4.0, toMembrane);
-    return 0.74 + 0.12 * middle + 0.12 * (sacs - 0.5) * detail;
+    const double toMembrane = std::min(within, wedge - within) * r;  // texels to the nearest membrane
+    // Flesh: each segment brightest along its middle, paler towards its
+    // membranes and the core; faint juice sacs streak outwards.
+    const double sacs = valueNoise(seed, angle * 48 / (2 * Pi), r / 6.0, 48);
+    const double middle = smoothstep(0.5, 6.0, toMembrane);
+    const double core = std::exp(-std::pow(r / (edge * 0.12), 2));
+    const double flesh = 0.9 - 0.1 * middle + 0.06 * core + 0.06 * (sacs - 0.5) * detail;
+    // Peel and pith blend into the flesh over a few texels.
+    const double peel = smoothstep(edge - rind - 3, edge - rind + 1, r);
+    return lerp(flesh, 0.66 + 0.08 * clamp01((edge - r) / rind), peel);
 }
 
 Pixels paintRoto(double detail)
@@ -469,20 +480,20 @@ Pixels paintRoto(double detail)
     Pixels pixels(Size * Size);
     for (int y = 0; y < Size; ++y) {
         for (int x = 0; x < Size; ++x) {
-            // Grape-dark ground with a slow tileable sheen.
-            double tone = 0.1 + 0.12 * fbm(0xF2017u, x / 256.0, y / 256.0, 2, 3);
+            // Grape ground with a slow tileable sheen.
+            double tone = 0.2 + 0.12 * fbm(0xF2017u, x / 256.0, y / 256.0, 2, 3);
             for (const Berry& berry : Berries) {
                 const double dx = torusDelta(x, berry.x), dy = torusDelta(y, berry.y);
-                const double cover = discCoverage(dx, dy, 0, 0, berry.radius);
-                // A glossy berry: dark rim, raspberry body, highlight up-left.
+                const double cover = softCover(std::hypot(dx, dy), berry.radius);
+                // A glossy berry: raspberry body, darker to its rim, a soft highlight up-left.
                 const double r = std::hypot(dx, dy) / berry.radius;
-                const double highlight = std::exp(-(std::pow(dx / berry.radius + 0.35, 2) + std::pow(dy / berry.radius + 0.35, 2)) * 14);
-                const double body = 0.42 - 0.12 * r * r + 0.35 * highlight;
+                const double highlight = std::exp(-(std::pow(dx / berry.radius + 0.35, 2) + std::pow(dy / berry.radius + 0.35, 2)) * 6);
+                const double body = 0.46 - 0.1 * r * r + 0.25 * highlight;
                 tone = lerp(tone, body, cover);
             }
             for (const Slice& slice : Slices) {
                 const double dx = torusDelta(x, slice.x), dy = torusDelta(y, slice.y);
-                const double cover = discCoverage(dx, dy, 0, 0, slice.radius);
+                const double cover = softCover(std::hypot(dx, dy), slice.radius);
                 if (cover > 0)
                     tone = lerp(tone, sliceTone(slice, dx, dy, detail, 0x511CEu + uint32_t(slice.segments)), cover);
             }
