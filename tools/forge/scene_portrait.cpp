@@ -216,25 +216,30 @@ int mouth(double x, double y)
     return -1;
 }
 
+// The fringe's lower edge over the forehead, dx from the face's centre
+// line: an arch that breaks into strands of uneven length.
+double hairline(double dx)
+{
+    return 62 + 0.012 * dx * dx + 3 * strandNoise(51, dx);
+}
+
 int face(int x, int y)
 {
     for (int part : {eye(x, y, FaceX - EyeGap), eye(x, y, FaceX + EyeGap), nose(x, y), mouth(x, y)})
         if (part >= 0)
             return part;
     // A soft shadow where the fringe meets the forehead.
-    const double hairline = 62 + 0.012 * (x - FaceX) * (x - FaceX);
-    return shade(Skin, skinLight(x, y) - (y < hairline + 5 ? 0.12 : 0), x, y);
+    return shade(Skin, skinLight(x, y) - (y < hairline(x - FaceX) + 5 ? 0.12 : 0), x, y);
 }
 
 int portrait(int x, int y)
 {
     const double dx = x - FaceX;
-    const double hairline = 62 + 0.012 * dx * dx;
     const bool faceHere = std::abs(dx) < faceHalfWidth(y);
     // Strands from the sides fall over the temples and cheeks, so the face
     // does not meet the hair along one smooth line.
     const double temples = smoothstep(128, 100, y) * (2.5 + 6 * strandNoise(48, y / 3.0 + (dx > 0 ? 300 : 0)));
-    if (std::abs(dx) < faceHalfWidth(y) - std::max(0.0, temples) && y > hairline)
+    if (std::abs(dx) < faceHalfWidth(y) - std::max(0.0, temples) && y > hairline(dx))
         return face(x, y);
     // Long hair falls over the shoulders in front of the dress and frames
     // the neck; its inner edges fray into strands like its outline.
