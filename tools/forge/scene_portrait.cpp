@@ -162,6 +162,9 @@ double skinLight(double x, double y)
     t -= bridge * 0.17 * std::exp(-std::pow((dn - 3.5 - 0.12 * (y - 100)) / 2.6, 2));
     t += 0.07 * std::exp(-std::pow((dn + 0.5) / 4, 2) - std::pow((y - 123) / 2.6, 2));
     t -= 0.13 * std::exp(-std::pow((dn - 1) / 6.5, 2) - std::pow((y - 128.5) / 1.8, 2));
+    // The lower lip shades the dip above the chin, whose point catches the light.
+    t -= 0.08 * std::exp(-std::pow(dn / 8, 2) - std::pow((y - MouthY - 8) / 2.2, 2));
+    t += 0.05 * std::exp(-std::pow((dn + 2) / 7, 2) - std::pow((y - MouthY - 13) / 3, 2));
     // The jaw turns away from the light towards the chin.
     t -= 0.12 * smoothstep(0.55, 0.95, v) * smoothstep(0.2, 0.9, std::abs(u));
     return t;
@@ -173,7 +176,7 @@ int eye(double x, double y, double ex)
     const double almond = std::abs(v) * (v < 0 ? 0.9 : 1.15) + u * u;
     const double browY = EyeY - 10 - 2.6 * std::cos((x - ex) / 9);
     if (std::abs(x - ex) < 12.5 && std::abs(y - browY) < 1.6 - std::abs(x - ex) * 0.05)
-        return shade(Hair, 0.22, x, y);  // eyebrow
+        return shade(Hair, 0.24 + 0.012 * std::abs(x - ex + 4), x, y);  // eyebrow, fainter towards its ends
     if (almond > 1.25)
         return -1;
     if (almond > 0.85)
@@ -228,8 +231,8 @@ int face(int x, int y)
     for (int part : {eye(x, y, FaceX - EyeGap), eye(x, y, FaceX + EyeGap), nose(x, y), mouth(x, y)})
         if (part >= 0)
             return part;
-    // A soft shadow where the fringe meets the forehead.
-    return shade(Skin, skinLight(x, y) - (y < hairline(x - FaceX) + 5 ? 0.12 : 0), x, y);
+    // A soft shadow under the fringe, fading down the forehead.
+    return shade(Skin, skinLight(x, y) - 0.14 * smoothstep(hairline(x - FaceX) + 7, hairline(x - FaceX), y), x, y);
 }
 
 int portrait(int x, int y)
