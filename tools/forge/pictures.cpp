@@ -443,7 +443,7 @@ double torusDelta(double a, double b)
 // every other row per frame, so a sharp edge moving under it shows as a
 // comb of alternate rows. Every change of tone here is spread over several
 // texels, and nothing is a thin line.
-constexpr double SoftEdge = 5;  // texels either side of a slice's or berry's outline
+constexpr double SoftEdge = 7;  // texels either side of a slice's or berry's outline
 
 // How much of a soft disc of `radius` covers a point `r` from its centre:
 // 1 inside, 0 outside, a smooth ramp SoftEdge either side of the outline.
@@ -481,7 +481,7 @@ Pixels paintRoto(double detail)
     for (int y = 0; y < Size; ++y) {
         for (int x = 0; x < Size; ++x) {
             // Grape ground with a slow tileable sheen.
-            double tone = 0.2 + 0.12 * fbm(0xF2017u, x / 256.0, y / 256.0, 2, 3);
+            double tone = 0.3 + 0.1 * fbm(0xF2017u, x / 256.0, y / 256.0, 2, 3);
             for (const Berry& berry : Berries) {
                 const double dx = torusDelta(x, berry.x), dy = torusDelta(y, berry.y);
                 const double cover = softCover(std::hypot(dx, dy), berry.radius);
