@@ -46,10 +46,10 @@ Palette junkkaPalette()
     // depth is in their choice: trunks of a cool grey-brown bark standing in
     // front (black read as holes cut in the picture, and the trunks' smears
     // at the top and bottom edges as black slabs), a luminous morning sky
-    // behind them, and a deep moss floor well below the leaves, so the
-    // sunlit leaves come forward and the floor recedes.
+    // behind them, and a shaded moss floor a step darker than the leaves,
+    // so the sunlit leaves come forward and the floor recedes.
     p[Trunk] = {66, 54, 48};
-    p[Ground] = {50, 64, 36};
+    p[Ground] = {60, 76, 42};
     p[Sky] = {184, 206, 222};
     p[SeeThrough] = {255, 0, 255};
     // The leaf planes sweep towards the eye every 60 ms: a leaf ramp that
