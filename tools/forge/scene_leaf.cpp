@@ -35,7 +35,7 @@ double bladeLight(int x, int y)
 double turned(int x, int y)
 {
     const double across = std::abs(x - 127.5) / 128.0;
-    return clamp01((1 - y / 255.0) * 0.8 + across * 0.12 + (fbm(9, x / 256.0, y / 256.0, 2, 2) - 0.5) * 0.5 - 0.05);
+    return clamp01((1 - y / 255.0) * 0.9 + across * 0.12 + (fbm(9, x / 256.0, y / 256.0, 2, 2) - 0.5) * 0.5 - 0.05);
 }
 
 // The turn picks one of four hues and the light a step within it. The
