@@ -21,15 +21,19 @@ constexpr double FaceHalfHeight = 52;
 constexpr double EyeY = 100, EyeGap = 18;
 constexpr double MouthY = 141;
 
-// A ramp index at brightness t, ordered-dithered by the pixel's place in a
-// 4 x 4 Bayer matrix so that slow gradients (the sky, the skin) blend from
-// one entry to the next instead of showing bands.
-int shade(Ramp ramp, double t, double x, double y)
+// The pixel's threshold in a 4 x 4 Bayer matrix, -0.5..0.5.
+double bayer(double x, double y)
 {
     static constexpr int Bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-    const int bx = static_cast<int>(x) & 3, by = static_cast<int>(y) & 3;
-    const double offset = (Bayer[by][bx] - 7.5) / 16.0 / (ramp.count - 1);
-    return static_cast<int>(rampIndex(ramp, t + offset));
+    return (Bayer[static_cast<int>(y) & 3][static_cast<int>(x) & 3] - 7.5) / 16.0;
+}
+
+// A ramp index at brightness t, ordered-dithered so that slow gradients
+// (the sky, the skin) blend from one entry to the next instead of showing
+// bands.
+int shade(Ramp ramp, double t, double x, double y)
+{
+    return static_cast<int>(rampIndex(ramp, t + bayer(x, y) / (ramp.count - 1)));
 }
 
 // Half width of the face at row y: an egg, narrower towards the chin.
@@ -248,7 +252,10 @@ int portrait(int x, int y)
     // the neck; its inner edges fray into strands like its outline.
     const double frontEdge = 34 + 0.15 * std::max(0.0, y - 172.0) + 3 * strandNoise(49, y / 4.0 + (dx > 0 ? 300 : 0));
     const double neckEdge = 19 + 2 * strandNoise(50, y / 4.0 + (dx > 0 ? 300 : 0));
-    if (inHair(x, y) && (faceHere || std::abs(dx) > frontEdge || !inBody(x, y)) &&
+    // The outline is tested a pixel to either side by the dither's
+    // threshold, so the hair thins into the sky over two pixels instead of
+    // ending on a stepped line.
+    if (inHair(x + 2 * bayer(x, y), y) && (faceHere || std::abs(dx) > frontEdge || !inBody(x, y)) &&
         !(inNeck(x, y) && std::abs(dx) < neckEdge))
         return hair(x, y);
     if (inBody(x, y) && !inNeckline(x, y))
