@@ -82,15 +82,16 @@ void splitBolt(Lightning& bolt, ForgeRandom& random, double ax, double ay, doubl
 }
 
 // Glow of the lightning at each picture pixel, 0..1: 1 inside a channel,
-// falling off quickly round it, and faded out over the last 12 pixels
-// before the picture's edge, so no bolt is cut off by it.
+// falling off quickly round it, and faded out between 16 and 4 pixels from
+// the picture's edge, so no bolt is cut off by it and the outermost pixels
+// stay black.
 std::vector<double> lightningGlow()
 {
     Lightning bolt;
     ForgeRandom random{0xB0175EEDu};
-    splitBolt(bolt, random, 70, 4, 22, 226, 1.6, 6);
+    splitBolt(bolt, random, 70, 8, 22, 226, 1.6, 6);
     splitBolt(bolt, random, 40, 20, 44, 130, 1.0, 5);
-    splitBolt(bolt, random, 246, 4, 300, 222, 1.6, 6);
+    splitBolt(bolt, random, 246, 8, 300, 222, 1.6, 6);
     splitBolt(bolt, random, 286, 30, 270, 150, 1.0, 5);
     std::vector<double> glow(size_t(Width * Height), 0.0);
     for (size_t i = 0; i < bolt.strokes.size(); ++i) {
@@ -104,7 +105,7 @@ std::vector<double> lightningGlow()
                 const double g = d <= 0 ? 1.0 : 0.75 * std::exp(-d / 2.6);
                 const int edge = std::min({x, y, Width - 1 - x, Height - 1 - y});
                 double& out = glow[size_t(y * Width + x)];
-                out = std::max(out, g * smoothstep(0, 12, edge));
+                out = std::max(out, g * smoothstep(4, 16, edge));
             }
     }
     return glow;
