@@ -245,7 +245,10 @@ Pixels paintLightning(double)
 // the clouds is exactly 0 and the cores are dense (24..31), so light streams
 // through the gaps in the sun-rays scene. The sun rays' sky shows black
 // wherever the gaps of cloud2 and cloud3 meet and no light has reached, so
-// those two keep their gaps to a little over a quarter of the tile.
+// those two keep their gaps to a little over a quarter of the tile. Their
+// billows are also finer than cloud1's: near the sun the light then breaks
+// through many small gaps and streams out as separate shafts, where large
+// billows let it out as one broad blob.
 
 struct CloudStyle {
     uint32_t seed;
@@ -995,10 +998,10 @@ void forgePictures(const std::string& dir)
         return paintCloud({0xC10D0001u, 4, 0.12, 0.26, 0.27}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud2"), [](double detail) {
-        return paintCloud({0xC10D0002u, 5, 0.14, 0.27, 0.26}, detail);
+        return paintCloud({0xC10D0002u, 8, 0.14, 0.27, 0.26}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud3"), [](double detail) {
-        return paintCloud({0xC10D0003u, 6, 0.16, 0.27, 0.24}, detail);
+        return paintCloud({0xC10D0003u, 10, 0.16, 0.27, 0.24}, detail);
     });
     writeGrayPicture(dir, dataFile("data/credits"), paintCredits);
     writeGrayPicture(dir, dataFile("data/roto"), paintRoto);
