@@ -995,13 +995,13 @@ void forgePictures(const std::string& dir)
 {
     writeGrayPicture(dir, dataFile("data/flare"), paintFlare);
     writeGrayPicture(dir, dataFile("data/cloud1"), [](double detail) {
-        return paintCloud({0xC10D0001u, 4, 0.12, 0.26, 0.27}, detail);
+        return paintCloud({0xC10D0001u, 4, 0.12, 0.253, 0.277}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud2"), [](double detail) {
-        return paintCloud({0xC10D0002u, 8, 0.14, 0.27, 0.26}, detail);
+        return paintCloud({0xC10D0002u, 8, 0.14, 0.256, 0.274}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud3"), [](double detail) {
-        return paintCloud({0xC10D0003u, 10, 0.16, 0.27, 0.24}, detail);
+        return paintCloud({0xC10D0003u, 10, 0.16, 0.256, 0.254}, detail);
     });
     writeGrayPicture(dir, dataFile("data/credits"), paintCredits);
     writeGrayPicture(dir, dataFile("data/roto"), paintRoto);
