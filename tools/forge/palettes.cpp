@@ -220,8 +220,8 @@ Palette bluePalette()
     Palette p{};
     fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x060e28), at(6, 0x12346a), at(20, 0x163e78),
                          at(36, 0x1a4a88), at(50, 0x24629e), at(57, 0x2a72ae), at(64, 0x3082ba),
-                         at(72, 0x3892c4), at(79, 0x40a0cc), at(80, 0x5cb0cc), at(81, 0x8e9cb6),
-                         at(105, 0xa2a8ba), at(135, 0xbcb4c4), at(165, 0xdcbcbc), at(195, 0xf4cca8),
+                         at(72, 0x3892c4), at(79, 0x40a0cc), at(80, 0x6cc4d8), at(81, 0xa2aec6),
+                         at(105, 0xb0b4c8), at(135, 0xc0b8c8), at(165, 0xdcbcbc), at(195, 0xf4cca8),
                          at(222, 0xffdca4), at(242, 0xffe4b8), at(252, 0xffeeca), at(255, 0xfff8e8)});
     makeDistinct(p, 0, 255);
     return p;
