@@ -199,17 +199,17 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
 // and 0 stays black: the sun rays' fade ends on it.
 //  - The first few entries climb from a deep navy to the sky blue, so
 //    where all cloud layers are clear (0) the hole's rim is a soft dark
-//    blue, not a hard black edge, and the last seconds' fade darkens
-//    evenly instead of breaking into black blotches.
+//    blue, not a hard black edge, and the last seconds' fade steps down
+//    to black more gently.
 //  - Rising waves fill each layer from its surface colour (80 in front, 64
-//    behind) down one index every four rows: 80 is a bright teal crest,
+//    behind) down one index every four rows: 80 is a bright aqua crest,
 //    below it the water deepens evenly to a deep blue, never to black.
 //  - Cloud flight sums its layers to about 5..80: the low end is already a
 //    clear sky blue, so the thin cloud between the billows reads as sky
 //    and the billows' cores turn pale.
-//  - Sun rays stream through 80..255. The crest is only a little darker
-//    than the light that follows it, and set apart by its hue, so where the
-//    light crosses 80 it leaves at most a faint teal thread. From 81 the
+//  - Sun rays stream through 80..255. The crest is no brighter than the
+//    light that follows it and set apart only by its hue, so where the
+//    light crosses 80 it leaves at most a faint aqua thread. From 81 the
 //    ramp climbs evenly in brightness all the way to the sun, from a
 //    silver grey (the flight's cloud cores) through rose and peach to gold,
 //    and only the last few entries reach white: the shafts keep their
