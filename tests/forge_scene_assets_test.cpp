@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -144,4 +145,31 @@ TEST(ForgeSceneAssets, TexturesKeepToTheIndicesTheirScenesNeed)
     }
     // The web is drawn in 255: the forest behind it never uses it.
     EXPECT_EQ(usedIndices(readIndexedPicture("data/forest")).count(255), 0u);
+}
+
+TEST(ForgeSceneAssets, MaskFlashesShowLightningButNeverThePicturesFrame)
+{
+    REQUIRE_DATA_SET();
+    const IndexedPicture mask = readIndexedPicture("data/mask");
+    ASSERT_EQ(mask.width, 320);
+    ASSERT_EQ(mask.height, 240);
+    // Zoomed out, the whole picture is on screen within black: any colour
+    // on its outermost pixels would outline its rectangle in every flash.
+    // Only the chin rests on the bottom edge.
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            if (std::min({x, y, 319 - x}) < 4 || (239 - y < 4 && (x < 120 || x > 200))) {
+                ASSERT_EQ(mask.pixels[size_t(y * 320 + x)], 0) << x << "," << y;
+            }
+    // White-hot lightning beside the face on both sides (the face spans
+    // columns 60..260).
+    const auto whiteHot = [&](int left, int right) {
+        int count = 0;
+        for (int y = 0; y < 240; ++y)
+            for (int x = left; x < right; ++x)
+                count += brightness(mask.colours[mask.pixels[size_t(y * 320 + x)]]) >= 235;
+        return count;
+    };
+    EXPECT_GT(whiteHot(0, 60), 60);
+    EXPECT_GT(whiteHot(260, 320), 60);
 }

@@ -194,32 +194,35 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
     return p;
 }
 
-// Night to sun white, laid out for the three scenes that share it.
+// Night to sun white, laid out for the three scenes that share it. The
+// effects compute with indices, so brightness never falls along the ramp,
+// and 0 stays black: the sun rays' fade ends on it.
+//  - The first few entries climb from a deep navy to the sky blue, so
+//    where all cloud layers are clear (0) the hole's rim is a soft dark
+//    blue, not a hard black edge, and the last seconds' fade steps down
+//    to black more gently.
 //  - Rising waves fill each layer from its surface colour (80 in front, 64
-//    behind) down one index every four rows: 80 is a bright cyan crest, the
-//    back layer's top (57..64) darkens quickly so its 30 rows above the
-//    front layer read as a swell of their own, and below that the ramp
-//    deepens smoothly to a deep blue, never to black.
+//    behind) down one index every four rows: 80 is a bright aqua crest,
+//    below it the water deepens evenly to a deep blue, never to black.
 //  - Cloud flight sums its layers to about 5..80: the low end is already a
 //    clear sky blue, so the thin cloud between the billows reads as sky
 //    and the billows' cores turn pale.
-//  - Sun rays stream through 80..255. The crest's cyan is entry 80 alone;
-//    from 81 the light turns a pale blue just as bright (the ramp may not
-//    fall), so the light's edge, which crosses 80..100, shows at most a
-//    thin cyan line instead of a broad cyan rim. Above
-//    it the ramp climbs evenly in brightness and turns from pale blue
-//    through lavender and peach to gold, a sunset round the sun, and only
-//    the last few entries reach white, so the light keeps its gradation
-//    down to the sun's disc.
+//  - Sun rays stream through 80..255. The crest is no brighter than the
+//    light that follows it and set apart only by its hue, so where the
+//    light crosses 80 it leaves at most a faint aqua thread. From 81 the
+//    ramp climbs evenly in brightness all the way to the sun, from a
+//    silver grey (the flight's cloud cores) through rose and peach to gold,
+//    and only the last few entries reach white: the shafts keep their
+//    gradation and the sun's disc alone burns white.
 Palette bluePalette()
 {
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
-    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x12386c), at(20, 0x163f80), at(36, 0x1c4e98),
-                         at(50, 0x245ea8), at(57, 0x2c6cb6), at(64, 0x3c86c8), at(72, 0x52a0d8),
-                         at(79, 0x68b6e4), at(80, 0x60e0f0), at(81, 0x98cce8), at(100, 0xa0cce8),
-                         at(130, 0xb4c8e4), at(160, 0xd8c4d4), at(200, 0xf2c8a8), at(230, 0xfcdc98),
-                         at(245, 0xfff0c8), at(255, 0xfffcf0)});
+    fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x060e28), at(6, 0x12346a), at(20, 0x163e78),
+                         at(36, 0x1a4a88), at(50, 0x24629e), at(57, 0x2a72ae), at(64, 0x3082ba),
+                         at(72, 0x3892c4), at(79, 0x40a0cc), at(80, 0x6cc4d8), at(81, 0xa2aec6),
+                         at(105, 0xb0b4c8), at(135, 0xc0b8c8), at(165, 0xdcbcbc), at(195, 0xf4cca8),
+                         at(222, 0xffdca4), at(242, 0xffe4b8), at(252, 0xffeeca), at(255, 0xfff8e8)});
     makeDistinct(p, 0, 255);
     return p;
 }

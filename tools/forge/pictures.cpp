@@ -95,43 +95,62 @@ Pixels paintFlare(double)
 
 // ---------------------------------------------------------------------------
 // bird: six frames of a gull's wing beat, flying right, seen a little from
-// below: the wings spread to both sides of a small body, bent at the wrist
-// into the gull's M on the way up and swept down into a wide arch. The
-// sun-rays scene darkens the sky by a quarter of the value, so every
-// painted pixel lies in 200..255 (a crisp silhouette) and the rest is 0.
-// The sky under a bird turns almost black, so wings and body stay slim
-// (2 to 4 pixels across): heavier ones read as black blocks.
+// below: each wing is one smooth curve from the shoulder over the wrist to
+// a pointed tip, tapering as it goes, bent into the gull's M on the way up
+// and swept down into a wide arch. The sun-rays scene darkens the sky by a
+// quarter of the value, so every painted pixel lies in 200..255 (a crisp
+// silhouette) and the rest is 0; the wings darken a little less than the
+// body. The sky under a bird turns almost black, so wings and body stay
+// slim (1 to 4 pixels across): heavier ones read as black blocks.
 
 constexpr int BirdFrames = 6;
 
+// Half width of a wing at `u` along it (0 shoulder, 1 tip), in pixels: a
+// broad arm narrowing to a pointed hand.
+double wingHalfWidth(double u)
+{
+    return 1.75 - 1.35 * u * u;
+}
+
 void paintBirdFrame(Pixels& pixels, int frame)
 {
-    // Wing beat: elevation +1 (up) .. -1 (down); the hand droops below the
-    // wrist. On the way back up (frames 4 and 5) it is half folded and
-    // trails lower still.
+    // Wing beat: elevation +1 (up) .. -1 (down). The wings sweep higher
+    // above the body than below it; on the way back up (frames 4 and 5)
+    // they are half folded and the hand trails lower.
     const double phase = 2 * Pi * frame / BirdFrames;
-    // The wings sweep higher above the body than below it.
     const double lift = std::cos(phase) > 0 ? std::cos(phase) : 0.55 * std::cos(phase);
     const bool upstroke = std::sin(phase) < -0.1;
-    const double shoulderY = 16.5, wristY = shoulderY - 2 - 6.5 * lift;
-    const double tipY = shoulderY + 4 - 9 * lift + (upstroke ? 3 : 0);
+    const double shoulderY = 16.5;
     const double reach = upstroke ? 11.5 : 14.5;
+    // Each wing is a quadratic curve: shoulder, a control point over the
+    // wrist that carries the lift, and the tip, which droops below the
+    // wrist when the wings are raised (the M) and follows them when lowered.
+    constexpr int Pieces = 10;
     std::vector<Segment> wings;
     std::vector<double> halfWidths;
     for (int side : {-1, 1}) {
-        const double shoulderX = 16 + side * 1.5, wristX = 16 + side * 7.5, tipX = 16 + side * reach;
-        wings.push_back({shoulderX, shoulderY, wristX, wristY});
-        halfWidths.push_back(1.8);
-        wings.push_back({wristX, wristY, tipX, tipY});
-        halfWidths.push_back(1.1);
+        const double ax = 16 + side * 1.5, ay = shoulderY;
+        const double cx = 16 + side * 8.0, cy = shoulderY - 1 - 13 * lift;
+        const double tx = 16 + side * reach, ty = shoulderY + 2 - 6 * lift + (upstroke ? 3 : 0);
+        const auto at = [&](double u, double& x, double& y) {
+            x = (1 - u) * (1 - u) * ax + 2 * u * (1 - u) * cx + u * u * tx;
+            y = (1 - u) * (1 - u) * ay + 2 * u * (1 - u) * cy + u * u * ty;
+        };
+        for (int k = 0; k < Pieces; ++k) {
+            double x0, y0, x1, y1;
+            at(double(k) / Pieces, x0, y0);
+            at(double(k + 1) / Pieces, x1, y1);
+            wings.push_back({x0, y0, x1, y1});
+            halfWidths.push_back(wingHalfWidth((k + 0.5) / Pieces));
+        }
     }
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
             // Body: a short spindle with a round head to the right and a
             // wedge of tail to the left.
-            const double bx = (x - 15.5) / 6.0, by = (y - 17.0) / 2.1;
-            const bool body = bx * bx + by * by <= 1 || std::hypot(x - 21.0, y - 16.2) <= 1.6 ||
-                              (x >= 8 && x <= 11 && std::fabs(y - 17.2) <= 0.6 + (11 - x) * 0.35);
+            const double bx = (x - 15.5) / 5.5, by = (y - 17.0) / 1.9;
+            const bool body = bx * bx + by * by <= 1 || std::hypot(x - 20.8, y - 16.4) <= 1.5 ||
+                              (x >= 9 && x <= 11 && std::fabs(y - 17.2) <= 0.6 + (11 - x) * 0.4);
             bool wing = false;
             for (size_t i = 0; i < wings.size() && !wing; ++i) {
                 const Segment& s = wings[i];
@@ -140,7 +159,7 @@ void paintBirdFrame(Pixels& pixels, int frame)
             if (body)
                 pixels[size_t(y * 192 + frame * 32 + x)] = 255;
             else if (wing)
-                pixels[size_t(y * 192 + frame * 32 + x)] = 235;
+                pixels[size_t(y * 192 + frame * 32 + x)] = 220;
         }
     }
 }
@@ -226,7 +245,10 @@ Pixels paintLightning(double)
 // the clouds is exactly 0 and the cores are dense (24..31), so light streams
 // through the gaps in the sun-rays scene. The sun rays' sky shows black
 // wherever the gaps of cloud2 and cloud3 meet and no light has reached, so
-// those two keep their gaps to a little over a quarter of the tile.
+// those two keep their gaps to a little over a quarter of the tile. Their
+// billows are also finer than cloud1's: near the sun the light then breaks
+// through many small gaps and streams out as separate shafts, where large
+// billows let it out as one broad blob.
 
 struct CloudStyle {
     uint32_t seed;
@@ -992,13 +1014,13 @@ void forgePictures(const std::string& dir)
 {
     writeGrayPicture(dir, dataFile("data/flare"), paintFlare);
     writeGrayPicture(dir, dataFile("data/cloud1"), [](double detail) {
-        return paintCloud({0xC10D0001u, 4, 0.12, 0.26, 0.27}, detail);
+        return paintCloud({0xC10D0001u, 4, 0.12, 0.253, 0.277}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud2"), [](double detail) {
-        return paintCloud({0xC10D0002u, 5, 0.14, 0.27, 0.26}, detail);
+        return paintCloud({0xC10D0002u, 8, 0.14, 0.256, 0.274}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud3"), [](double detail) {
-        return paintCloud({0xC10D0003u, 6, 0.16, 0.27, 0.24}, detail);
+        return paintCloud({0xC10D0003u, 10, 0.16, 0.256, 0.254}, detail);
     });
     writeGrayPicture(dir, dataFile("data/credits"), paintCredits);
     writeGrayPicture(dir, dataFile("data/roto"), paintRoto);

@@ -65,6 +65,7 @@ constexpr Ramp Jade{97, 32};    // inlay
 constexpr Ramp Bone{129, 32};   // eyes, teeth
 constexpr Ramp Ruby{161, 32};   // jewel and lips
 constexpr Ramp Ember{193, 32};  // glow behind the mask
+constexpr Ramp Bolt{225, 31};   // lightning down both sides: violet glow -> white-hot channel
 }  // namespace MaskPal
 
 // Portrait (girl.pal), shared with the star texture.

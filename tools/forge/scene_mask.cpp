@@ -1,7 +1,8 @@
 // The ceremonial mask (mask1.pal) shown in lightning flashes while the view
 // zooms into its centre (160, 120): a beaten-gold face with jade-rimmed eye
 // holes and a faceted ruby set exactly at the centre, on black (index 0) with
-// a sunburst of embers behind it.
+// a sunburst of embers behind it and forked lightning striking down both
+// sides, so every flash reads as the lightning that lights the mask.
 #include "scene_art.h"
 
 #include <algorithm>
@@ -30,19 +31,93 @@ double faceHalfWidth(double y)
 
 // The flash behind the mask: a white-hot corona hugging the rim that cools
 // through orange into rays, all of it gone to black well inside the
-// picture's edges, so no frame shows the picture's rectangle.
-int sunburst(int x, int y)
+// picture's edges, so no frame shows the picture's rectangle. `reach` is 0
+// at the centre and 1 on an oval 6 pixels inside the picture's nearest edge.
+double reachAt(int x, int y)
+{
+    const double dx = x - CentreX, dy = y - FaceY;
+    return std::hypot(dx / (CentreX - 6), dy / (dy < 0 ? FaceY - 6 : Height - FaceY - 6));
+}
+
+// Tone of the sunburst along the Ember ramp, 0 (black) .. 1.
+double sunburst(int x, int y)
 {
     const double dx = x - CentreX, dy = y - FaceY;
     const double angle = std::atan2(dy, dx);
     const double ray = 0.5 + 0.5 * std::cos(angle * 16);
-    // 0 at the centre, 1 on an oval 6 pixels inside the picture's nearest edge.
-    const double reach = std::hypot(dx / (CentreX - 6), dy / (dy < 0 ? FaceY - 6 : Height - FaceY - 6));
+    const double reach = reachAt(x, y);
     const double fade = smoothstep(1.0, 0.6, reach);
     const double rim = std::max(0.0, (std::hypot(dx / 100, dy / 112) - 1) * 100);  // pixels outside the face's oval
     const double corona = std::exp(-rim / 22);
-    const double t = fade * ((0.15 + 0.85 * ray) * (1.2 - 0.5 * reach) + 0.55 * corona) - 0.06;
-    return t <= 0 ? 0 : static_cast<int>(rampIndex(Ember, std::min(t, 1.0)));
+    return std::clamp(fade * ((0.15 + 0.85 * ray) * (1.2 - 0.5 * reach) + 0.55 * corona) - 0.06, 0.0, 1.0);
+}
+
+// Lightning: jagged channels made by displacing each midpoint sideways, so
+// the bolt zigzags at every scale, with a fork now and then that leans
+// outwards from the mask.
+struct Lightning {
+    std::vector<Segment> strokes;
+    std::vector<double> halfWidths;
+};
+
+void splitBolt(Lightning& bolt, ForgeRandom& random, double ax, double ay, double bx, double by, double halfWidth,
+               int depth)
+{
+    const double length = std::hypot(bx - ax, by - ay);
+    if (depth == 0 || length < 3) {
+        bolt.strokes.push_back({ax, ay, bx, by});
+        bolt.halfWidths.push_back(halfWidth);
+        return;
+    }
+    const double side = (randomUnit(random) - 0.5) * 0.55 * length;
+    const double mx = (ax + bx) / 2 - (by - ay) / length * side, my = (ay + by) / 2 + (bx - ax) / length * side;
+    splitBolt(bolt, random, ax, ay, mx, my, halfWidth, depth - 1);
+    splitBolt(bolt, random, mx, my, bx, by, halfWidth, depth - 1);
+    if (depth >= 3 && randomBelow(random, 3) == 0) {
+        const double outwards = mx < CentreX ? -1 : 1;
+        const double reach = length * (0.5 + 0.3 * randomUnit(random));
+        splitBolt(bolt, random, mx, my, mx + outwards * reach * 0.45, my + reach * 0.8, std::max(0.5, halfWidth * 0.55),
+                  depth - 2);
+    }
+}
+
+// Glow of the lightning at each picture pixel, 0..1: 1 inside a channel,
+// falling off quickly round it, and faded out between 16 and 4 pixels from
+// the picture's edge, so no bolt is cut off by it and the outermost pixels
+// stay black.
+std::vector<double> lightningGlow()
+{
+    Lightning bolt;
+    ForgeRandom random{0xB0175EEDu};
+    splitBolt(bolt, random, 70, 8, 22, 226, 1.6, 6);
+    splitBolt(bolt, random, 40, 20, 44, 130, 1.0, 5);
+    splitBolt(bolt, random, 246, 8, 300, 222, 1.6, 6);
+    splitBolt(bolt, random, 286, 30, 270, 150, 1.0, 5);
+    std::vector<double> glow(size_t(Width * Height), 0.0);
+    for (size_t i = 0; i < bolt.strokes.size(); ++i) {
+        const Segment& s = bolt.strokes[i];
+        constexpr int Halo = 9;  // pixels round a channel that its glow reaches
+        const int x0 = std::max(0, int(std::min(s.ax, s.bx)) - Halo), x1 = std::min(Width - 1, int(std::max(s.ax, s.bx)) + Halo);
+        const int y0 = std::max(0, int(std::min(s.ay, s.by)) - Halo), y1 = std::min(Height - 1, int(std::max(s.ay, s.by)) + Halo);
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) {
+                const double d = segmentDistance(x, y, s.ax, s.ay, s.bx, s.by) - bolt.halfWidths[i];
+                const double g = d <= 0 ? 1.0 : 0.75 * std::exp(-d / 2.6);
+                const int edge = std::min({x, y, Width - 1 - x, Height - 1 - y});
+                double& out = glow[size_t(y * Width + x)];
+                out = std::max(out, g * smoothstep(4, 16, edge));
+            }
+    }
+    return glow;
+}
+
+// Behind the face: the lightning wherever it outshines the embers.
+int background(int x, int y, double bolt)
+{
+    const double ember = sunburst(x, y);
+    if (bolt > 0.1 && (bolt >= 0.55 || bolt > ember))
+        return static_cast<int>(rampIndex(Bolt, bolt));
+    return ember <= 0 ? 0 : static_cast<int>(rampIndex(Ember, ember));
 }
 
 // Gold, domed like the face beneath, lit from the upper left, with engraved
@@ -145,11 +220,12 @@ int ornament(int x, int y)
 IndexCanvas paintMask()
 {
     IndexCanvas c = makeIndexCanvas(Width, Height, 0);
-    paintBox(c, 0, 0, Width - 1, Height - 1, [](int x, int y) {
+    const std::vector<double> bolt = lightningGlow();
+    paintBox(c, 0, 0, Width - 1, Height - 1, [&bolt](int x, int y) {
         const double half = faceHalfWidth(y);
         const double dx = std::abs(x - CentreX);
         if (dx >= half)
-            return sunburst(x, y);
+            return background(x, y, bolt[size_t(y * Width + x)]);
         if (half - dx < 4)
             return static_cast<int>(rampIndex(Wood, 0.35 + (half - dx) * 0.1));  // carved rim
         for (int part :
