@@ -42,8 +42,8 @@ Palette hedelmaePalette()
 Palette flaresPalette()
 {
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.015, rgbHex(0x2c0804)}, {0.045, rgbHex(0x5a1606)},
-                         {0.1, rgbHex(0x721c06)}, {0.22, rgbHex(0x8a2408)}, {0.36, rgbHex(0xa0300a)},
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.012, rgbHex(0x3a0a04)}, {0.04, rgbHex(0x7a2008)},
+                         {0.1, rgbHex(0x8a2608)}, {0.22, rgbHex(0x8a2408)}, {0.36, rgbHex(0xa0300a)},
                          {0.5, rgbHex(0xb03c0c)}, {0.7, rgbHex(0xe8781c)},
                          {0.86, rgbHex(0xfcb040)}, {0.95, rgbHex(0xffe08a)}, {1.0, rgbHex(0xfffcf0)}});
     makeDistinct(p, 0, 255);
