@@ -9,13 +9,15 @@
 // crosses the facets' edges at a slant, so the eye follows the strands
 // rather than the flat sides.
 //
-// The lit tube uses only 128..235 and the grooves only 16..40: at the cut
+// The lit tube uses only 128..205 and the grooves only 16..40: at the cut
 // to the double rotozoom the knot's last picture stays on screen for one
 // frame under the rotozoom's palette (which redraws every other row), and
-// there 128..235 is the rotozoom's own grape-to-orange ramp and 16..40 dark
+// there 128..205 is the rotozoom's own grape-to-orange ramp and 16..40 dark
 // plum, so the knot passes as a shadow of the new picture instead of a flash
 // of raspberry and cream (41..127 there). Under the glow ramp the tube runs
-// from mid green to pale lime and the grooves are near black green.
+// from mid to bright leaf green and the grooves are near black green; the
+// top of the ramp is left out because the knot tumbles fast enough that
+// brighter highlights sweeping over the picture count as flashes.
 #include "scene_art.h"
 
 #include <cmath>
@@ -26,10 +28,10 @@ using namespace paint;
 namespace {
 
 constexpr int Size = 256;
-constexpr Ramp Glow = rampOver(128, 235);
+constexpr Ramp Glow = rampOver(128, 205);
 constexpr Ramp Groove = rampOver(16, 40);
 constexpr double LitAngle = 0.9;     // radians round the tube from row 0 to the brightest flank
-constexpr double GrooveWidth = 0.28;  // share of a strand's width
+constexpr double GrooveWidth = 0.2;   // share of a strand's width
 
 IndexCanvas paintKnot()
 {
