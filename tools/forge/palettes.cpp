@@ -42,8 +42,8 @@ Palette hedelmaePalette()
 Palette flaresPalette()
 {
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.012, rgbHex(0x3a0a04)}, {0.04, rgbHex(0x701c06)},
-                         {0.1, rgbHex(0x862408)}, {0.22, rgbHex(0x962a09)}, {0.36, rgbHex(0xa0300a)},
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.008, rgbHex(0x420c04)}, {0.03, rgbHex(0x761e06)},
+                         {0.1, rgbHex(0x882508)}, {0.22, rgbHex(0x962a09)}, {0.36, rgbHex(0xa0300a)},
                          {0.5, rgbHex(0xb03c0c)}, {0.7, rgbHex(0xe8781c)},
                          {0.86, rgbHex(0xfcb040)}, {0.95, rgbHex(0xffe08a)}, {1.0, rgbHex(0xfffcf0)}});
     makeDistinct(p, 0, 255);
