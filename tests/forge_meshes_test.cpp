@@ -544,6 +544,30 @@ TEST(FontSheet, CellsKeepTheirGapsAndTheGreetingsLettersHaveInk)
         if (c != ' ') {
             EXPECT_NE(glyphBits(sheet, c).find('1'), std::string::npos) << c;
         }
+    // The letters stay bold on a cube seen edge-on: stems at least four
+    // pixels wide (glyph row 4, between the top bar and the middle), and the counters
+    // of O and B still open there.
+    const auto inkRuns = [&sheet](char c, int row) {
+        const std::string line = glyphBits(sheet, c).substr(size_t(row) * 15, 15);
+        std::vector<std::pair<char, int>> runs;  // ('1' or '0', length)
+        for (char bit : line)
+            if (!runs.empty() && runs.back().first == bit)
+                runs.back().second += 1;
+            else
+                runs.push_back({bit, 1});
+        return runs;
+    };
+    for (char c : std::string("ILT")) {
+        for (const auto& [bit, length] : inkRuns(c, 4))
+            if (bit == '1') {
+                EXPECT_GE(length, 4) << c;
+            }
+    }
+    for (char c : std::string("OB")) {
+        const auto runs = inkRuns(c, 4);
+        ASSERT_GE(runs.size(), 3u) << c;
+        EXPECT_GE(runs[runs.size() - 2].second, 4) << c << "'s counter";
+    }
     // No two capitals or digits look alike.
     std::map<std::string, char> seen;
     for (char c : std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")) {

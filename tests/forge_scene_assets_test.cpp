@@ -145,6 +145,16 @@ TEST(ForgeSceneAssets, TexturesKeepToTheIndicesTheirScenesNeed)
     }
     // The web is drawn in 255: the forest behind it never uses it.
     EXPECT_EQ(usedIndices(readIndexedPicture("data/forest")).count(255), 0u);
+    // The spider hangs before both dark trunks and bright mist on a one-hue
+    // ramp: it needs near-black and near-white at once to read on either.
+    const std::set<int> spider = usedIndices(readIndexedPicture("data/spidey"));
+    EXPECT_LE(*spider.begin(), 40);
+    EXPECT_GE(*spider.rbegin(), 200);
+    // The knot's last picture stays on screen for a frame under the
+    // rotozoom's palette, where 41..127 are the credits' raspberry and cream.
+    for (int index : usedIndices(readIndexedPicture("data/knot"))) {
+        EXPECT_TRUE((index >= 16 && index <= 40) || (index >= 128 && index <= 205)) << index;
+    }
 }
 
 TEST(ForgeSceneAssets, MaskFlashesShowLightningButNeverThePicturesFrame)

@@ -3,7 +3,8 @@
 // 1..15 (column 0 and row 0 of every cell stay 0, the gap the greetings'
 // stamp relies on). The letters are bold blocks: each glyph is drawn on a
 // 5x5 grid and enlarged to 15x14 pixels, diagonal strokes joined at their
-// corners.
+// corners, then the upright strokes are thickened inwards by a pixel (see
+// embolden), so the greetings' letters still read on a cube seen edge-on.
 // Ink is 255, the background 0. The glyphs are drawn the normal way round.
 #include "forge.h"
 
@@ -137,13 +138,60 @@ void drawGlyph(std::vector<uint8_t>& sheet, int code, const GlyphRows& rows)
         }
 }
 
+// Glyph pixels are x 0..14 and y 0..13 from the cell's first inked column
+// and row; 7 is the middle of both.
+constexpr int GlyphWidth = Grid * Scale, GlyphHeight = RowTop[Grid], Middle = 7;
+
+// Widens every upright stroke that lies off the glyph's middle column by one
+// pixel towards the middle: a pixel takes ink when its outer neighbour had
+// ink before the pass and the two pixels beyond it towards the middle are
+// still clear. The outline keeps its place, and the gap between two strokes
+// never closes below two pixels (in a gap of three the second stroke sees
+// the first one's new pixel beyond). A short stroke through the middle
+// column or row (the stem of a T, the bar of an E; at most three pixels)
+// has no outer side: it widens right or down instead, so the two-pixel
+// middle bar matches the three-pixel top and bottom ones. Those keep their
+// height: a glyph has only 14 rows, and taller bars crowd its counters (an
+// I then reads as an H on its side).
+void embolden(std::vector<uint8_t>& sheet, int code)
+{
+    const int index = code - 32;
+    const int left = (index % 16) * Cell + 1, top = (index / 16) * Cell + 1;
+    const auto offset = [left, top](int x, int y) { return size_t((top + y) * SheetWidth + left + x); };
+    const auto inked = [&offset](const std::vector<uint8_t>& pixels, int x, int y) {
+        return x >= 0 && y >= 0 && x < GlyphWidth && y < GlyphHeight && pixels[offset(x, y)] != 0;
+    };
+    for (const bool across : {true, false}) {
+        const std::vector<uint8_t> before = sheet;
+        for (int y = 0; y < GlyphHeight; ++y)
+            for (int x = 0; x < GlyphWidth; ++x) {
+                const int along = across ? x : y;
+                if (along == Middle || inked(sheet, x, y))
+                    continue;
+                const int in = along < Middle ? 1 : -1;  // towards the middle
+                const int dx = across ? in : 0, dy = across ? 0 : in;
+                const int ax = across ? 1 : 0, ay = 1 - ax;  // one pixel along the pass
+                const bool outerInk = across && inked(before, x - dx, y - dy);
+                const bool middleStroke = along > Middle && inked(before, x - ax, y - ay) &&
+                                          inked(before, across ? Middle : x, across ? y : Middle) &&
+                                          !inked(before, x - 4 * ax, y - 4 * ay);
+                const int fx = middleStroke ? ax : dx, fy = middleStroke ? ay : dy;  // towards the far side
+                if ((outerInk || middleStroke) && !inked(sheet, x + fx, y + fy) && !inked(sheet, x + 2 * fx, y + 2 * fy))
+                    sheet[offset(x, y)] = Ink;
+            }
+    }
+}
+
 std::vector<uint8_t> fontSheet()
 {
     std::vector<uint8_t> sheet(SheetWidth * SheetHeight, 0);
     for (const Glyph& glyph : Glyphs) {
         drawGlyph(sheet, glyph.code, glyph.rows);
-        if (glyph.code >= 'A' && glyph.code <= 'Z')
+        embolden(sheet, glyph.code);
+        if (glyph.code >= 'A' && glyph.code <= 'Z') {
             drawGlyph(sheet, glyph.code - 'A' + 'a', glyph.rows);
+            embolden(sheet, glyph.code - 'A' + 'a');
+        }
     }
     return sheet;
 }

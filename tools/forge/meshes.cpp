@@ -247,7 +247,7 @@ constexpr double KnotMajor = 33.6;
 constexpr double KnotMinor = 16.8;
 // Corner radius of the triangular section: the centre line's strands pass at
 // least 27.8 apart, so the tube never cuts through itself.
-constexpr double KnotTube = 12.8;
+constexpr double KnotTube = 10.8;
 constexpr int KnotSegments = 24;
 constexpr int KnotSides = 3;
 

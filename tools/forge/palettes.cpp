@@ -34,16 +34,16 @@ Palette hedelmaePalette()
 }
 
 // Black through ember red and gold to white: the flares add up and their
-// trails fade down this ramp. The first few steps climb quickly to a dim
-// ember, so the flares' faint halos glow round their white cores and each
-// reads as a small orb while the pyramid falls on black; the trails spend
-// most of the ramp in red, orange and gold, and only the flares' cores reach
-// white, so they stay apart from the glow around them.
+// trails fade down this ramp. The first few steps climb quickly to a warm
+// ember, so the flares' orbs glow out to their rims round their white cores
+// while the pyramid falls on black; the trails spend most of the ramp in
+// red, orange and gold, and only the flares' cores reach white, so they stay
+// apart from the glow around them.
 Palette flaresPalette()
 {
     Palette p{};
-    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.015, rgbHex(0x2c0804)}, {0.045, rgbHex(0x5a1606)},
-                         {0.1, rgbHex(0x721c06)}, {0.22, rgbHex(0x8a2408)}, {0.36, rgbHex(0xa0300a)},
+    fillRamp(p, 0, 255, {{0.0, rgbHex(0x000000)}, {0.008, rgbHex(0x420c04)}, {0.03, rgbHex(0x761e06)},
+                         {0.1, rgbHex(0x882508)}, {0.22, rgbHex(0x962a09)}, {0.36, rgbHex(0xa0300a)},
                          {0.5, rgbHex(0xb03c0c)}, {0.7, rgbHex(0xe8781c)},
                          {0.86, rgbHex(0xfcb040)}, {0.95, rgbHex(0xffe08a)}, {1.0, rgbHex(0xfffcf0)}});
     makeDistinct(p, 0, 255);

@@ -64,21 +64,22 @@ void writeConvertedPicture(const std::string& dir, const DataFile& file, const P
 }
 
 // ---------------------------------------------------------------------------
-// flare: the additive glow of the pyramid's vertices: a round white core of
-// about five pixels in a soft halo, both reaching 0 well before the edges
-// (a non-zero border would show as a square). No sparkle arms: at this size
-// they made each flare read as a small cross rather than a glowing point.
-// Forty flares sit close together on the pyramid and the trails feed back
-// on themselves, fading ever slower until they no longer fade at all, so
-// every ray gathers the light of all the flares behind it: the halo stays
-// faint, so the rays still glow apart from each other at the scene's end
-// instead of merging into one sheet.
+// flare: the additive glow of the pyramid's vertices: a white core of
+// about five pixels in a bright orb that fades to 0 well before the edges
+// (a non-zero border would show as a square), so each vertex reads as a
+// glowing point and the ~30 of them outline the pyramid. No sparkle arms:
+// at this size they made each flare read as a small cross. The orb's light
+// stays compact: the trails feed back on themselves and gather the light of
+// every flare behind them, so the sprite's total light, not its size, sets
+// how soon the rays merge into one sheet; flares.pal's low end makes the
+// orb's dim rim glow.
 
 Pixels paintFlare(double)
 {
-    constexpr double coreRadius = 1.3;     // pixels, the core's standard deviation
-    constexpr double haloWeight = 0.06;
-    constexpr double haloRadius = 9;       // pixels: 0 from here on, inside the 32 x 32 square
+    constexpr double coreRadius = 1.3;  // pixels, the core's standard deviation
+    constexpr double orbWeight = 0.3;
+    constexpr double orbRadius = 2.4;   // pixels, the orb's standard deviation
+    constexpr double rim = 9;           // pixels: 0 from here on, inside the 32 x 32 square
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
@@ -86,8 +87,8 @@ Pixels paintFlare(double)
             // The four centre pixels sit half a pixel off the centre both
             // ways; they are the core's white peak.
             const double core = std::exp(-(r * r - 0.5) / (2 * coreRadius * coreRadius));
-            const double halo = std::pow(clamp01(1 - r / haloRadius), 2.0);
-            pixels[size_t(y * 32 + x)] = toByte(255 * clamp01(haloWeight * halo + core));
+            const double orb = std::exp(-(r * r - 0.5) / (2 * orbRadius * orbRadius)) * clamp01(1 - r / rim);
+            pixels[size_t(y * 32 + x)] = toByte(255 * clamp01(core + orbWeight * orb));
         }
     }
     return pixels;

@@ -26,8 +26,10 @@ IndexCanvas paintStone()
         const double grain = hashUnit(37, x / 2, y / 2);  // 2x2 specks keep the file within budget
         double t = 0.3 + 0.55 * mottle + (grain > 0.93 ? 0.14 : grain < 0.06 ? -0.12 : 0);
         // Raised tablets behind the letters: lit top and left rims, shaded
-        // bottom and right, and a pale smooth face, so the black letters
-        // keep their contrast even on the cubes' shaded sides.
+        // bottom and right, and a face at the very top of the ramp with only
+        // a trace of the mottle, so the black letters keep their contrast
+        // even on the cubes' most shaded sides (the shading subtracts from
+        // the index: the paler the face, the more of it survives).
         for (const Block& b : LetterBlocks) {
             const int dx = x - b.x, dy = y - b.y;
             if (dx < -4 || dy < -4 || dx > 67 || dy > 67)
@@ -37,7 +39,7 @@ IndexCanvas paintStone()
             else if (dx > 63 || dy > 63)
                 t -= 0.35;
             else
-                t = 0.72 + 0.25 * (t - 0.3);
+                t = 0.9 + 0.12 * (t - 0.3);
         }
         return static_cast<int>(rampIndex(Granite, t));
     });

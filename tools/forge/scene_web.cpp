@@ -95,24 +95,36 @@ IndexCanvas paintForest()
     return c;
 }
 
-// Spider: a dark silhouette against the bright mist round the hub, as a
-// spider at dawn is seen against the light: a near-black body with a pale
-// cross and spots on its back (upper half), legs (lower half) banded dark
-// and darker. Flat areas keep it within its budget.
+// Spider: a garden spider at dawn. forest.pal is one ramp, so the spider
+// can differ from the forest only in lightness, and it hangs in front of
+// both the bright mist and the dark trunks: a dark body carries bold
+// near-white markings, so it reads as a silhouette against the mist and by
+// its markings against the trunks. The body half (rows 0..127, head to
+// tail; column 128 runs along the spine, 0 along the belly) is lit a little
+// on the back, in a few flat steps rather than a smooth gradient to stay
+// within the budget; the abdomen carries a broad pale cross and spots, the
+// head end a pale stripe. The legs (rows 128..255, along the leg) are dark
+// with pale rings at the joints.
 IndexCanvas paintSpider()
 {
-    constexpr int Body = 22, Mark = 150, Band = 6;
-    IndexCanvas c = makeIndexCanvas(Size, Size, Body);
+    constexpr int Dark = 16, Mark = 236, Spot = 200, LegRing = 190;
+    constexpr int Waist = 28;  // texture row between the head end and the abdomen
+    IndexCanvas c = makeIndexCanvas(Size, Size, Dark);
     paintBox(c, 0, 0, Size - 1, 127, [](int x, int y) {
-        const int dx = std::abs(x - 128), dy = std::abs(y - 64);
-        if ((dx < 6 && dy < 40) || (dy < 5 && dx < 34))
+        const double pi = std::numbers::pi;
+        const double back = 0.5 + 0.5 * std::cos(2 * pi * (x - 128) / Size);  // 1 on the spine, 0 on the belly
+        const int body = Dark + 14 * static_cast<int>(back * 3.99);           // four flat steps of light
+        const int dx = std::abs(x - 128), dy = std::abs(y - 76);
+        if (y < Waist)
+            return dx < 10 ? Spot : body;
+        if ((dx < 12 && dy < 40) || (dy < 9 && dx < 40))
             return Mark;
-        const int sx = (x + 16) % 64 - 32, sy = (y + 16) % 64 - 32;
-        if (sx * sx + sy * sy < 40)
-            return Mark - 50;
-        return -1;
+        const int sx = (x + 32) % 64 - 32, sy = (y + 8) % 40 - 20;
+        if (sx * sx + sy * sy < 50)
+            return Spot;
+        return body;
     });
-    paintBox(c, 0, 128, Size - 1, Size - 1, [](int, int y) { return (y / 16) % 2 ? Band : -1; });
+    paintBox(c, 0, 128, Size - 1, Size - 1, [](int, int y) { return y % 32 < 6 ? LegRing : -1; });
     return c;
 }
 
