@@ -199,6 +199,16 @@ TEST_F(PictureFiles, DamagedPngIsRefusedByName)
              resealChunk(png, Idat);
          },
          "cannot decode"},
+        // The stream's own checksum is not computed (the chunk CRCs cover
+        // it), but a stream without its four checksum bytes never ends.
+        {"checksum cut off",
+         [](std::vector<uint8_t>& png) {
+             const uint32_t length = uint32_t(png[Idat + 3]) | uint32_t(png[Idat + 2]) << 8;
+             png.erase(png.begin() + long(Idat + 8 + length - 4), png.begin() + long(Idat + 8 + length));
+             putBig32(png, Idat, length - 4);
+             resealChunk(png, Idat);
+         },
+         "cannot decode"},
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> png = sound;

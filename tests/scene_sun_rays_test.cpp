@@ -26,6 +26,11 @@ TEST(SunRaysStart, BirdRowsAndTheSunDiscOfRadiusForty)
     EXPECT_EQ(SpotMask[80 * 320 + 260], 0);
     EXPECT_EQ(SpotMask[41 * 320 + 220], 255);
     EXPECT_EQ(SpotMask[40 * 320 + 220], 0);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const int square = (x - 220) * (x - 220) + (y - 80) * (y - 80);
+            ASSERT_EQ(SpotMask[y * 320 + x], isqrt(uint32_t(square)) < 40 ? 255 : 0) << x << "," << y;
+        }
 }
 
 class SunRays : public testing::Test {

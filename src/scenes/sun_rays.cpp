@@ -40,9 +40,20 @@ constexpr int32_t BirdFrames = 6;
 constexpr int32_t SunX = 220, SunY = 80;  // centre of the disc, screen pixels
 constexpr uint32_t SunRadius = 40;         // pixels nearer than this are lit
 
+// A pixel is nearer than the radius when dx^2 + dy^2 < radius^2, so each row
+// of the disc is one run about the centre column, as wide as the largest dx
+// with dx^2 <= radius^2 - 1 - dy^2 allows.
 void buildSunSpot()
 {
-    walkPixelDistances(SunX, SunY, [](int32_t p, uint32_t d) { SpotMask[p] = d < SunRadius ? 255 : 0; });
+    static_assert(SunY - int32_t(SunRadius) >= 0 && SunY + int32_t(SunRadius) < SkyRows &&
+                  SunX - int32_t(SunRadius) >= 0 && SunX + int32_t(SunRadius) < ScreenWidth,
+                  "the disc lies within the sky");
+    std::memset(SpotMask, 0, sizeof SpotMask);
+    const int32_t reach = int32_t(SunRadius) - 1;  // the farthest row and column from the centre
+    for (int32_t dy = -reach; dy <= reach; ++dy) {
+        const int32_t halfWidth = int32_t(isqrt(uint32_t(reach * reach + 2 * reach - dy * dy)));
+        std::memset(SpotMask + RowOffsets[SunY + dy] + SunX - halfWidth, 255, size_t(2 * halfWidth + 1));
+    }
 }
 
 // The light is enlarged by 256/235 about (233.14, 83.43), near the sun:
