@@ -22,36 +22,24 @@ extern int32_t FalloffRamp[256];      // 32768 - 128 i
 uint32_t isqrt(uint32_t n);
 // Calls visit(index, distance) for every screen pixel in memory order, with
 // its distance in whole pixels from (centreX, centreY) rounded down (the
-// centre within a few thousand pixels of the screen, so every square below
-// stays far within 32 bits). Walked along each row with the squares kept up
-// to date by adding odd numbers: (n + 1)^2 = n^2 + 2 n + 1 for the pixel's
-// squared distance and for the squares of the root and the root plus one
-// that bracket it. A pixel's root is within one of its left neighbour's, so
-// a step or two of the bracket finds it, without a multiply or a square root
-// per pixel (an ARM9 spent over 20 instructions a pixel on them).
+// centre within a few thousand pixels of the screen). Walked along each row:
+// a pixel's root is within one of its left neighbour's, so a step or two
+// from there finds it, where a square root per pixel would cost start-up
+// millions of instructions.
 template <typename Visit>
 void walkPixelDistances(int32_t centreX, int32_t centreY, Visit visit)
 {
     for (int32_t y = 0; y < ScreenHeight; ++y) {
         const int32_t dy = y - centreY;
-        uint32_t square = uint32_t(centreX * centreX + dy * dy);  // at x = 0
-        uint32_t step = uint32_t(-2 * centreX + 1);               // 2 dx + 1: to the next column
-        uint32_t d = isqrt(square);
-        uint32_t below = d * d, above = (d + 1) * (d + 1);        // below <= square < above
+        uint32_t d = isqrt(uint32_t(centreX * centreX + dy * dy));
         for (int32_t x = 0; x < ScreenWidth; ++x) {
-            while (square >= above) {
+            const int32_t dx = x - centreX;
+            const uint32_t square = uint32_t(dx * dx + dy * dy);
+            while ((d + 1) * (d + 1) <= square)
                 ++d;
-                below = above;
-                above += 2 * d + 1;
-            }
-            while (square < below) {
+            while (d * d > square)
                 --d;
-                above = below;
-                below -= 2 * d + 1;
-            }
             visit(y * ScreenWidth + x, d);
-            square += step;
-            step += 2;
         }
     }
 }
