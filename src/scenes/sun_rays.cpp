@@ -9,6 +9,8 @@
 
 #include "assets/assets.h"
 #include "core/bytes.h"
+#include "core/target.h"
+#include "gfx2d/byte_words.h"
 #include "gfx2d/feedback.h"
 #include "core/saturate.h"
 #include "core/show_state.h"
@@ -18,11 +20,12 @@
 #include "scenes/timeline.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <type_traits>
 
-uint8_t SpotMask[76800];      // 0 or 255 per screen pixel, set at start-up
-int32_t cloudSum[76800];      // 0..62 per pixel, rewritten each frame for rows 0..179
+alignas(4) uint8_t SpotMask[76800];  // 0 or 255 per screen pixel, set at start-up
+alignas(4) uint8_t cloudSum[76800];  // 0..62 per pixel, rewritten each frame for rows 0..179
 SunRaysState SunRays;
 
 void resetSunRays()
@@ -105,7 +108,7 @@ void updateSunRays()
 // Stamps the sun disc (within its box) into the light and subtracts the two
 // drifting cloud layers (the near one moves 2 columns per update step, the far one 1) and
 // the fade, remembering each pixel's cloud sum for the sky.
-static void stampSunAndClouds(int32_t frame, int32_t fade)
+void subtractCloudsPlainly(int32_t frame, int32_t fade)
 {
     for (int32_t y = sunTop; y <= sunBottom; ++y)
         for (int32_t i = RowOffsets[y] + sunLeft; i <= RowOffsets[y] + sunRight; ++i)
@@ -121,7 +124,7 @@ static void stampSunAndClouds(int32_t frame, int32_t fade)
         for (int32_t r = 0; r < SkyRows; ++r) {
             const uint8_t* nearRow = cloud3Picture.pixels + r * 256;
             const uint8_t* farRow = cloud2Picture.pixels + (r + 20) * 256;
-            int32_t* sums = cloudSum + RowOffsets[r];
+            uint8_t* sums = cloudSum + RowOffsets[r];
             uint8_t* light = WorkBufferB + RowOffsets[r];
             for (int32_t x = 0; x < ScreenWidth;) {
                 const int32_t nearFrom = (nearStart + x) & 255, farFrom = (farStart + x) & 255;
@@ -129,7 +132,7 @@ static void stampSunAndClouds(int32_t frame, int32_t fade)
                 const int32_t nearShift = nearFrom - x, farShift = farFrom - x;
                 for (; x < end; ++x) {
                     const int32_t sum = nearRow[nearShift + x] + farRow[farShift + x];
-                    sums[x] = sum;
+                    sums[x] = uint8_t(sum);
                     const int32_t left = light[x] - sum - fade;
                     light[x] = fadeNotNegative ? uint8_t(std::max(left, 0)) : clampToByte(left);
                 }
@@ -140,6 +143,82 @@ static void stampSunAndClouds(int32_t frame, int32_t fade)
         subtractClouds(std::true_type());
     else
         subtractClouds(std::false_type());
+}
+
+static uint32_t loadWord(const uint8_t* at)
+{
+    uint32_t word;
+    std::memcpy(&word, __builtin_assume_aligned(at, 4), 4);
+    return word;
+}
+
+static void storeWord(uint8_t* at, uint32_t word)
+{
+    std::memcpy(__builtin_assume_aligned(at, 4), &word, 4);
+}
+
+// A 256-byte row that wraps round (a cloud picture's, word aligned), read
+// four bytes a step from byte `start` on: each step takes the next aligned
+// word and the bytes that straddle it and the one before.
+class WrappedRowWords {
+public:
+    WrappedRowWords(const uint8_t* row, int32_t start)
+        : row_(row), at_(uint32_t(start) & 252), shift_(8 * (uint32_t(start) & 3)), low_(loadWord(row + at_))
+    {
+    }
+    uint32_t next()
+    {
+        at_ = (at_ + 4) & 255;
+        const uint32_t high = loadWord(row_ + at_);
+        const uint32_t bytes = bytesAcross(low_, high, shift_);
+        low_ = high;
+        return bytes;
+    }
+
+private:
+    const uint8_t* row_;
+    uint32_t at_;     // the byte offset of the word after low_
+    uint32_t shift_;  // bits of low_ before the first wanted byte
+    uint32_t low_;
+};
+
+// The same light and sums as subtractCloudsPlainly with a fade of 0 or more,
+// four pixels a step (byte_words.h): the cloud pictures' values are 0..31
+// (darkenClouds), so a sum stays below 128 and subtracts as a "small" byte;
+// the fade, which may pass 255, leaves 0 from 255 on. SpotMask holds only 0
+// and 255, so stamping it is OR-ing it in, whole rows of the disc's box.
+void subtractCloudsByWords(int32_t frame, int32_t fade)
+{
+    const uint32_t fadeBytes = EveryByte * uint32_t(std::min(fade, 255));
+    const int32_t nearStart = (-2 * frame) & 255, farStart = (-frame) & 255;
+    const auto subtractRow = [fadeBytes](int32_t r, WrappedRowWords near, WrappedRowWords far,
+                                         auto sunRow, auto fading) {
+        for (int32_t i = RowOffsets[r]; i < RowOffsets[r + 1]; i += 4) {
+            const uint32_t sum = near.next() + far.next();
+            storeWord(cloudSum + i, sum);
+            uint32_t light = loadWord(WorkBufferB + i);
+            if constexpr (sunRow)
+                light |= loadWord(SpotMask + i);
+            light = minusSmallClamped(light, sum);
+            if constexpr (fading)
+                light = minusClamped(light, fadeBytes);
+            storeWord(WorkBufferB + i, light);
+        }
+    };
+    const auto subtractRows = [&](auto fading) {
+        for (int32_t r = 0; r < SkyRows; ++r) {
+            const WrappedRowWords near(cloud3Picture.pixels + r * 256, nearStart);
+            const WrappedRowWords far(cloud2Picture.pixels + (r + 20) * 256, farStart);
+            if (r >= sunTop && r <= sunBottom)
+                subtractRow(r, near, far, std::true_type(), fading);
+            else
+                subtractRow(r, near, far, std::false_type(), fading);
+        }
+    };
+    if (fade == 0)
+        subtractRows(std::false_type());
+    else
+        subtractRows(std::true_type());
 }
 
 static constexpr ColumnRuns EnlargedColumns = columnRuns(EnlargeOriginX, EnlargeStep);
@@ -162,7 +241,7 @@ static void blurLight()
 
 // The sky below row 0: the brighter of the cloud sum and the light, each
 // less the fade, never below 0.
-static void drawSky(int32_t fade)
+void drawSkyPlainly(int32_t fade)
 {
     const uint8_t* light = WorkBufferA;
     uint8_t* screen = MainScreen.pixels;
@@ -188,6 +267,33 @@ static void drawSky(int32_t fade)
         skyPixels(0);
     else
         skyPixels(fade);
+}
+
+// The same sky with a fade of 0 or more, four pixels a step: the cloud sum
+// less the fade (below 128, a "small" byte) where it is above the light, else
+// the light less the fade; without a fade, the brighter of the two.
+void drawSkyByWords(int32_t fade)
+{
+    const uint32_t fadeBytes = EveryByte * uint32_t(std::min(fade, 255));
+    const auto skyWords = [fadeBytes](auto fading) {
+        for (int32_t i = ScreenWidth; i < SkyPixels; i += 4) {
+            uint32_t cloud = loadWord(cloudSum + i), light = loadWord(WorkBufferA + i);
+            if constexpr (fading) {
+                cloud = minusClamped(cloud, fadeBytes);
+                const uint32_t lightLeft = minusClamped(light, fadeBytes);
+                storeWord(MainScreen.pixels + i,
+                          selectBytes(widenHighBits(atLeastSmall(light, cloud)), lightLeft, cloud));
+            } else {
+                storeWord(MainScreen.pixels + i,
+                          selectBytes(widenHighBits(atLeastSmall(light, cloud)), light, cloud));
+            }
+        }
+    };
+    static_assert(ScreenWidth % 4 == 0 && SkyPixels % 4 == 0);
+    if (fade == 0)
+        skyWords(std::false_type());
+    else
+        skyWords(std::true_type());
 }
 
 // Each bird darkens the sky by a quarter of its picture value; six frames of
@@ -246,15 +352,34 @@ static void drawWater(int32_t frame, int32_t fade)
     }
 }
 
+// Four pixels a word pay where there is no vector unit (which takes the
+// plain loops many pixels at a time) and every buffer is word aligned.
+static bool wordsSuit()
+{
+    const uintptr_t addresses = reinterpret_cast<uintptr_t>(MainScreen.pixels) |
+                                reinterpret_cast<uintptr_t>(WorkBufferA) |
+                                reinterpret_cast<uintptr_t>(WorkBufferB) |
+                                reinterpret_cast<uintptr_t>(cloud2Picture.pixels) |
+                                reinterpret_cast<uintptr_t>(cloud3Picture.pixels);
+    return !VectorUnit && std::endian::native == std::endian::little && (addresses & 3) == 0;
+}
+
 void drawSunRays()
 {
     const int32_t frame = TickCount;
     const int32_t fade = SunRays.fade;
     std::memset(MainScreen.pixels, 0, ScreenWidth);
-    stampSunAndClouds(frame, fade);
+    const bool byWords = wordsSuit() && fade >= 0;
+    if (byWords)
+        subtractCloudsByWords(frame, fade);
+    else
+        subtractCloudsPlainly(frame, fade);
     enlargeLight();
     blurLight();
-    drawSky(fade);
+    if (byWords)
+        drawSkyByWords(fade);
+    else
+        drawSkyPlainly(fade);
     std::memcpy(WorkBufferB, WorkBufferA, sizeof WorkBufferB);
     drawBirds(frame);
     drawWater(frame, fade);
