@@ -157,68 +157,69 @@ static void storeWord(uint8_t* at, uint32_t word)
     std::memcpy(__builtin_assume_aligned(at, 4), &word, 4);
 }
 
-// A 256-byte row that wraps round (a cloud picture's, word aligned), read
-// four bytes a step from byte `start` on: each step takes the next aligned
-// word and the bytes that straddle it and the one before.
-class WrappedRowWords {
-public:
-    WrappedRowWords(const uint8_t* row, int32_t start)
-        : row_(row), at_(uint32_t(start) & 252), shift_(8 * (uint32_t(start) & 3)), low_(loadWord(row + at_))
-    {
+// One row of subtractCloudsByWords with the cloud rows' byte offsets within
+// their words as constants (the shifts then cost no registers): the row goes
+// in stretches where neither cloud row wraps, reading each cloud word once
+// and joining it with the one before.
+template <uint32_t NearShift, uint32_t FarShift, bool Fading>
+static void subtractCloudRowByWords(int32_t r, int32_t nearStart, int32_t farStart, uint32_t fadeBytes)
+{
+    const uint8_t* nearRow = cloud3Picture.pixels + r * 256;
+    const uint8_t* farRow = cloud2Picture.pixels + (r + 20) * 256;
+    const uint8_t* near = nearRow + (nearStart & 252);
+    const uint8_t* far = farRow + (farStart & 252);
+    uint32_t nearLow = loadWord(near), farLow = loadWord(far);
+    uint8_t* sums = cloudSum + RowOffsets[r];
+    uint8_t* light = WorkBufferB + RowOffsets[r];
+    uint8_t* const end = light + ScreenWidth;
+    while (light < end) {
+        near = near + 4 == nearRow + 256 ? nearRow : near + 4;
+        far = far + 4 == farRow + 256 ? farRow : far + 4;
+        const int32_t words = int32_t(std::min({nearRow + 256 - near, farRow + 256 - far, end - light}) / 4);
+        for (int32_t k = 0; k < words; ++k, near += 4, far += 4, sums += 4, light += 4) {
+            const uint32_t nearHigh = loadWord(near), farHigh = loadWord(far);
+            const uint32_t sum = bytesAcross(nearLow, nearHigh, NearShift) + bytesAcross(farLow, farHigh, FarShift);
+            nearLow = nearHigh;
+            farLow = farHigh;
+            storeWord(sums, sum);
+            uint32_t left = minusSmallClamped(loadWord(light), sum);
+            if constexpr (Fading)
+                left = minusClamped(left, fadeBytes);
+            storeWord(light, left);
+        }
+        near -= 4;
+        far -= 4;
     }
-    uint32_t next()
-    {
-        at_ = (at_ + 4) & 255;
-        const uint32_t high = loadWord(row_ + at_);
-        const uint32_t bytes = bytesAcross(low_, high, shift_);
-        low_ = high;
-        return bytes;
-    }
-
-private:
-    const uint8_t* row_;
-    uint32_t at_;     // the byte offset of the word after low_
-    uint32_t shift_;  // bits of low_ before the first wanted byte
-    uint32_t low_;
-};
+}
 
 // The same light and sums as subtractCloudsPlainly with a fade of 0 or more,
 // four pixels a step (byte_words.h): the cloud pictures' values are 0..31
 // (darkenClouds), so a sum stays below 128 and subtracts as a "small" byte;
 // the fade, which may pass 255, leaves 0 from 255 on. SpotMask holds only 0
-// and 255, so stamping it is OR-ing it in, whole rows of the disc's box.
+// and 255, so stamping it is OR-ing it in, the whole words of the disc's box.
 void subtractCloudsByWords(int32_t frame, int32_t fade)
 {
-    const uint32_t fadeBytes = EveryByte * uint32_t(std::min(fade, 255));
+    for (int32_t y = sunTop; y <= sunBottom; ++y)
+        for (int32_t i = RowOffsets[y] + (sunLeft & ~3); i <= RowOffsets[y] + sunRight; i += 4)
+            storeWord(WorkBufferB + i, loadWord(WorkBufferB + i) | loadWord(SpotMask + i));
+    using Row = void (*)(int32_t, int32_t, int32_t, uint32_t);
+    // By the near row's offset (even: it moves 2 columns a step), the far
+    // row's, and whether there is a fade.
+    static constexpr Row Rows[2][4][2] = {
+        {{subtractCloudRowByWords<0, 0, false>, subtractCloudRowByWords<0, 0, true>},
+         {subtractCloudRowByWords<0, 8, false>, subtractCloudRowByWords<0, 8, true>},
+         {subtractCloudRowByWords<0, 16, false>, subtractCloudRowByWords<0, 16, true>},
+         {subtractCloudRowByWords<0, 24, false>, subtractCloudRowByWords<0, 24, true>}},
+        {{subtractCloudRowByWords<16, 0, false>, subtractCloudRowByWords<16, 0, true>},
+         {subtractCloudRowByWords<16, 8, false>, subtractCloudRowByWords<16, 8, true>},
+         {subtractCloudRowByWords<16, 16, false>, subtractCloudRowByWords<16, 16, true>},
+         {subtractCloudRowByWords<16, 24, false>, subtractCloudRowByWords<16, 24, true>}},
+    };
     const int32_t nearStart = (-2 * frame) & 255, farStart = (-frame) & 255;
-    const auto subtractRow = [fadeBytes](int32_t r, WrappedRowWords near, WrappedRowWords far,
-                                         auto sunRow, auto fading) {
-        for (int32_t i = RowOffsets[r]; i < RowOffsets[r + 1]; i += 4) {
-            const uint32_t sum = near.next() + far.next();
-            storeWord(cloudSum + i, sum);
-            uint32_t light = loadWord(WorkBufferB + i);
-            if constexpr (sunRow)
-                light |= loadWord(SpotMask + i);
-            light = minusSmallClamped(light, sum);
-            if constexpr (fading)
-                light = minusClamped(light, fadeBytes);
-            storeWord(WorkBufferB + i, light);
-        }
-    };
-    const auto subtractRows = [&](auto fading) {
-        for (int32_t r = 0; r < SkyRows; ++r) {
-            const WrappedRowWords near(cloud3Picture.pixels + r * 256, nearStart);
-            const WrappedRowWords far(cloud2Picture.pixels + (r + 20) * 256, farStart);
-            if (r >= sunTop && r <= sunBottom)
-                subtractRow(r, near, far, std::true_type(), fading);
-            else
-                subtractRow(r, near, far, std::false_type(), fading);
-        }
-    };
-    if (fade == 0)
-        subtractRows(std::false_type());
-    else
-        subtractRows(std::true_type());
+    const Row row = Rows[(nearStart & 3) / 2][farStart & 3][fade != 0];
+    const uint32_t fadeBytes = EveryByte * uint32_t(std::min(fade, 255));
+    for (int32_t r = 0; r < SkyRows; ++r)
+        row(r, nearStart, farStart, fadeBytes);
 }
 
 static constexpr ColumnRuns EnlargedColumns = columnRuns(EnlargeOriginX, EnlargeStep);
