@@ -259,4 +259,23 @@ TEST_F(SunRays, ByWordsAgreesWithPlainly)
     }
 }
 
+// The enlargement and blur in one pass against the two passes, on random
+// light.
+TEST_F(SunRays, EnlargedAndBlurredTogetherAgreesWithApart)
+{
+    std::mt19937 random(5);
+    std::vector<uint8_t> light(76800), apart;
+    for (int round = 0; round < 3; ++round) {
+        for (uint8_t& value : light)
+            value = uint8_t(random());
+        std::copy(light.begin(), light.end(), WorkBufferB);
+        enlargeAndBlurLightApart();
+        apart.assign(WorkBufferA, WorkBufferA + 76800);
+        std::fill(WorkBufferA, WorkBufferA + 76800, uint8_t(round));
+        enlargeAndBlurLightTogether();
+        ASSERT_TRUE(std::equal(apart.begin(), apart.end(), WorkBufferA)) << round;
+        ASSERT_TRUE(std::equal(light.begin(), light.end(), WorkBufferB)) << round;
+    }
+}
+
 }  // namespace

@@ -20,6 +20,7 @@
 #include "scenes/timeline.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <type_traits>
@@ -240,6 +241,81 @@ static void blurLight()
     blurInScanOrder(WorkBufferA, ScreenWidth, ScreenPixels - ScreenWidth - 1, false);
 }
 
+void enlargeAndBlurLightApart()
+{
+    enlargeLight();
+    blurLight();
+}
+
+constexpr int32_t enlargedSource(int32_t screen, int32_t origin)
+{
+    return (origin + EnlargeStep * screen) >> 8;
+}
+
+// The enlarged columns in runs that take consecutive source columns; the
+// next run starts on the source column its run ended on (the step is below
+// one source column, so a column is repeated or the next one taken).
+struct SourceRuns {
+    std::array<int32_t, ScreenWidth> length{};
+    int32_t count = 0;
+};
+static constexpr SourceRuns EnlargedSourceRuns = [] {
+    SourceRuns runs;
+    runs.length[0] = 1;
+    runs.count = 1;
+    for (int32_t x = 1; x < ScreenWidth; ++x) {
+        if (enlargedSource(x, EnlargeOriginX) == enlargedSource(x - 1, EnlargeOriginX))
+            runs.length[size_t(runs.count++)] = 1;
+        else
+            runs.length[size_t(runs.count - 1)] += 1;
+    }
+    return runs;
+}();
+
+// One row of the blur straight from the light before enlarging: `out` is the
+// row in A, `source` the light at its first pixel's source, `Down` the bytes
+// from a source pixel to the next screen row's (320, or 0 where the source
+// row repeats), `rightOfLast` the next screen row's first pixel. Returns the
+// row's last blurred pixel, the next row's left neighbour.
+template <int32_t Down>
+static uint32_t blurEnlargedRow(uint8_t* out, const uint8_t* source, uint32_t behind, uint32_t rightOfLast)
+{
+    for (int32_t r = 0; r < EnlargedSourceRuns.count; ++r) {
+        for (int32_t k = 1; k < EnlargedSourceRuns.length[size_t(r)]; ++k, ++source, ++out) {
+            behind = (behind + source[1] + source[Down] + out[-ScreenWidth]) >> 2;
+            *out = uint8_t(behind);
+        }
+        const uint32_t right = r + 1 < EnlargedSourceRuns.count ? source[0] : rightOfLast;
+        behind = (behind + right + source[Down] + out[-ScreenWidth]) >> 2;
+        *out++ = uint8_t(behind);
+    }
+    return behind;
+}
+
+// The same A as enlargeAndBlurLightApart in one pass that reads the pixels
+// not yet blurred from B, where they would have been enlarged from, so A is
+// written once and read once (the upper neighbour) instead of written twice
+// and read four times. Rows 0 and 239, which the blur only reads, are
+// enlarged as before.
+void enlargeAndBlurLightTogether()
+{
+    const auto sourceRow = [](int32_t y) { return RowOffsets[enlargedSource(y, EnlargeOriginY)]; };
+    constexpr int32_t FirstColumn = enlargedSource(0, EnlargeOriginX);
+    enlargeRow(WorkBufferA, WorkBufferB + sourceRow(0), EnlargedColumns);
+    uint32_t behind = WorkBufferA[ScreenWidth - 1];
+    for (int32_t y = 1; y < ScreenHeight - 1; ++y) {
+        const uint8_t* source = WorkBufferB + sourceRow(y) + FirstColumn;
+        const uint32_t rightOfLast = WorkBufferB[sourceRow(y + 1) + FirstColumn];
+        uint8_t* out = WorkBufferA + RowOffsets[y];
+        if (sourceRow(y + 1) == sourceRow(y))
+            behind = blurEnlargedRow<0>(out, source, behind, rightOfLast);
+        else
+            behind = blurEnlargedRow<ScreenWidth>(out, source, behind, rightOfLast);
+    }
+    enlargeRow(WorkBufferA + RowOffsets[ScreenHeight - 1], WorkBufferB + sourceRow(ScreenHeight - 1),
+               EnlargedColumns);
+}
+
 // The sky below row 0: the brighter of the cloud sum and the light, each
 // less the fade, never below 0.
 void drawSkyPlainly(int32_t fade)
@@ -375,8 +451,12 @@ void drawSunRays()
         subtractCloudsByWords(frame, fade);
     else
         subtractCloudsPlainly(frame, fade);
-    enlargeLight();
-    blurLight();
+    // A vector unit blurs by pieces many pixels at a time; without one the
+    // single pass costs least.
+    if constexpr (VectorUnit)
+        enlargeAndBlurLightApart();
+    else
+        enlargeAndBlurLightTogether();
     if (byWords)
         drawSkyByWords(fade);
     else

@@ -26,6 +26,12 @@ void subtractCloudsPlainly(int32_t frame, int32_t fade);
 void subtractCloudsByWords(int32_t frame, int32_t fade);
 void drawSkyPlainly(int32_t fade);
 void drawSkyByWords(int32_t fade);
+// The light enlarged from B into A and blurred there, two ways to the same
+// bytes: apart, the enlargement and then the blur in passes of their own
+// (which a vector unit takes many pixels at a time), and together, in one
+// pass that reads the pixels not yet blurred straight from B.
+void enlargeAndBlurLightApart();
+void enlargeAndBlurLightTogether();
 
 // The sun disc, built once before the music starts.
 void buildSunSpot();
