@@ -235,7 +235,7 @@ TEST_F(SunRays, ByWordsAgreesWithPlainly)
     ::SunRays.stampPending = 1;
     updateSunRays();
     std::vector<uint8_t> light(76800), plainLight, plainSums, plainSky;
-    const int32_t fades[] = {0, 1, 30, 62, 63, 100, 127, 128, 200, 254, 255, 256, 499};
+    const int32_t fades[] = {0, 1, 30, 61, 62, 63, 100, 127, 128, 200, 254, 255, 256, 499};
     for (size_t round = 0; round < std::size(fades); ++round) {
         const int32_t frame = int32_t(random());
         fillRandom(light.data(), light.size(), 255);

@@ -348,29 +348,32 @@ void drawSkyPlainly(int32_t fade)
 
 // The same sky with a fade of 0 or more, four pixels a step: the cloud sum
 // less the fade (below 128, a "small" byte) where it is above the light, else
-// the light less the fade; without a fade, the brighter of the two.
+// the light less the fade; without a fade, the brighter of the two. A fade
+// of 62 or more leaves no cloud above 0, and the sky is the light less the
+// fade alone.
 void drawSkyByWords(int32_t fade)
 {
+    constexpr int32_t MostCloud = 62;  // 31 + 31
     const uint32_t fadeBytes = EveryByte * uint32_t(std::min(fade, 255));
-    const auto skyWords = [fadeBytes](auto fading) {
-        for (int32_t i = ScreenWidth; i < SkyPixels; i += 4) {
-            uint32_t cloud = loadWord(cloudSum + i), light = loadWord(WorkBufferA + i);
-            if constexpr (fading) {
-                cloud = minusClamped(cloud, fadeBytes);
-                const uint32_t lightLeft = minusClamped(light, fadeBytes);
-                storeWord(MainScreen.pixels + i,
-                          selectBytes(widenHighBits(atLeastSmall(light, cloud)), lightLeft, cloud));
-            } else {
-                storeWord(MainScreen.pixels + i,
-                          selectBytes(widenHighBits(atLeastSmall(light, cloud)), light, cloud));
-            }
-        }
-    };
+    const uint8_t* const light = WorkBufferA;
+    uint8_t* const screen = MainScreen.pixels;
     static_assert(ScreenWidth % 4 == 0 && SkyPixels % 4 == 0);
-    if (fade == 0)
-        skyWords(std::false_type());
-    else
-        skyWords(std::true_type());
+    if (fade == 0) {
+        for (int32_t i = ScreenWidth; i < SkyPixels; i += 4) {
+            const uint32_t cloud = loadWord(cloudSum + i), lit = loadWord(light + i);
+            storeWord(screen + i, selectBytes(widenHighBits(atLeastSmall(lit, cloud)), lit, cloud));
+        }
+    } else if (fade < MostCloud) {
+        for (int32_t i = ScreenWidth; i < SkyPixels; i += 4) {
+            const uint32_t cloud = minusSmallClamped(loadWord(cloudSum + i), fadeBytes);
+            const uint32_t lit = loadWord(light + i);
+            storeWord(screen + i, selectBytes(widenHighBits(atLeastSmall(lit, cloud)),
+                                              minusSmallClamped(lit, fadeBytes), cloud));
+        }
+    } else {
+        for (int32_t i = ScreenWidth; i < SkyPixels; i += 4)
+            storeWord(screen + i, minusClamped(loadWord(light + i), fadeBytes));
+    }
 }
 
 // Each bird darkens the sky by a quarter of its picture value; six frames of
@@ -419,6 +422,18 @@ static void drawWater(int32_t frame, int32_t fade)
         uint8_t* out = screen + RowOffsets[row];
         const int32_t rowWave =
             CosineTable[(256 * k + 4 * frame) & 4095] + CosineTable[(128 * row + 8 * frame) & 4095];
+        if (fade == 0) {
+            // Without a fade the reflection adds what it has above 0 to the
+            // light, up to 255: lit = value + light is above the light just
+            // where value is above 0.
+            for (int32_t x = 0; x < ScreenWidth; ++x) {
+                const int32_t wave = (5120 * (columnWave[x] + rowWave)) >> 16;
+                const int32_t value = mirrored[x] + wave - darken;
+                const int32_t lit = light[x] + (value > 0 ? value : 0);
+                out[x] = uint8_t(lit < 255 ? lit : 255);
+            }
+            continue;
+        }
         for (int32_t x = 0; x < ScreenWidth; ++x) {
             const int32_t wave = (5120 * (columnWave[x] + rowWave)) >> 16;
             const int32_t value = mirrored[x] + wave - darken;
