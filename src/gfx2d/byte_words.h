@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 constexpr uint32_t EveryByte = 0x01010101u;
 constexpr uint32_t HighBits = 0x80808080u;  // bit 7 of every byte
@@ -55,4 +56,19 @@ constexpr uint32_t minusClamped(uint32_t a, uint32_t b)
 constexpr uint32_t bytesAcross(uint32_t low, uint32_t high, uint32_t shift)
 {
     return (low >> shift) | ((high << 1) << (31 - shift));
+}
+
+// The word at `at`, which must be 4-byte aligned: one load even where words
+// at other addresses take several (an ARM9).
+inline uint32_t loadWord(const uint8_t* at)
+{
+    uint32_t word;
+    std::memcpy(&word, __builtin_assume_aligned(at, 4), 4);
+    return word;
+}
+
+// Stores `word` at `at`, which must be 4-byte aligned.
+inline void storeWord(uint8_t* at, uint32_t word)
+{
+    std::memcpy(__builtin_assume_aligned(at, 4), &word, 4);
 }

@@ -159,11 +159,6 @@ void undoUpFilterPlainly(uint8_t* out, const uint8_t* row, const uint8_t* above,
 void undoUpFilterByWords(uint8_t* out, const uint8_t* row, const uint8_t* above, size_t width)
 {
     constexpr uint32_t Low7 = 0x7F7F7F7Fu;
-    const auto word = [](const uint8_t* at) {
-        uint32_t value;
-        std::memcpy(&value, __builtin_assume_aligned(at, 4), 4);
-        return value;
-    };
     size_t x = 0;
     if (std::endian::native == std::endian::little &&
         ((reinterpret_cast<uintptr_t>(out) | reinterpret_cast<uintptr_t>(above)) & 3) == 0 && width >= 12) {
@@ -172,14 +167,14 @@ void undoUpFilterByWords(uint8_t* out, const uint8_t* row, const uint8_t* above,
         const size_t misalignment = reinterpret_cast<uintptr_t>(row) & 3;
         const uint8_t* words = row - misalignment;  // word aligned; words + 4 is within the row
         const uint32_t shift = uint32_t(8 * misalignment);
-        uint32_t low = word(words + x);
+        uint32_t low = loadWord(words + x);
         for (; x + 8 <= width; x += 4) {
-            const uint32_t high = word(words + x + 4);
+            const uint32_t high = loadWord(words + x + 4);
             const uint32_t filtered = bytesAcross(low, high, shift);
             low = high;
-            const uint32_t up = word(above + x);
+            const uint32_t up = loadWord(above + x);
             const uint32_t sum = ((filtered & Low7) + (up & Low7)) ^ ((filtered ^ up) & HighBits);
-            std::memcpy(__builtin_assume_aligned(out + x, 4), &sum, 4);
+            storeWord(out + x, sum);
         }
     }
     for (; x < width; ++x)

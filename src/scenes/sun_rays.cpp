@@ -146,18 +146,6 @@ void subtractCloudsPlainly(int32_t frame, int32_t fade)
         subtractClouds(std::false_type());
 }
 
-static uint32_t loadWord(const uint8_t* at)
-{
-    uint32_t word;
-    std::memcpy(&word, __builtin_assume_aligned(at, 4), 4);
-    return word;
-}
-
-static void storeWord(uint8_t* at, uint32_t word)
-{
-    std::memcpy(__builtin_assume_aligned(at, 4), &word, 4);
-}
-
 // One row of subtractCloudsByWords with the cloud rows' byte offsets within
 // their words as constants (the shifts then cost no registers): the row goes
 // in stretches where neither cloud row wraps, reading each cloud word once

@@ -6,9 +6,9 @@
 #include "objects/forest.h"
 #include "core/palette.h"
 #include "core/screen.h"
+#include "gfx2d/byte_words.h"
 
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -147,12 +147,8 @@ static void darkenCloud(Picture& picture)
     uint8_t* const pixels = picture.pixels;
     int32_t i = 0;
     if ((reinterpret_cast<uintptr_t>(pixels) & 3) == 0)
-        for (; i < Pixels; i += 4) {
-            uint32_t word;
-            std::memcpy(&word, __builtin_assume_aligned(pixels + i, 4), 4);
-            word = (word >> 3) & 0x1F1F1F1Fu;
-            std::memcpy(__builtin_assume_aligned(pixels + i, 4), &word, 4);
-        }
+        for (; i < Pixels; i += 4)
+            storeWord(pixels + i, (loadWord(pixels + i) >> 3) & 0x1F1F1F1Fu);
     for (; i < Pixels; ++i)
         pixels[i] >>= 3;
 }
