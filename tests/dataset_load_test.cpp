@@ -7,6 +7,7 @@
 #include "scenes/spinning_leaves.h"
 #include "core/show_state.h"
 #include "scenes/scenes.h"
+#include "show/load.h"
 #include "show/snapshot.h"
 #include "support.h"
 
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -103,6 +105,27 @@ TEST(LeafAngles, LeavesTakeTheFirstDrawsAndAResetRestoresThem)
     EXPECT_EQ(leafMeshes[5].angleX, first.angleX);
     EXPECT_EQ(leafMeshes[5].angleZ, first.angleZ);
     EXPECT_EQ(DemoTime, 0u);
+}
+
+// Every value of every cloud picture comes down to a value in 0..31, the
+// word-aligned pictures and one that is not.
+TEST(DarkenClouds, EveryValueShiftedDownByThree)
+{
+    Picture* clouds[] = {&cloud1Picture, &cloud2Picture, &cloud3Picture};
+    const Picture saved[] = {cloud1Picture, cloud2Picture, cloud3Picture};
+    std::vector<uint8_t> pixels(3 * 65536 + 8);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = uint8_t(i * 7 + i / 256);
+    const std::vector<uint8_t> before = pixels;
+    const size_t starts[] = {0, 65536 + 4, 2 * 65536 + 5};
+    for (int k = 0; k < 3; ++k)
+        clouds[k]->pixels = pixels.data() + starts[k];
+    darkenClouds();
+    for (int k = 0; k < 3; ++k)
+        for (size_t i = starts[k]; i < starts[k] + 65536; ++i)
+            ASSERT_EQ(pixels[i], before[i] >> 3) << k << " " << i;
+    for (int k = 0; k < 3; ++k)
+        *clouds[k] = saved[k];
 }
 
 }  // namespace

@@ -199,6 +199,16 @@ TEST_F(PictureFiles, DamagedPngIsRefusedByName)
              resealChunk(png, Idat);
          },
          "cannot decode"},
+        // The stream's own checksum is not computed (the chunk CRCs cover
+        // it), but a stream without its four checksum bytes never ends.
+        {"checksum cut off",
+         [](std::vector<uint8_t>& png) {
+             const uint32_t length = uint32_t(png[Idat + 3]) | uint32_t(png[Idat + 2]) << 8;
+             png.erase(png.begin() + long(Idat + 8 + length - 4), png.begin() + long(Idat + 8 + length));
+             putBig32(png, Idat, length - 4);
+             resealChunk(png, Idat);
+         },
+         "cannot decode"},
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> png = sound;
@@ -412,6 +422,25 @@ TEST_F(PictureFiles, ForgePngsDecodeAsSdlImageDecodesThem)
             delete[] picture.pixels;
         }
     }
+}
+
+// The up filter by words against plainly, for every width up to a few words
+// with the filtered bytes at every alignment and the rows aligned or not.
+TEST(UpFilter, ByWordsAgreesWithPlainly)
+{
+    alignas(4) uint8_t row[64 + 4], above[64 + 4], plain[64 + 4], words[64 + 4];
+    for (size_t i = 0; i < sizeof row; ++i) {
+        row[i] = uint8_t(i * 37 + 200);
+        above[i] = uint8_t(i * 91 + 129);
+    }
+    for (size_t width = 0; width <= 64; ++width)
+        for (size_t rowAt = 0; rowAt < 4; ++rowAt)
+            for (size_t outAt : {0, 1}) {
+                undoUpFilterPlainly(plain + outAt, row + rowAt, above + outAt, width);
+                undoUpFilterByWords(words + outAt, row + rowAt, above + outAt, width);
+                ASSERT_EQ(std::memcmp(plain + outAt, words + outAt, width), 0)
+                    << width << " " << rowAt << " " << outAt;
+            }
 }
 
 // The chunk checksum against the bit-by-bit rule, for every length up to a

@@ -26,6 +26,11 @@ TEST(SunRaysStart, BirdRowsAndTheSunDiscOfRadiusForty)
     EXPECT_EQ(SpotMask[80 * 320 + 260], 0);
     EXPECT_EQ(SpotMask[41 * 320 + 220], 255);
     EXPECT_EQ(SpotMask[40 * 320 + 220], 0);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const int square = (x - 220) * (x - 220) + (y - 80) * (y - 80);
+            ASSERT_EQ(SpotMask[y * 320 + x], isqrt(uint32_t(square)) < 40 ? 255 : 0) << x << "," << y;
+        }
 }
 
 class SunRays : public testing::Test {
@@ -116,7 +121,7 @@ void plainDrawSunRays()
         for (int32_t x = 0; x < 320; ++x) {
             const int32_t sum = cloud3Picture.pixels[r * 256 + ((x - 2 * frame) & 255)] +
                                 cloud2Picture.pixels[(r + 20) * 256 + ((x - frame) & 255)];
-            cloudSum[r * 320 + x] = sum;
+            cloudSum[r * 320 + x] = uint8_t(sum);
             WorkBufferB[r * 320 + x] = clampToByte(WorkBufferB[r * 320 + x] - sum - fade);
         }
     for (int32_t y = 0; y < 240; ++y)
@@ -190,7 +195,7 @@ TEST_F(SunRays, AgreesWithThePlainRulesOverRandomFrames)
     const int32_t frames[] = {0, 1, 77, -3, 1 << 30, 2147483647, -2147483647 - 1, 123457};
     const int32_t fades[] = {0, 0, 17, 255, 300, 1, 64, 0};
     std::vector<uint8_t> light(76800), screen, lightAfter;
-    std::vector<int32_t> sums;
+    std::vector<uint8_t> sums;
     for (int round = 0; round < 8; ++round) {
         TickCount = frames[round];
         ::SunRays.fade = fades[round];
@@ -212,6 +217,65 @@ TEST_F(SunRays, AgreesWithThePlainRulesOverRandomFrames)
         ASSERT_TRUE(std::equal(sums.begin(), sums.end(), cloudSum)) << "round " << round;
     }
     std::copy(spot.begin(), spot.end(), SpotMask);
+}
+
+// The light less the clouds and the sky, by words against plainly, at fades
+// about every clamp of both (the sums' 62, the small bytes' 128, the light's
+// 255), with the sun's rows stamped and the cloud rows wrapping at every
+// byte offset.
+TEST_F(SunRays, ByWordsAgreesWithPlainly)
+{
+    std::mt19937 random(7);
+    const auto fillRandom = [&](uint8_t* bytes, size_t count, int top) {
+        for (size_t i = 0; i < count; ++i)
+            bytes[i] = uint8_t(random() % uint32_t(top + 1));
+    };
+    fillRandom(near.data(), near.size(), 31);
+    fillRandom(far.data(), far.size(), 31);
+    ::SunRays.stampPending = 1;
+    updateSunRays();
+    std::vector<uint8_t> light(76800), plainLight, plainSums, plainSky;
+    const int32_t fades[] = {0, 1, 30, 61, 62, 63, 100, 127, 128, 200, 254, 255, 256, 499};
+    for (size_t round = 0; round < std::size(fades); ++round) {
+        const int32_t frame = int32_t(random());
+        fillRandom(light.data(), light.size(), 255);
+        std::copy(light.begin(), light.end(), WorkBufferB);
+        subtractCloudsPlainly(frame, fades[round]);
+        plainLight.assign(WorkBufferB, WorkBufferB + 76800);
+        plainSums.assign(cloudSum, cloudSum + 180 * 320);
+        std::copy(light.begin(), light.end(), WorkBufferB);
+        subtractCloudsByWords(frame, fades[round]);
+        ASSERT_TRUE(std::equal(plainLight.begin(), plainLight.end(), WorkBufferB)) << fades[round];
+        ASSERT_TRUE(std::equal(plainSums.begin(), plainSums.end(), cloudSum)) << fades[round];
+
+        fillRandom(WorkBufferA, 76800, 255);
+        fillRandom(MainScreen.pixels, 76800, 255);
+        drawSkyPlainly(fades[round]);
+        plainSky.assign(MainScreen.pixels, MainScreen.pixels + 76800);
+        fillRandom(MainScreen.pixels + 320, 179 * 320, 255);
+        drawSkyByWords(fades[round]);
+        ASSERT_TRUE(std::equal(plainSky.begin(), plainSky.begin() + 180 * 320, MainScreen.pixels))
+            << fades[round];
+    }
+}
+
+// The enlargement and blur in one pass against the two passes, on random
+// light.
+TEST_F(SunRays, EnlargedAndBlurredTogetherAgreesWithApart)
+{
+    std::mt19937 random(5);
+    std::vector<uint8_t> light(76800), apart;
+    for (int round = 0; round < 3; ++round) {
+        for (uint8_t& value : light)
+            value = uint8_t(random());
+        std::copy(light.begin(), light.end(), WorkBufferB);
+        enlargeAndBlurLightApart();
+        apart.assign(WorkBufferA, WorkBufferA + 76800);
+        std::fill(WorkBufferA, WorkBufferA + 76800, uint8_t(round));
+        enlargeAndBlurLightTogether();
+        ASSERT_TRUE(std::equal(apart.begin(), apart.end(), WorkBufferA)) << round;
+        ASSERT_TRUE(std::equal(light.begin(), light.end(), WorkBufferB)) << round;
+    }
 }
 
 }  // namespace

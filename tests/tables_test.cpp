@@ -97,7 +97,8 @@ TEST(Isqrt, ExactAtTheEdgesAndOverASweep)
 // centres the scenes use and one far off the screen.
 TEST(PixelDistances, WalkedAlongRowsMatchEachPixelsOwnRoot)
 {
-    for (const auto& [cx, cy] : {std::pair{160, 120}, std::pair{220, 80}, std::pair{-900, 1500}}) {
+    for (const auto& [cx, cy] : {std::pair{160, 120}, std::pair{220, 80}, std::pair{-900, 1500},
+                                    std::pair{2500, -700}}) {
         int visited = 0;
         walkPixelDistances(cx, cy, [&](int32_t p, uint32_t d) {
             const int32_t dx = p % ScreenWidth - cx, dy = p / ScreenWidth - cy;

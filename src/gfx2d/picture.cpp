@@ -2,6 +2,8 @@
 
 #include "core/data_folder.h"
 #include "core/fatal.h"
+#include "core/target.h"
+#include "gfx2d/byte_words.h"
 
 #include <SDL/SDL_image.h>
 #ifndef __EMSCRIPTEN__
@@ -142,6 +144,43 @@ static void requirePngFrame(const std::vector<uint8_t>& bytes, const char* path)
                         bytes.size() - at);
 }
 
+void undoUpFilterPlainly(uint8_t* out, const uint8_t* row, const uint8_t* above, size_t width)
+{
+    for (size_t x = 0; x < width; ++x)
+        out[x] = uint8_t(row[x] + above[x]);
+}
+
+// Four bytes a step where `out` and `above` are word aligned: the filtered
+// bytes, at any alignment, are joined from the two aligned words they
+// straddle, from byte 4 on so that no word begins before the row, and while
+// the word after them still ends within it. The low seven bits of each byte
+// add without carrying out of it and bit 7 is their carry's sum with the
+// two bits 7, so each byte wraps at 256 on its own.
+void undoUpFilterByWords(uint8_t* out, const uint8_t* row, const uint8_t* above, size_t width)
+{
+    constexpr uint32_t Low7 = 0x7F7F7F7Fu;
+    size_t x = 0;
+    if (std::endian::native == std::endian::little &&
+        ((reinterpret_cast<uintptr_t>(out) | reinterpret_cast<uintptr_t>(above)) & 3) == 0 && width >= 12) {
+        for (; x < 4; ++x)
+            out[x] = uint8_t(row[x] + above[x]);
+        const size_t misalignment = reinterpret_cast<uintptr_t>(row) & 3;
+        const uint8_t* words = row - misalignment;  // word aligned; words + 4 is within the row
+        const uint32_t shift = uint32_t(8 * misalignment);
+        uint32_t low = loadWord(words + x);
+        for (; x + 8 <= width; x += 4) {
+            const uint32_t high = loadWord(words + x + 4);
+            const uint32_t filtered = bytesAcross(low, high, shift);
+            low = high;
+            const uint32_t up = loadWord(above + x);
+            const uint32_t sum = ((filtered & Low7) + (up & Low7)) ^ ((filtered ^ up) & HighBits);
+            storeWord(out + x, sum);
+        }
+    }
+    for (; x < width; ++x)
+        out[x] = uint8_t(row[x] + above[x]);
+}
+
 #ifndef __EMSCRIPTEN__
 // Undoes a row's PNG filter: `row` holds the filtered bytes, `above` the row
 // above as decoded (null for the first row, read as 0), and the decoded row
@@ -161,8 +200,10 @@ static void unfilterRow(uint8_t filter, const uint8_t* row, const uint8_t* above
             out[x] = uint8_t(row[x] + out[x - 1]);
         break;
     case 2:
-        for (size_t x = 0; x < width; ++x)
-            out[x] = uint8_t(row[x] + up[x]);
+        if constexpr (VectorUnit)
+            undoUpFilterPlainly(out, row, up, width);
+        else
+            undoUpFilterByWords(out, row, up, width);
         break;
     case 3:
         out[0] = uint8_t(row[0] + up[0] / 2);
@@ -216,6 +257,16 @@ static bool decodeForgePng(const std::vector<uint8_t>& bytes, ForgeImage& image)
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
         return false;
+    // zlib's Adler-32 of the inflated image is not computed: requirePngFrame
+    // has already matched every IDAT chunk's CRC-32, which covers each byte
+    // of the compressed stream, its Adler-32 trailer included, so a damaged
+    // byte is refused there by name. The trailer must still be there whole:
+    // the stream only ends (Z_STREAM_END) once zlib has read its four bytes.
+    // The checksum was a sixth of the pictures' inflating on an ARM9.
+    if (inflateValidate(&stream, 0) != Z_OK) {
+        inflateEnd(&stream);
+        return false;
+    }
     stream.next_out = rows.get();
     stream.avail_out = uInt(imageBytes + 1);
     int status = Z_OK;

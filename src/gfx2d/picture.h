@@ -56,3 +56,10 @@ void loadDataPicture(Picture& picture, const DataFile& file, Screen& screen);
 // CRC-32 as PNG chunks carry it (the zlib and PNG polynomial), over `count`
 // bytes.
 uint32_t pngCrc(const uint8_t* bytes, size_t count);
+
+// The PNG "up" filter undone, out[x] = row[x] + above[x] wrapping at 256 for
+// x < width, two ways to the same bytes: plainly, a loop a vector unit takes
+// many bytes at a time, and by words, four bytes in a 32-bit word where
+// there is none (an ARM9). The decoder takes the one that suits the target.
+void undoUpFilterPlainly(uint8_t* out, const uint8_t* row, const uint8_t* above, size_t width);
+void undoUpFilterByWords(uint8_t* out, const uint8_t* row, const uint8_t* above, size_t width);

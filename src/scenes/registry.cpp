@@ -94,6 +94,6 @@ void buildSceneTables()
     buildSandLevels();
     buildWebPoints();
     buildSunSpot();
-    buildRingBackground();
     buildDistanceMap();
+    buildRingBackground();  // from the distance map
 }

@@ -11,6 +11,7 @@
 #include "core/show_state.h"
 #include "core/screen.h"
 #include "core/tables.h"
+#include "scenes/credits_iris.h"
 #include "scenes/scenes.h"
 #include "scenes/spinning_leaves.h"
 #include "scenes/timeline.h"
@@ -34,12 +35,14 @@ constexpr int32_t LeafDepthClear = 200;    // far limit of the depth buffer, mod
 
 // Rings 20 px apart about the screen centre: the pixel's distance d from it
 // is its colour in the outer 9 px of each ring (11..19, 31..39, ...) and 0 in
-// the inner 11.
+// the inner 11. The distances are the credits' map (built first), about the
+// same centre: read there, not walked again.
 void buildRingBackground()
 {
-    walkPixelDistances(ScreenWidth / 2, ScreenHeight / 2, [](int32_t p, uint32_t d) {
+    for (int32_t p = 0; p < ScreenPixels; ++p) {
+        const uint32_t d = uint32_t(DistanceMap[p]);
         RingBackground[p] = d % 20 <= 10 ? 0 : uint8_t(d & 255);
-    });
+    }
 }
 
 // The 24 leaves share one file, read once; each gets its own angles and spin

@@ -15,5 +15,5 @@ extern int32_t leafSpinZ[LeafCount];
 // Loads the 24 leaves from one mesh file, taking four random draws a leaf.
 void loadLeaves(Picture& texture);
 
-// The ring backdrop, built once before the music starts.
+// The ring backdrop, built once before the music starts, after the credits' distance map.
 void buildRingBackground();

@@ -9,6 +9,8 @@
 
 #include "assets/assets.h"
 #include "core/bytes.h"
+#include "core/target.h"
+#include "gfx2d/byte_words.h"
 #include "gfx2d/feedback.h"
 #include "core/saturate.h"
 #include "core/show_state.h"
@@ -18,11 +20,13 @@
 #include "scenes/timeline.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
 #include <type_traits>
 
-uint8_t SpotMask[76800];      // 0 or 255 per screen pixel, set at start-up
-int32_t cloudSum[76800];      // 0..62 per pixel, rewritten each frame for rows 0..179
+alignas(4) uint8_t SpotMask[76800];  // 0 or 255 per screen pixel, set at start-up
+alignas(4) uint8_t cloudSum[76800];  // 0..62 per pixel, rewritten each frame for rows 0..179
 SunRaysState SunRays;
 
 void resetSunRays()
@@ -40,9 +44,20 @@ constexpr int32_t BirdFrames = 6;
 constexpr int32_t SunX = 220, SunY = 80;  // centre of the disc, screen pixels
 constexpr uint32_t SunRadius = 40;         // pixels nearer than this are lit
 
+// A pixel is nearer than the radius when dx^2 + dy^2 < radius^2, so each row
+// of the disc is one run about the centre column, as wide as the largest dx
+// with dx^2 <= radius^2 - 1 - dy^2 allows.
 void buildSunSpot()
 {
-    walkPixelDistances(SunX, SunY, [](int32_t p, uint32_t d) { SpotMask[p] = d < SunRadius ? 255 : 0; });
+    static_assert(SunY - int32_t(SunRadius) >= 0 && SunY + int32_t(SunRadius) < SkyRows &&
+                  SunX - int32_t(SunRadius) >= 0 && SunX + int32_t(SunRadius) < ScreenWidth,
+                  "the disc lies within the sky");
+    std::memset(SpotMask, 0, sizeof SpotMask);
+    const int32_t reach = int32_t(SunRadius) - 1;  // the farthest row and column from the centre
+    for (int32_t dy = -reach; dy <= reach; ++dy) {
+        const int32_t halfWidth = int32_t(isqrt(uint32_t(reach * reach + 2 * reach - dy * dy)));
+        std::memset(SpotMask + RowOffsets[SunY + dy] + SunX - halfWidth, 255, size_t(2 * halfWidth + 1));
+    }
 }
 
 // The light is enlarged by 256/235 about (233.14, 83.43), near the sun:
@@ -94,7 +109,7 @@ void updateSunRays()
 // Stamps the sun disc (within its box) into the light and subtracts the two
 // drifting cloud layers (the near one moves 2 columns per update step, the far one 1) and
 // the fade, remembering each pixel's cloud sum for the sky.
-static void stampSunAndClouds(int32_t frame, int32_t fade)
+void subtractCloudsPlainly(int32_t frame, int32_t fade)
 {
     for (int32_t y = sunTop; y <= sunBottom; ++y)
         for (int32_t i = RowOffsets[y] + sunLeft; i <= RowOffsets[y] + sunRight; ++i)
@@ -110,7 +125,7 @@ static void stampSunAndClouds(int32_t frame, int32_t fade)
         for (int32_t r = 0; r < SkyRows; ++r) {
             const uint8_t* nearRow = cloud3Picture.pixels + r * 256;
             const uint8_t* farRow = cloud2Picture.pixels + (r + 20) * 256;
-            int32_t* sums = cloudSum + RowOffsets[r];
+            uint8_t* sums = cloudSum + RowOffsets[r];
             uint8_t* light = WorkBufferB + RowOffsets[r];
             for (int32_t x = 0; x < ScreenWidth;) {
                 const int32_t nearFrom = (nearStart + x) & 255, farFrom = (farStart + x) & 255;
@@ -118,7 +133,7 @@ static void stampSunAndClouds(int32_t frame, int32_t fade)
                 const int32_t nearShift = nearFrom - x, farShift = farFrom - x;
                 for (; x < end; ++x) {
                     const int32_t sum = nearRow[nearShift + x] + farRow[farShift + x];
-                    sums[x] = sum;
+                    sums[x] = uint8_t(sum);
                     const int32_t left = light[x] - sum - fade;
                     light[x] = fadeNotNegative ? uint8_t(std::max(left, 0)) : clampToByte(left);
                 }
@@ -129,6 +144,71 @@ static void stampSunAndClouds(int32_t frame, int32_t fade)
         subtractClouds(std::true_type());
     else
         subtractClouds(std::false_type());
+}
+
+// One row of subtractCloudsByWords with the cloud rows' byte offsets within
+// their words as constants (the shifts then cost no registers): the row goes
+// in stretches where neither cloud row wraps, reading each cloud word once
+// and joining it with the one before.
+template <uint32_t NearShift, uint32_t FarShift, bool Fading>
+static void subtractCloudRowByWords(int32_t r, int32_t nearStart, int32_t farStart, uint32_t fadeBytes)
+{
+    const uint8_t* nearRow = cloud3Picture.pixels + r * 256;
+    const uint8_t* farRow = cloud2Picture.pixels + (r + 20) * 256;
+    const uint8_t* near = nearRow + (nearStart & 252);
+    const uint8_t* far = farRow + (farStart & 252);
+    uint32_t nearLow = loadWord(near), farLow = loadWord(far);
+    uint8_t* sums = cloudSum + RowOffsets[r];
+    uint8_t* light = WorkBufferB + RowOffsets[r];
+    uint8_t* const end = light + ScreenWidth;
+    while (light < end) {
+        near = near + 4 == nearRow + 256 ? nearRow : near + 4;
+        far = far + 4 == farRow + 256 ? farRow : far + 4;
+        const int32_t words = int32_t(std::min({nearRow + 256 - near, farRow + 256 - far, end - light}) / 4);
+        for (int32_t k = 0; k < words; ++k, near += 4, far += 4, sums += 4, light += 4) {
+            const uint32_t nearHigh = loadWord(near), farHigh = loadWord(far);
+            const uint32_t sum = bytesAcross(nearLow, nearHigh, NearShift) + bytesAcross(farLow, farHigh, FarShift);
+            nearLow = nearHigh;
+            farLow = farHigh;
+            storeWord(sums, sum);
+            uint32_t left = minusSmallClamped(loadWord(light), sum);
+            if constexpr (Fading)
+                left = minusClamped(left, fadeBytes);
+            storeWord(light, left);
+        }
+        near -= 4;
+        far -= 4;
+    }
+}
+
+// The same light and sums as subtractCloudsPlainly with a fade of 0 or more,
+// four pixels a step (byte_words.h): the cloud pictures' values are 0..31
+// (darkenClouds), so a sum stays below 128 and subtracts as a "small" byte;
+// the fade, which may pass 255, leaves 0 from 255 on. SpotMask holds only 0
+// and 255, so stamping it is OR-ing it in, the whole words of the disc's box.
+void subtractCloudsByWords(int32_t frame, int32_t fade)
+{
+    for (int32_t y = sunTop; y <= sunBottom; ++y)
+        for (int32_t i = RowOffsets[y] + (sunLeft & ~3); i <= RowOffsets[y] + sunRight; i += 4)
+            storeWord(WorkBufferB + i, loadWord(WorkBufferB + i) | loadWord(SpotMask + i));
+    using Row = void (*)(int32_t, int32_t, int32_t, uint32_t);
+    // By the near row's offset (even: it moves 2 columns a step), the far
+    // row's, and whether there is a fade.
+    static constexpr Row Rows[2][4][2] = {
+        {{subtractCloudRowByWords<0, 0, false>, subtractCloudRowByWords<0, 0, true>},
+         {subtractCloudRowByWords<0, 8, false>, subtractCloudRowByWords<0, 8, true>},
+         {subtractCloudRowByWords<0, 16, false>, subtractCloudRowByWords<0, 16, true>},
+         {subtractCloudRowByWords<0, 24, false>, subtractCloudRowByWords<0, 24, true>}},
+        {{subtractCloudRowByWords<16, 0, false>, subtractCloudRowByWords<16, 0, true>},
+         {subtractCloudRowByWords<16, 8, false>, subtractCloudRowByWords<16, 8, true>},
+         {subtractCloudRowByWords<16, 16, false>, subtractCloudRowByWords<16, 16, true>},
+         {subtractCloudRowByWords<16, 24, false>, subtractCloudRowByWords<16, 24, true>}},
+    };
+    const int32_t nearStart = (-2 * frame) & 255, farStart = (-frame) & 255;
+    const Row row = Rows[(nearStart & 3) / 2][farStart & 3][fade != 0];
+    const uint32_t fadeBytes = EveryByte * uint32_t(std::min(fade, 255));
+    for (int32_t r = 0; r < SkyRows; ++r)
+        row(r, nearStart, farStart, fadeBytes);
 }
 
 static constexpr ColumnRuns EnlargedColumns = columnRuns(EnlargeOriginX, EnlargeStep);
@@ -149,9 +229,84 @@ static void blurLight()
     blurInScanOrder(WorkBufferA, ScreenWidth, ScreenPixels - ScreenWidth - 1, false);
 }
 
+void enlargeAndBlurLightApart()
+{
+    enlargeLight();
+    blurLight();
+}
+
+constexpr int32_t enlargedSource(int32_t screen, int32_t origin)
+{
+    return (origin + EnlargeStep * screen) >> 8;
+}
+
+// The enlarged columns in runs that take consecutive source columns; the
+// next run starts on the source column its run ended on (the step is below
+// one source column, so a column is repeated or the next one taken).
+struct SourceRuns {
+    std::array<int32_t, ScreenWidth> length{};
+    int32_t count = 0;
+};
+static constexpr SourceRuns EnlargedSourceRuns = [] {
+    SourceRuns runs;
+    runs.length[0] = 1;
+    runs.count = 1;
+    for (int32_t x = 1; x < ScreenWidth; ++x) {
+        if (enlargedSource(x, EnlargeOriginX) == enlargedSource(x - 1, EnlargeOriginX))
+            runs.length[size_t(runs.count++)] = 1;
+        else
+            runs.length[size_t(runs.count - 1)] += 1;
+    }
+    return runs;
+}();
+
+// One row of the blur straight from the light before enlarging: `out` is the
+// row in A, `source` the light at its first pixel's source, `Down` the bytes
+// from a source pixel to the next screen row's (320, or 0 where the source
+// row repeats), `rightOfLast` the next screen row's first pixel. Returns the
+// row's last blurred pixel, the next row's left neighbour.
+template <int32_t Down>
+static uint32_t blurEnlargedRow(uint8_t* out, const uint8_t* source, uint32_t behind, uint32_t rightOfLast)
+{
+    for (int32_t r = 0; r < EnlargedSourceRuns.count; ++r) {
+        for (int32_t k = 1; k < EnlargedSourceRuns.length[size_t(r)]; ++k, ++source, ++out) {
+            behind = (behind + source[1] + source[Down] + out[-ScreenWidth]) >> 2;
+            *out = uint8_t(behind);
+        }
+        const uint32_t right = r + 1 < EnlargedSourceRuns.count ? source[0] : rightOfLast;
+        behind = (behind + right + source[Down] + out[-ScreenWidth]) >> 2;
+        *out++ = uint8_t(behind);
+    }
+    return behind;
+}
+
+// The same A as enlargeAndBlurLightApart in one pass that reads the pixels
+// not yet blurred from B, where they would have been enlarged from, so A is
+// written once and read once (the upper neighbour) instead of written twice
+// and read four times. Rows 0 and 239, which the blur only reads, are
+// enlarged as before.
+void enlargeAndBlurLightTogether()
+{
+    const auto sourceRow = [](int32_t y) { return RowOffsets[enlargedSource(y, EnlargeOriginY)]; };
+    constexpr int32_t FirstColumn = enlargedSource(0, EnlargeOriginX);
+    enlargeRow(WorkBufferA, WorkBufferB + sourceRow(0), EnlargedColumns);
+    uint32_t behind = WorkBufferA[ScreenWidth - 1];
+    for (int32_t y = 1; y < ScreenHeight - 1; ++y) {
+        const uint8_t* source = WorkBufferB + sourceRow(y) + FirstColumn;
+        const uint32_t rightOfLast = WorkBufferB[sourceRow(y + 1) + FirstColumn];
+        uint8_t* out = WorkBufferA + RowOffsets[y];
+        if (sourceRow(y + 1) == sourceRow(y))
+            behind = blurEnlargedRow<0>(out, source, behind, rightOfLast);
+        else
+            behind = blurEnlargedRow<ScreenWidth>(out, source, behind, rightOfLast);
+    }
+    enlargeRow(WorkBufferA + RowOffsets[ScreenHeight - 1], WorkBufferB + sourceRow(ScreenHeight - 1),
+               EnlargedColumns);
+}
+
 // The sky below row 0: the brighter of the cloud sum and the light, each
 // less the fade, never below 0.
-static void drawSky(int32_t fade)
+void drawSkyPlainly(int32_t fade)
 {
     const uint8_t* light = WorkBufferA;
     uint8_t* screen = MainScreen.pixels;
@@ -177,6 +332,36 @@ static void drawSky(int32_t fade)
         skyPixels(0);
     else
         skyPixels(fade);
+}
+
+// The same sky with a fade of 0 or more, four pixels a step: the cloud sum
+// less the fade (below 128, a "small" byte) where it is above the light, else
+// the light less the fade; without a fade, the brighter of the two. A fade
+// of 62 or more leaves no cloud above 0, and the sky is the light less the
+// fade alone.
+void drawSkyByWords(int32_t fade)
+{
+    constexpr int32_t MostCloud = 62;  // 31 + 31
+    const uint32_t fadeBytes = EveryByte * uint32_t(std::min(fade, 255));
+    const uint8_t* const light = WorkBufferA;
+    uint8_t* const screen = MainScreen.pixels;
+    static_assert(ScreenWidth % 4 == 0 && SkyPixels % 4 == 0);
+    if (fade == 0) {
+        for (int32_t i = ScreenWidth; i < SkyPixels; i += 4) {
+            const uint32_t cloud = loadWord(cloudSum + i), lit = loadWord(light + i);
+            storeWord(screen + i, selectBytes(widenHighBits(atLeastSmall(lit, cloud)), lit, cloud));
+        }
+    } else if (fade < MostCloud) {
+        for (int32_t i = ScreenWidth; i < SkyPixels; i += 4) {
+            const uint32_t cloud = minusSmallClamped(loadWord(cloudSum + i), fadeBytes);
+            const uint32_t lit = loadWord(light + i);
+            storeWord(screen + i, selectBytes(widenHighBits(atLeastSmall(lit, cloud)),
+                                              minusSmallClamped(lit, fadeBytes), cloud));
+        }
+    } else {
+        for (int32_t i = ScreenWidth; i < SkyPixels; i += 4)
+            storeWord(screen + i, minusClamped(loadWord(light + i), fadeBytes));
+    }
 }
 
 // Each bird darkens the sky by a quarter of its picture value; six frames of
@@ -225,6 +410,18 @@ static void drawWater(int32_t frame, int32_t fade)
         uint8_t* out = screen + RowOffsets[row];
         const int32_t rowWave =
             CosineTable[(256 * k + 4 * frame) & 4095] + CosineTable[(128 * row + 8 * frame) & 4095];
+        if (fade == 0) {
+            // Without a fade the reflection adds what it has above 0 to the
+            // light, up to 255: lit = value + light is above the light just
+            // where value is above 0.
+            for (int32_t x = 0; x < ScreenWidth; ++x) {
+                const int32_t wave = (5120 * (columnWave[x] + rowWave)) >> 16;
+                const int32_t value = mirrored[x] + wave - darken;
+                const int32_t lit = light[x] + (value > 0 ? value : 0);
+                out[x] = uint8_t(lit < 255 ? lit : 255);
+            }
+            continue;
+        }
         for (int32_t x = 0; x < ScreenWidth; ++x) {
             const int32_t wave = (5120 * (columnWave[x] + rowWave)) >> 16;
             const int32_t value = mirrored[x] + wave - darken;
@@ -235,15 +432,38 @@ static void drawWater(int32_t frame, int32_t fade)
     }
 }
 
+// Four pixels a word pay where there is no vector unit (which takes the
+// plain loops many pixels at a time) and every buffer is word aligned.
+static bool wordsSuit()
+{
+    const uintptr_t addresses = reinterpret_cast<uintptr_t>(MainScreen.pixels) |
+                                reinterpret_cast<uintptr_t>(WorkBufferA) |
+                                reinterpret_cast<uintptr_t>(WorkBufferB) |
+                                reinterpret_cast<uintptr_t>(cloud2Picture.pixels) |
+                                reinterpret_cast<uintptr_t>(cloud3Picture.pixels);
+    return !VectorUnit && std::endian::native == std::endian::little && (addresses & 3) == 0;
+}
+
 void drawSunRays()
 {
     const int32_t frame = TickCount;
     const int32_t fade = SunRays.fade;
     std::memset(MainScreen.pixels, 0, ScreenWidth);
-    stampSunAndClouds(frame, fade);
-    enlargeLight();
-    blurLight();
-    drawSky(fade);
+    const bool byWords = wordsSuit() && fade >= 0;
+    if (byWords)
+        subtractCloudsByWords(frame, fade);
+    else
+        subtractCloudsPlainly(frame, fade);
+    // A vector unit blurs by pieces many pixels at a time; without one the
+    // single pass costs least.
+    if constexpr (VectorUnit)
+        enlargeAndBlurLightApart();
+    else
+        enlargeAndBlurLightTogether();
+    if (byWords)
+        drawSkyByWords(fade);
+    else
+        drawSkyPlainly(fade);
     std::memcpy(WorkBufferB, WorkBufferA, sizeof WorkBufferB);
     drawBirds(frame);
     drawWater(frame, fade);

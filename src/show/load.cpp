@@ -6,6 +6,9 @@
 #include "objects/forest.h"
 #include "core/palette.h"
 #include "core/screen.h"
+#include "gfx2d/byte_words.h"
+
+#include <cstdint>
 
 namespace {
 
@@ -134,11 +137,25 @@ void installStartPalette()
     loadPalette(MainScreen, dataFile("data/cube.pal").path, 0, 256, 0);
 }
 
+// Four pixels a step as one 32-bit word where the pixels are word aligned
+// (as they are allocated): shifting the word moves three bits of each byte
+// into the byte below, which the mask clears, in either byte order. An ARM9
+// spends a fifth of the byte-by-byte loop's instructions.
+static void darkenCloud(Picture& picture)
+{
+    constexpr int32_t Pixels = 65536;
+    uint8_t* const pixels = picture.pixels;
+    int32_t i = 0;
+    if ((reinterpret_cast<uintptr_t>(pixels) & 3) == 0)
+        for (; i < Pixels; i += 4)
+            storeWord(pixels + i, (loadWord(pixels + i) >> 3) & 0x1F1F1F1Fu);
+    for (; i < Pixels; ++i)
+        pixels[i] >>= 3;
+}
+
 void darkenClouds()
 {
-    for (int i = 0; i < 65536; ++i) {
-        cloud1Picture.pixels[i] >>= 3;
-        cloud2Picture.pixels[i] >>= 3;
-        cloud3Picture.pixels[i] >>= 3;
-    }
+    darkenCloud(cloud1Picture);
+    darkenCloud(cloud2Picture);
+    darkenCloud(cloud3Picture);
 }
