@@ -507,10 +507,16 @@ TEST(TexelRuns, SamplesInARunAreTheCeilingAtMostTheRowsRest)
     const auto plain = [](uint32_t ahead, uint32_t du, uint32_t remaining) {
         return uint32_t(std::min<uint64_t>((uint64_t(ahead) + du - 1) / du, remaining));
     };
+    // One counter of each way for all, as for a part's rows: it keeps du's
+    // inverse while du stays and finds it again when du changes.
+    RunCounter<false> counter;
+    RunCounter<true> plainCounter;
     const auto check = [&](uint32_t ahead, uint32_t du, uint32_t remaining) {
         const uint32_t expected = plain(ahead, du, remaining);
-        return samplesInRun<false>(ahead, du, remaining) == expected &&
-               samplesInRun<true>(ahead, du, remaining) == expected;
+        counter.step(du);
+        plainCounter.step(du);
+        return counter.samples(ahead, remaining) == expected &&
+               plainCounter.samples(ahead, remaining) == expected;
     };
     const uint32_t edges[] = {1, 2, 3, 255, 256, 257, 65535, 65536, 1u << 24};
     const uint32_t steps[] = {1, 2, 255, 256, 257, 4096, 65536, 1u << 24, (1u << 31) - 1};

@@ -216,7 +216,8 @@ template <bool Shaded>
 // reaching r positions, r - (p & 255) more stay in the run.
 template <bool Shaded>
 [[gnu::always_inline]] inline void drawByTexelRuns(const FaceContext& face, const Span& s,
-                                                   uint32_t start)
+                                                   uint32_t start,
+                                                   const RunCounter<HardwareDivide>& counter)
 {
     const uint32_t* runs = face.runs->reach;
     const uint8_t* texels = face.texels;
@@ -226,7 +227,7 @@ template <bool Shaded>
     for (int32_t k = 0; k < s.count;) {
         const uint32_t run = runs[(at >> 8) & 0xFFFF];
         const uint32_t ahead = (run & ~OpaqueRun) - (at & 255);
-        const int32_t inRun = int32_t(samplesInRun<HardwareDivide>(ahead, du, uint32_t(s.count - k)));
+        const int32_t inRun = int32_t(counter.samples(ahead, uint32_t(s.count - k)));
         if (run & OpaqueRun) {
             if constexpr (RoomyRegisters)
                 drawOpaqueRun<Shaded>(texels, shade, s.pixel + k, s.depth + k, inRun, at << 8,
@@ -257,11 +258,13 @@ struct SampleKind {
 // Draws the samples of a row from the left walker l on: they sit at
 // x = l.x + 256 k for x < rightX, stepping by du, dv and dz, and are drawn
 // where left < x < right, at pixel column x >> 8. Without Clipped the caller
-// knows that left < l.x and rightX <= right.
+// knows that left < l.x and rightX <= right. `counter` serves the rows of one
+// part that go by texel runs.
 template <SampleKind Kind, bool Clipped = true>
 [[gnu::always_inline]] inline void drawFromLeft(const FaceContext& face, int32_t rowOffset,
                                                 const EdgeState& l, int32_t rightX, int32_t du,
-                                                int32_t dv, int32_t dz)
+                                                int32_t dv, int32_t dz,
+                                                RunCounter<HardwareDivide>& counter)
 {
     // Samples left of the clip are skipped in one step and the walk ends at
     // the clip, so a span reaching far off-screen costs nothing extra. The
@@ -279,7 +282,8 @@ template <SampleKind Kind, bool Clipped = true>
     if constexpr (Kind.runs) {
         const uint32_t start = uint32_t(span.u) - 256 * uint32_t(span.v & 0xFF00);
         if (walksTexelRuns(span)) {
-            drawByTexelRuns<Kind.shaded>(face, span, start);
+            counter.step(uint32_t(du));
+            drawByTexelRuns<Kind.shaded>(face, span, start, counter);
             return;
         }
     }
@@ -297,7 +301,7 @@ static bool rowOffScreen(int32_t xa, int32_t xb)
 // Draws the row whose first pixel is at `rowOffset` between walkers p and q.
 template <SampleKind Kind>
 static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState& p,
-                    const EdgeState& q)
+                    const EdgeState& q, RunCounter<HardwareDivide>& counter)
 {
     if (rowOffScreen(p.x, q.x))
         return;
@@ -311,16 +315,19 @@ static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState&
         dv = width.divide(shiftLeft8(r.v - l.v));
         dz = width.divide(shiftLeft8(r.z - l.z));
     }
-    drawFromLeft<Kind>(face, rowOffset, l, r.x, du, dv, dz);
+    drawFromLeft<Kind>(face, rowOffset, l, r.x, du, dv, dz, counter);
 }
 
 // The same for a level row (see walkLevelPart): both ends share z and v, so
-// dv and dz are 0 and only u is divided out. Without Clipped both ends lie
-// right of the clip's left edge and at most at column 319's position.
+// dv and dz are 0 and only u is divided out, mostly to the row above's
+// quotient. Without Clipped both ends lie right of the clip's left edge and
+// at most at column 319's position.
 template <SampleKind Kind, bool Clipped>
 [[gnu::always_inline]] inline void drawLevelRow(const FaceContext& face, int32_t rowOffset,
                                                 int32_t xa, int32_t ua, int32_t xb, int32_t ub,
-                                                int32_t z, int32_t v)
+                                                int32_t z, int32_t v,
+                                                RepeatingQuotient<HardwareDivide>& uStep,
+                                                RunCounter<HardwareDivide>& counter)
 {
     if (Clipped && rowOffScreen(xa, xb))
         return;
@@ -328,9 +335,8 @@ template <SampleKind Kind, bool Clipped>
     const EdgeState l{aLeft ? xa : xb, z, aLeft ? ua : ub, v};
     const int32_t rightX = aLeft ? xb : xa;
     const int32_t w = rightX - l.x;
-    const int32_t du =
-        w > 0 ? quotientOf<HardwareDivide>(shiftLeft8((aLeft ? ub : ua) - l.u), w) : 0;
-    drawFromLeft<Kind, Clipped>(face, rowOffset, l, rightX, du, 0, 0);
+    const int32_t du = w > 0 ? uStep.divide(shiftLeft8((aLeft ? ub : ua) - l.u), w) : 0;
+    drawFromLeft<Kind, Clipped>(face, rowOffset, l, rightX, du, 0, 0, counter);
 }
 
 // The rows of a part at y = yStart + 256 k while y < yEnd: `steps` of them,
@@ -364,8 +370,9 @@ static int64_t walkPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
     advance(a, longStep, int32_t(first));
     advance(b, shortStep, int32_t(first));
     const int32_t firstRow = int32_t((yStart >> 8) + first);
+    RunCounter<HardwareDivide> counter;
     for (int32_t row = firstRow; row < firstRow + int32_t(end - first); ++row) {
-        drawRow<Kind>(context, RowOffsets[row], a, b);
+        drawRow<Kind>(context, RowOffsets[row], a, b, counter);
         advance(a, longStep, 1);
         advance(b, shortStep, 1);
     }
@@ -398,8 +405,11 @@ static void walkLevelRows(const FaceContext& face, int32_t firstRow, int32_t row
 {
     const FaceContext context = face;
     const LevelWalk d = step;
+    RepeatingQuotient<HardwareDivide> uStep;
+    RunCounter<HardwareDivide> counter;
     for (int32_t row = firstRow; row < firstRow + rows; ++row) {
-        drawLevelRow<Kind, Clipped>(context, RowOffsets[row], w.xa, w.ua, w.xb, w.ub, w.z, w.v);
+        drawLevelRow<Kind, Clipped>(context, RowOffsets[row], w.xa, w.ua, w.xb, w.ub, w.z, w.v,
+                                    uStep, counter);
         w.xa += d.xa;
         w.ua += d.ua;
         w.xb += d.xb;

@@ -19,25 +19,41 @@ struct TexelRuns {
 constexpr uint32_t OpaqueRun = 0x80000000u;
 void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough);
 
-// Of `remaining` samples (1 to 2^31 - 1) stepping `du` > 0 walk positions
+// Of `remaining` samples (1 to 2^31 - 1) stepping du > 0 walk positions
 // each, how many fall in a run that reaches `ahead` positions on (1 to 2^24):
 // ceil(ahead / du), at most `remaining`. ahead + du - 1 stays below
 // 2^24 + 2^31, within 32 bits. Without a divide instruction (Hardware false)
 // the run that ends the row, as most rows end inside one, is counted without
 // a division: floor(a / du) >= remaining exactly when a >= du * remaining,
 // compared in 64 bits (one multiply on an ARM9, where a division is a call of
-// dozens of instructions), and a run that ends inside it by quotientBelow.
-// Both ways are built everywhere for the tests.
+// dozens of instructions), and a run that ends inside it by quotientWith and
+// du's inverse, found once for the rows that share du (the rows of a face
+// mostly do). Both ways are built everywhere for the tests.
 template <bool Hardware>
-uint32_t samplesInRun(uint32_t ahead, uint32_t du, uint32_t remaining)
-{
-    const uint32_t reach = ahead + du - 1;
-    if (Hardware)
-        return reach / du < remaining ? reach / du : remaining;
-    if (reach >= uint64_t(du) * remaining)
-        return remaining;
-    return quotientBelow(reach, du);
-}
+class RunCounter {
+public:
+    // Counts for rows stepping du from here on.
+    void step(uint32_t du)
+    {
+        if (!Hardware && du != du_)
+            inverse_ = inverseBelow(du);
+        du_ = du;
+    }
+
+    uint32_t samples(uint32_t ahead, uint32_t remaining) const
+    {
+        const uint32_t reach = ahead + du_ - 1;
+        if (Hardware)
+            return reach / du_ < remaining ? reach / du_ : remaining;
+        if (reach >= uint64_t(du_) * remaining)
+            return remaining;
+        return quotientWith(reach, du_, inverse_);
+    }
+
+private:
+    uint32_t du_ = 0;
+    uint32_t inverse_ = 0;  // inverseBelow(du_) without a divide instruction
+};
 
 // How many rows an edge stays in its pixel column from the current row on:
 // `sum` is 65536 times the edge's x on that row (24.8, so bits 16 up are the
