@@ -181,6 +181,21 @@ TEST_F(Textured, DepthClearsReachExactlyTheirEntries)
               ScreenPixels);
 }
 
+// Both ways, with values memset can and cannot give, at lengths around the
+// sixteen-entry steps, between guard entries.
+TEST(DepthFill, BothWaysSetExactlyTheirEntries)
+{
+    for (const int32_t value : {0, -1, 0x01010101, 0x7F7F7F7F, 3 * 256, -512, 0x0101FF01})
+        for (const int32_t count : {0, 1, 15, 16, 17, 100}) {
+            std::vector<int32_t> bytes(120, 42), words(120, 42);
+            fillDepth<true>(bytes.data() + 1, count, value);
+            fillDepth<false>(words.data() + 1, count, value);
+            ASSERT_EQ(bytes, words) << value << " " << count;
+            for (size_t i = 0; i < words.size(); ++i)
+                ASSERT_EQ(words[i], i >= 1 && i <= size_t(count) ? value : 42) << i;
+        }
+}
+
 TEST_F(Textured, ClearDepthHidesEverythingAtOrBeyondIt)
 {
     clearDepth(*canvas.screen, 100);

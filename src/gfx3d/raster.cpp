@@ -5,12 +5,22 @@
 #include "core/tables.h"
 
 #include <algorithm>
+#include <cstring>
 
 // Sets `count` entries from `depth` on, sixteen a step: the 3D scenes clear
 // every frame (and the calendar's views 64 times at start-up), and wide or
 // unrolled stores keep that cheap where a plain fill would count each entry.
-static void fillDepth(int32_t* depth, int32_t count, int32_t value)
+// With ByBytes a value whose four bytes are equal (0, as the scenes clear to,
+// or -1) is set by memset instead: without a vector unit the compiler's loop
+// stores one entry an instruction, the C library's memset several (an ARM9's
+// store-multiple).
+template <bool ByBytes>
+void fillDepth(int32_t* depth, int32_t count, int32_t value)
 {
+    if (ByBytes && uint32_t(value) == 0x01010101u * (uint32_t(value) & 0xFF)) {
+        std::memset(depth, value & 0xFF, size_t(count) * sizeof *depth);
+        return;
+    }
     for (int32_t block = count / 16; block > 0; --block, depth += 16)
         for (int32_t j = 0; j < 16; ++j)
             depth[j] = value;
@@ -18,15 +28,18 @@ static void fillDepth(int32_t* depth, int32_t count, int32_t value)
         depth[j] = value;
 }
 
+template void fillDepth<false>(int32_t*, int32_t, int32_t);
+template void fillDepth<true>(int32_t*, int32_t, int32_t);
+
 void clearDepth(Screen& screen, int32_t v)
 {
-    fillDepth(screen.depth, ScreenPixels, shiftLeft8(v));
+    fillDepth<!VectorUnit>(screen.depth, ScreenPixels, shiftLeft8(v));
 }
 
 void clearDepthCorner(Screen& screen, int32_t v, int32_t width, int32_t height)
 {
     for (int32_t row = 0; row < height; ++row)
-        fillDepth(screen.depth + RowOffsets[row], width, shiftLeft8(v));
+        fillDepth<!VectorUnit>(screen.depth + RowOffsets[row], width, shiftLeft8(v));
 }
 
 void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough)
@@ -270,13 +283,22 @@ template <SampleKind Kind, bool Clipped = true>
     // the clip, so a span reaching far off-screen costs nothing extra. The
     // bounds are 64-bit so that no edge position can overflow them; the
     // walk itself stays 32-bit and wraps like every other sum.
-    const int64_t first = !Clipped || l.x > face.left ? 0 : ((face.left - l.x) >> 8) + 1;
-    const int64_t end = samplesBelow(l.x, Clipped ? std::min<int64_t>(rightX, face.right) : rightX);
-    if (first >= end)
-        return;
-    const int32_t skipped = int32_t(first);
+    int32_t skipped = 0, count;
+    if constexpr (Clipped) {
+        const int64_t first = l.x > face.left ? 0 : ((face.left - l.x) >> 8) + 1;
+        const int64_t end = samplesBelow(l.x, std::min<int64_t>(rightX, face.right));
+        if (first >= end)
+            return;
+        skipped = int32_t(first);
+        count = int32_t(end - first);
+    } else {
+        // Both ends lie within the screen's columns: 32 bits hold the count.
+        count = rightX > l.x ? (rightX - l.x + 255) >> 8 : 0;
+        if (count == 0)
+            return;
+    }
     const int32_t offset = rowOffset + (l.x >> 8) + skipped;
-    const Span span{face.pixels + offset, face.depth + offset, int32_t(end - first),
+    const Span span{face.pixels + offset, face.depth + offset, count,
                     l.u + du * skipped,   l.v + dv * skipped,  l.z + dz * skipped,
                     du,                   dv,                  dz};
     if constexpr (Kind.runs) {

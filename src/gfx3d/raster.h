@@ -84,6 +84,10 @@ int64_t rowsInColumn(int64_t sum, int64_t step)
     return INT64_MAX;
 }
 
+// Sets depth[0..count) to value; ByBytes takes memset where value's four
+// bytes are equal. Both ways are built everywhere for the tests.
+template <bool ByBytes>
+void fillDepth(int32_t* depth, int32_t count, int32_t value);
 // Every depth entry becomes v * 256.
 void clearDepth(Screen& screen, int32_t v);
 // The same for the entries of the top-left width x height pixels only.
