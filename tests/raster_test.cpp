@@ -579,6 +579,32 @@ TEST(FlatEdges, RowsInAColumnAgreeWithTheSixtyFourBitRule)
             }
 }
 
+// The 32-bit way against the same rule, for every step that divides (and a
+// little beyond), at the ends of a column and where the quotient changes.
+TEST(FlatEdges, NarrowRowsInAColumnAgreeWithTheSixtyFourBitRule)
+{
+    for (int32_t step = -65540; step <= 65540; ++step) {
+        const uint32_t d = uint32_t(step < 0 ? -step : step);
+        const uint32_t inverse = d > 0 && d < 65536 ? inverseBelow(d) : 0;
+        std::vector<int32_t> withins = {0, 1, 2, 255, 256, 32767, 65534, 65535};
+        if (d > 0 && d < 65536)
+            for (const uint32_t edge : {d, 65536 % d, 65536 - 65536 % d})
+                for (const uint32_t near : {edge - 1, edge, edge + 1})
+                    if (near < 65536)
+                        withins.push_back(int32_t(near));
+        for (const int32_t column : {0, -1, 319, 32767, -32768})
+            for (const int32_t within : withins) {
+                const int32_t sum = int32_t(uint32_t(column) * 65536u + uint32_t(within));
+                // A step of 0 never leaves the column: INT32_MAX rows here.
+                const int64_t expected = step == 0 ? INT32_MAX : rowsInColumn<true>(sum, step);
+                ASSERT_EQ(rowsInColumnNarrow<false>(sum, step, inverse), expected)
+                    << sum << " " << step;
+                ASSERT_EQ(rowsInColumnNarrow<true>(sum, step, inverse), expected)
+                    << sum << " " << step;
+            }
+    }
+}
+
 TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
 {
     Canvas plain;

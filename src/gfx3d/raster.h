@@ -88,6 +88,25 @@ int64_t rowsInColumn(int64_t sum, int64_t step)
 // bytes are equal. Both ways are built everywhere for the tests.
 template <bool ByBytes>
 void fillDepth(int32_t* depth, int32_t count, int32_t value);
+// The same for an edge whose sum fits 32 bits (a column within +-32768), its
+// step's inverse found once for all its blocks: `inverse` is
+// inverseBelow(|step|) when 0 < |step| < 65536, unused otherwise. Numerators
+// stay below 2^17; INT32_MAX for a step of 0. Without a divide instruction
+// each quotient is then a multiply and a check instead of a call.
+template <bool Hardware>
+int32_t rowsInColumnNarrow(int32_t sum, int32_t step, uint32_t inverse)
+{
+    const uint32_t within = uint32_t(sum) & 0xFFFF;
+    if (step >= 65536 || step <= -65536)
+        return 1;
+    if (step == 0)
+        return INT32_MAX;
+    const uint32_t n = step > 0 ? 65536 - within + uint32_t(step) - 1 : within;
+    const uint32_t d = step > 0 ? uint32_t(step) : 0u - uint32_t(step);
+    const uint32_t q = Hardware ? n / d : quotientWith(n, d, inverse);
+    return int32_t(q) + (step < 0);
+}
+
 // Every depth entry becomes v * 256.
 void clearDepth(Screen& screen, int32_t v);
 // The same for the entries of the top-left width x height pixels only.
