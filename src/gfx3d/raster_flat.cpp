@@ -2,6 +2,7 @@
 
 #include "gfx3d/face.h"
 #include "core/bytes.h"
+#include "core/divide.h"
 #include "core/target.h"
 #include "core/tables.h"
 
@@ -21,7 +22,9 @@ static int32_t slopeBetween(const Corner& a, const Corner& b)
         return 0;
     if (dy == -1)
         return int32_t(0u - uint32_t(dx));
-    return dx / dy;
+    // Without a divide instruction a prepared divisor's one quotient costs
+    // about half the C library's call.
+    return dy > 0 ? Divisor(dy).divide(dx) : dx / dy;
 }
 
 // What every row of one face needs. Row and column bounds are the mesh's clip
