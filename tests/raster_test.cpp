@@ -613,7 +613,9 @@ TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
     findTexelRuns(runs, leaves.pixels.data(), 254);
     Lcg rng{4711};
     for (int round = 0; round < 400; ++round) {
-        const int32_t reach = round % 10 == 0 ? 600000 : 20000;
+        // Rows within the screen, reaching past its sides, and reaching
+        // beyond 2^29 (24.8), where clipping needs 64 bits.
+        const int32_t reach = round % 10 == 0 ? 600000 : round % 10 == 5 ? 700000000 : 20000;
         std::vector<TestCorner> corners = randomFaces(rng, 6, reach);
         const int32_t v = rng.next(-150000, 150000);
         const int64_t uBase = round % 7 == 0 ? INT32_MAX - 40000 : 0;
@@ -642,6 +644,33 @@ TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
                                            rng.next(-20000, 30000)))
             << "round " << round;
     }
+}
+
+// Level faces (one depth and texel row throughout) whose rows reach millions
+// of pixels past the screen's sides, beyond what 32-bit clipping holds.
+TEST_F(Textured, FarReachingLevelFacesDrawWhatThePlainRulesDraw)
+{
+    Canvas plain;
+    Texture leaves{leafTexel};
+    TexelRuns runs;
+    findTexelRuns(runs, leaves.pixels.data(), 254);
+    int drawn = 0;
+    for (const int32_t reach : {1 << 28, 600000000, 2000000000})
+        for (const bool clockwise : {true, false}) {
+            std::vector<TestCorner> corners = {{-reach, 2560, -300, 0, 70000},
+                                               {reach, 2560, -300, 900000, 70000},
+                                               {40000, 51200, -300, 450000, 70000}};
+            if (!clockwise)
+                std::swap(corners[0], corners[1]);
+            TestMesh fast(canvas, leaves.picture, corners);
+            TestMesh slow(plain, leaves.picture, corners);
+            fast.mesh.transparentColour = slow.mesh.transparentColour = 254;
+            fast.mesh.texelRuns = &runs;
+            ASSERT_TRUE(drawsLikeThePlainRules(canvas, fast, plain, slow, 3, 0))
+                << reach << (clockwise ? " clockwise" : " anticlockwise");
+            drawn += !drawnPixels(canvas, 3).empty();
+        }
+    EXPECT_GT(drawn, 0);
 }
 
 class Flat : public testing::Test {

@@ -268,12 +268,18 @@ struct SampleKind {
     bool seeThrough;  // the transparent colour is a texel value
 };
 
+// How a row is clipped to the columns: not at all (None: the caller knows
+// that left < l.x and rightX <= right), in 32 bits (Near: the caller knows
+// that the row's ends and the clip's columns lie within +-NearReach, so their
+// distances fit), or in 64 bits (Far: any ends).
+enum class Clip { None, Near, Far };
+constexpr int64_t NearReach = int64_t(1) << 29;
+
 // Draws the samples of a row from the left walker l on: they sit at
 // x = l.x + 256 k for x < rightX, stepping by du, dv and dz, and are drawn
-// where left < x < right, at pixel column x >> 8. Without Clipped the caller
-// knows that left < l.x and rightX <= right. `counter` serves the rows of one
-// part that go by texel runs.
-template <SampleKind Kind, bool Clipped = true>
+// where left < x < right, at pixel column x >> 8. `counter` serves the rows
+// of one part that go by texel runs.
+template <SampleKind Kind, Clip Clipped = Clip::Far>
 [[gnu::always_inline]] inline void drawFromLeft(const FaceContext& face, int32_t rowOffset,
                                                 const EdgeState& l, int32_t rightX, int32_t du,
                                                 int32_t dv, int32_t dz,
@@ -284,7 +290,14 @@ template <SampleKind Kind, bool Clipped = true>
     // bounds are 64-bit so that no edge position can overflow them; the
     // walk itself stays 32-bit and wraps like every other sum.
     int32_t skipped = 0, count;
-    if constexpr (Clipped) {
+    if constexpr (Clipped == Clip::Near) {
+        const int32_t left = int32_t(face.left);
+        const int32_t last = std::min<int32_t>(rightX, int32_t(face.right));
+        skipped = l.x > left ? 0 : ((left - l.x) >> 8) + 1;
+        count = (last > l.x ? (last - l.x + 255) >> 8 : 0) - skipped;
+        if (count <= 0)
+            return;
+    } else if constexpr (Clipped == Clip::Far) {
         const int64_t first = l.x > face.left ? 0 : ((face.left - l.x) >> 8) + 1;
         const int64_t end = samplesBelow(l.x, std::min<int64_t>(rightX, face.right));
         if (first >= end)
@@ -342,16 +355,16 @@ static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState&
 
 // The same for a level row (see walkLevelPart): both ends share z and v, so
 // dv and dz are 0 and only u is divided out, mostly to the row above's
-// quotient. Without Clipped both ends lie right of the clip's left edge and
-// at most at column 319's position.
-template <SampleKind Kind, bool Clipped>
+// quotient. Unclipped, both ends lie right of the clip's left edge and at
+// most at column 319's position.
+template <SampleKind Kind, Clip Clipped>
 [[gnu::always_inline]] inline void drawLevelRow(const FaceContext& face, int32_t rowOffset,
                                                 int32_t xa, int32_t ua, int32_t xb, int32_t ub,
                                                 int32_t z, int32_t v,
                                                 RepeatingQuotient<HardwareDivide>& uStep,
                                                 RunCounter<HardwareDivide>& counter)
 {
-    if (Clipped && rowOffScreen(xa, xb))
+    if (Clipped != Clip::None && rowOffScreen(xa, xb))
         return;
     const bool aLeft = xa <= xb;
     const EdgeState l{aLeft ? xa : xb, z, aLeft ? ua : ub, v};
@@ -421,7 +434,7 @@ struct LevelWalk {
     int32_t xa, ua, xb, ub, z, v;
 };
 
-template <SampleKind Kind, bool Clipped>
+template <SampleKind Kind, Clip Clipped>
 static void walkLevelRows(const FaceContext& face, int32_t firstRow, int32_t rows, LevelWalk w,
                           const LevelWalk& step)
 {
@@ -465,12 +478,21 @@ static int64_t walkLevelPart(const FaceContext& face, int64_t yStart, int32_t yE
     const int32_t rows = int32_t(end - first);
     // Rows whose ends all lie right of the clip's left edge and at most at
     // column 319's position need no clipping.
-    const int64_t high = std::min<int64_t>(face.right, (ScreenWidth - 1) * 256);
-    if (rows > 0 && staysWithin(walk.xa, step.xa, rows - 1, face.left, high) &&
-        staysWithin(walk.xb, step.xb, rows - 1, face.left, high))
-        walkLevelRows<Kind, false>(face, firstRow, rows, walk, step);
-    else
-        walkLevelRows<Kind, true>(face, firstRow, rows, walk, step);
+    // Rows reaching past the screen's sides by less than NearReach, the
+    // leaves', clip in 32 bits (the clip's columns lie within the screen's
+    // but for a right edge left of it).
+    const auto within = [&](int64_t low, int64_t high) {
+        return staysWithin(walk.xa, step.xa, rows - 1, low, high) &&
+               staysWithin(walk.xb, step.xb, rows - 1, low, high);
+    };
+    if (rows > 0) {
+        if (within(face.left, std::min<int64_t>(face.right, (ScreenWidth - 1) * 256)))
+            walkLevelRows<Kind, Clip::None>(face, firstRow, rows, walk, step);
+        else if (face.right > -NearReach && within(-NearReach, NearReach))
+            walkLevelRows<Kind, Clip::Near>(face, firstRow, rows, walk, step);
+        else
+            walkLevelRows<Kind, Clip::Far>(face, firstRow, rows, walk, step);
+    }
     advance(longWalker, longGradient, int32_t(steps));
     advance(shortWalker, shortGradient, int32_t(steps));
     return yStart + 256 * steps;
