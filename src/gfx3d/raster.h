@@ -23,12 +23,9 @@ void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough);
 // each, how many fall in a run that reaches `ahead` positions on (1 to 2^24):
 // ceil(ahead / du), at most `remaining`. ahead + du - 1 stays below
 // 2^24 + 2^31, within 32 bits. Without a divide instruction (Hardware false)
-// the run that ends the row, as most rows end inside one, is counted without
-// a division: floor(a / du) >= remaining exactly when a >= du * remaining,
-// compared in 64 bits (one multiply on an ARM9, where a division is a call of
-// dozens of instructions), and a run that ends inside it by quotientWith and
-// du's inverse, found once for the rows that share du (the rows of a face
-// mostly do). Both ways are built everywhere for the tests.
+// the quotient is quotientWith's, a multiply and a check, by du's inverse
+// found once for the rows that share du (the rows of a face mostly do).
+// Both ways are built everywhere for the tests.
 template <bool Hardware>
 class RunCounter {
 public:
@@ -43,11 +40,8 @@ public:
     uint32_t samples(uint32_t ahead, uint32_t remaining) const
     {
         const uint32_t reach = ahead + du_ - 1;
-        if (Hardware)
-            return reach / du_ < remaining ? reach / du_ : remaining;
-        if (reach >= uint64_t(du_) * remaining)
-            return remaining;
-        return quotientWith(reach, du_, inverse_);
+        const uint32_t inRun = Hardware ? reach / du_ : quotientWith(reach, du_, inverse_);
+        return inRun < remaining ? inRun : remaining;
     }
 
 private:
