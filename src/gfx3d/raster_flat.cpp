@@ -170,7 +170,7 @@ template <typename Fill>
 
 // Fills the same columns on `rows` rows from `line` down. Blocks one to four
 // pixels wide, most of a trunk's, take one or two stores a row.
-static void fillBlock(uint8_t* line, size_t n, int32_t rows, uint8_t colour)
+[[gnu::always_inline]] inline void fillBlock(uint8_t* line, size_t n, int32_t rows, uint8_t colour)
 {
     switch (n) {
     case 1:
