@@ -442,8 +442,10 @@ static void walkLevelRows(const FaceContext& face, int32_t firstRow, int32_t row
     const LevelWalk d = step;
     RepeatingQuotient<HardwareDivide> uStep;
     RunCounter<HardwareDivide> counter;
+    // A row's offset is computed (RowOffsets[row] is ScreenWidth row): the
+    // table's address would be one more value for the loop to keep.
     for (int32_t row = firstRow; row < firstRow + rows; ++row) {
-        drawLevelRow<Kind, Clipped>(context, RowOffsets[row], w.xa, w.ua, w.xb, w.ub, w.z, w.v,
+        drawLevelRow<Kind, Clipped>(context, row * ScreenWidth, w.xa, w.ua, w.xb, w.ub, w.z, w.v,
                                     uStep, counter);
         w.xa += d.xa;
         w.ua += d.ua;
