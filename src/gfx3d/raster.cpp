@@ -442,10 +442,12 @@ static void walkLevelRows(const FaceContext& face, int32_t firstRow, int32_t row
     const LevelWalk d = step;
     RepeatingQuotient<HardwareDivide> uStep;
     RunCounter<HardwareDivide> counter;
-    // A row's offset is computed (RowOffsets[row] is ScreenWidth row): the
-    // table's address would be one more value for the loop to keep.
+    // Short of registers, a row's offset is computed (RowOffsets[row] is
+    // ScreenWidth row): the table's address would be one more value for the
+    // loop to keep. With registers to spare the table costs less.
     for (int32_t row = firstRow; row < firstRow + rows; ++row) {
-        drawLevelRow<Kind, Clipped>(context, row * ScreenWidth, w.xa, w.ua, w.xb, w.ub, w.z, w.v,
+        const int32_t rowOffset = RoomyRegisters ? RowOffsets[row] : row * ScreenWidth;
+        drawLevelRow<Kind, Clipped>(context, rowOffset, w.xa, w.ua, w.xb, w.ub, w.z, w.v,
                                     uStep, counter);
         w.xa += d.xa;
         w.ua += d.ua;
