@@ -200,10 +200,18 @@ template <typename Fill>
 template <typename Edge>
 static void fillByColumns(const FlatContext& face, uint8_t* line, int32_t rows, Edge a, Edge b)
 {
+    using Count = decltype(a.rowsInColumn());
+    using Column = decltype(a.column());
+    // Rows each edge still stays in its column, 0 once it has left: after a
+    // block that ends before the edge leaves, the rest is the count less the
+    // block, so only an edge that left is divided again.
+    Count aRows = 0, bRows = 0;
     while (rows > 0) {
-        using Count = decltype(a.rowsInColumn());
-        using Column = decltype(a.column());
-        const int32_t block = int32_t(std::min<Count>({rows, a.rowsInColumn(), b.rowsInColumn()}));
+        if (aRows == 0)
+            aRows = a.rowsInColumn();
+        if (bRows == 0)
+            bRows = b.rowsInColumn();
+        const int32_t block = int32_t(std::min<Count>({rows, aRows, bRows}));
         const Column left = std::max<Column>(std::min(a.column(), b.column()), face.firstColumn);
         const Column right = std::min<Column>(std::max(a.column(), b.column()), face.lastColumn);
         if (left <= right)
@@ -212,6 +220,8 @@ static void fillByColumns(const FlatContext& face, uint8_t* line, int32_t rows, 
         rows -= block;
         a.advance(block);
         b.advance(block);
+        aRows -= block;
+        bRows -= block;
     }
 }
 
