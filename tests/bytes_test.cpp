@@ -66,4 +66,50 @@ TEST(Bytes, FirstNonZeroFindsTheFirstLitByte)
             }
 }
 
+// Every pair of byte values in every lane, the other lanes holding a second
+// pair, so a carry or borrow between lanes would show.
+TEST(Bytes, OverNonZeroKeepsEveryLitByteAndShowsTheRestThrough)
+{
+    const auto plain = [](uint32_t over, uint32_t under) {
+        uint32_t merged = 0;
+        for (int lane = 0; lane < 32; lane += 8) {
+            const uint32_t byte = (over >> lane) & 0xFF;
+            merged |= (byte != 0 ? byte : (under >> lane) & 0xFF) << lane;
+        }
+        return merged;
+    };
+    for (uint32_t a = 0; a < 256; ++a)
+        for (uint32_t b = 0; b < 256; ++b)
+            for (int lane = 0; lane < 32; lane += 8) {
+                const uint32_t over = (a << lane) | (((a * 7 + b) & 0x81) << ((lane + 8) & 31));
+                const uint32_t under = (b << lane) | (0xFFu << ((lane + 16) & 31));
+                ASSERT_EQ(overNonZero(over, under), plain(over, under)) << a << " " << b;
+            }
+}
+
+// Both ways against the byte rule, at aligned and unaligned ends (where the
+// word way falls back to bytes).
+TEST(Bytes, CopyNonZeroWaysAgree)
+{
+    alignas(4) std::array<uint8_t, 160> source{}, words{}, bytes{};
+    uint32_t state = 99;
+    for (uint8_t& b : source) {
+        state = state * 1664525u + 1013904223u;
+        b = (state >> 28) < 6 ? 0 : uint8_t(state >> 20);
+    }
+    for (int32_t offset = 0; offset < 4; ++offset)
+        for (const int32_t count : {0, 3, 4, 64, 128, 130}) {
+            for (size_t i = 0; i < words.size(); ++i)
+                words[i] = bytes[i] = uint8_t(i * 3 + 1);
+            copyNonZero<true>(words.data() + 4 + offset, source.data() + 8, count);
+            copyNonZero<false>(bytes.data() + 4 + offset, source.data() + 8, count);
+            ASSERT_EQ(words, bytes) << offset << " " << count;
+            for (int32_t i = 0; i < count; ++i) {
+                if (source[size_t(8 + i)] != 0) {
+                    ASSERT_EQ(words[size_t(4 + offset + i)], source[size_t(8 + i)]);
+                }
+            }
+        }
+}
+
 }  // namespace

@@ -69,8 +69,10 @@ TYPED_TEST(Divisors, MatchPlainDivisionForLargeAndRandomDivisors)
 }
 
 // The divisions without a divide instruction, whose seeds and Newton steps
-// differ around every power of two and every ninth-bit boundary.
-TEST(QuotientOf, MatchesPlainDivisionAroundEveryBoundaryOfTheDivisor)
+// differ around every power of two and every ninth-bit boundary. Each
+// quotient comes twice, so the repeated guess is right once and wrong (one
+// off, or far off with a product beyond 32 bits) at every change.
+TEST(RepeatingQuotient, MatchesPlainDivisionAroundEveryBoundaryOfTheDivisor)
 {
     std::vector<int32_t> divisors;
     for (int32_t d = 1; d <= 4096; ++d)
@@ -84,11 +86,31 @@ TEST(QuotientOf, MatchesPlainDivisionAroundEveryBoundaryOfTheDivisor)
                     divisors.push_back(int32_t(d));
     uint32_t random = 7;
     const auto next = [&random] { return random = random * 1664525u + 1013904223u; };
+    RepeatingQuotient<false> series;
+    RepeatingQuotient<true> plainSeries;
     for (const int32_t d : divisors) {
-        for (const int32_t n : numeratorsFor(d))
-            ASSERT_EQ(quotientOf<false>(n, d), plainQuotient(n, d)) << n << " / " << d;
-        const int32_t n = int32_t(next());
-        ASSERT_EQ(quotientOf<false>(n, d), plainQuotient(n, d)) << n << " / " << d;
+        std::vector<int32_t> numerators = numeratorsFor(d);
+        numerators.push_back(int32_t(next()));
+        for (const int32_t n : numerators)
+            for (int twice = 0; twice < 2; ++twice) {
+                ASSERT_EQ(series.divide(n, d), plainQuotient(n, d)) << n << " / " << d;
+                ASSERT_EQ(plainSeries.divide(n, d), plainQuotient(n, d)) << n << " / " << d;
+            }
+    }
+}
+
+// A face's rows: widths and spans that grow together, so the quotient mostly
+// stays and now and then moves by one, either sign.
+TEST(RepeatingQuotient, FollowsSlowlyChangingQuotients)
+{
+    for (const int32_t slope : {1, 255, 256, 3000, 65536, -7, -40000}) {
+        RepeatingQuotient<false> series;
+        for (int32_t row = 0; row < 2000; ++row) {
+            const int32_t width = 300 + row * 37;
+            const int32_t span = int32_t(int64_t(width) * slope / 256) + row % 5 - 2;
+            const int32_t n = span * 256;
+            ASSERT_EQ(series.divide(n, width), plainQuotient(n, width)) << n << " / " << width;
+        }
     }
 }
 

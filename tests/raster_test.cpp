@@ -181,6 +181,21 @@ TEST_F(Textured, DepthClearsReachExactlyTheirEntries)
               ScreenPixels);
 }
 
+// Both ways, with values memset can and cannot give, at lengths around the
+// sixteen-entry steps, between guard entries.
+TEST(DepthFill, BothWaysSetExactlyTheirEntries)
+{
+    for (const int32_t value : {0, -1, 0x01010101, 0x7F7F7F7F, 3 * 256, -512, 0x0101FF01})
+        for (const int32_t count : {0, 1, 15, 16, 17, 100}) {
+            std::vector<int32_t> bytes(120, 42), words(120, 42);
+            fillDepth<true>(bytes.data() + 1, count, value);
+            fillDepth<false>(words.data() + 1, count, value);
+            ASSERT_EQ(bytes, words) << value << " " << count;
+            for (size_t i = 0; i < words.size(); ++i)
+                ASSERT_EQ(words[i], i >= 1 && i <= size_t(count) ? value : 42) << i;
+        }
+}
+
 TEST_F(Textured, ClearDepthHidesEverythingAtOrBeyondIt)
 {
     clearDepth(*canvas.screen, 100);
@@ -507,10 +522,16 @@ TEST(TexelRuns, SamplesInARunAreTheCeilingAtMostTheRowsRest)
     const auto plain = [](uint32_t ahead, uint32_t du, uint32_t remaining) {
         return uint32_t(std::min<uint64_t>((uint64_t(ahead) + du - 1) / du, remaining));
     };
+    // One counter of each way for all, as for a part's rows: it keeps du's
+    // inverse while du stays and finds it again when du changes.
+    RunCounter<false> counter;
+    RunCounter<true> plainCounter;
     const auto check = [&](uint32_t ahead, uint32_t du, uint32_t remaining) {
         const uint32_t expected = plain(ahead, du, remaining);
-        return samplesInRun<false>(ahead, du, remaining) == expected &&
-               samplesInRun<true>(ahead, du, remaining) == expected;
+        counter.step(du);
+        plainCounter.step(du);
+        return counter.samples(ahead, remaining) == expected &&
+               plainCounter.samples(ahead, remaining) == expected;
     };
     const uint32_t edges[] = {1, 2, 3, 255, 256, 257, 65535, 65536, 1u << 24};
     const uint32_t steps[] = {1, 2, 255, 256, 257, 4096, 65536, 1u << 24, (1u << 31) - 1};
@@ -558,6 +579,32 @@ TEST(FlatEdges, RowsInAColumnAgreeWithTheSixtyFourBitRule)
             }
 }
 
+// The 32-bit way against the same rule, for every step that divides (and a
+// little beyond), at the ends of a column and where the quotient changes.
+TEST(FlatEdges, NarrowRowsInAColumnAgreeWithTheSixtyFourBitRule)
+{
+    for (int32_t step = -65540; step <= 65540; ++step) {
+        const uint32_t d = uint32_t(step < 0 ? -step : step);
+        const uint32_t inverse = d > 0 && d < 65536 ? inverseBelow(d) : 0;
+        std::vector<int32_t> withins = {0, 1, 2, 255, 256, 32767, 65534, 65535};
+        if (d > 0 && d < 65536)
+            for (const uint32_t edge : {d, 65536 % d, 65536 - 65536 % d})
+                for (const uint32_t near : {edge - 1, edge, edge + 1})
+                    if (near < 65536)
+                        withins.push_back(int32_t(near));
+        for (const int32_t column : {0, -1, 319, 32767, -32768})
+            for (const int32_t within : withins) {
+                const int32_t sum = int32_t(uint32_t(column) * 65536u + uint32_t(within));
+                // A step of 0 never leaves the column: INT32_MAX rows here.
+                const int64_t expected = step == 0 ? INT32_MAX : rowsInColumn<true>(sum, step);
+                ASSERT_EQ(rowsInColumnNarrow<false>(sum, step, inverse), expected)
+                    << sum << " " << step;
+                ASSERT_EQ(rowsInColumnNarrow<true>(sum, step, inverse), expected)
+                    << sum << " " << step;
+            }
+    }
+}
+
 TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
 {
     Canvas plain;
@@ -566,7 +613,9 @@ TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
     findTexelRuns(runs, leaves.pixels.data(), 254);
     Lcg rng{4711};
     for (int round = 0; round < 400; ++round) {
-        const int32_t reach = round % 10 == 0 ? 600000 : 20000;
+        // Rows within the screen, reaching past its sides, and reaching
+        // beyond 2^29 (24.8), where clipping needs 64 bits.
+        const int32_t reach = round % 10 == 0 ? 600000 : round % 10 == 5 ? 700000000 : 20000;
         std::vector<TestCorner> corners = randomFaces(rng, 6, reach);
         const int32_t v = rng.next(-150000, 150000);
         const int64_t uBase = round % 7 == 0 ? INT32_MAX - 40000 : 0;
@@ -595,6 +644,33 @@ TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
                                            rng.next(-20000, 30000)))
             << "round " << round;
     }
+}
+
+// Level faces (one depth and texel row throughout) whose rows reach millions
+// of pixels past the screen's sides, beyond what 32-bit clipping holds.
+TEST_F(Textured, FarReachingLevelFacesDrawWhatThePlainRulesDraw)
+{
+    Canvas plain;
+    Texture leaves{leafTexel};
+    TexelRuns runs;
+    findTexelRuns(runs, leaves.pixels.data(), 254);
+    int drawn = 0;
+    for (const int32_t reach : {1 << 28, 600000000, 2000000000})
+        for (const bool clockwise : {true, false}) {
+            std::vector<TestCorner> corners = {{-reach, 2560, -300, 0, 70000},
+                                               {reach, 2560, -300, 900000, 70000},
+                                               {40000, 51200, -300, 450000, 70000}};
+            if (!clockwise)
+                std::swap(corners[0], corners[1]);
+            TestMesh fast(canvas, leaves.picture, corners);
+            TestMesh slow(plain, leaves.picture, corners);
+            fast.mesh.transparentColour = slow.mesh.transparentColour = 254;
+            fast.mesh.texelRuns = &runs;
+            ASSERT_TRUE(drawsLikeThePlainRules(canvas, fast, plain, slow, 3, 0))
+                << reach << (clockwise ? " clockwise" : " anticlockwise");
+            drawn += !drawnPixels(canvas, 3).empty();
+        }
+    EXPECT_GT(drawn, 0);
 }
 
 class Flat : public testing::Test {

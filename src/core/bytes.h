@@ -86,3 +86,39 @@ inline int32_t firstNonZero(const uint8_t* p, int32_t count)
             return i;
     return count;
 }
+
+// Each byte of `over` that is not 0, else `under`'s byte. (b & 0x7F) + 0x7F
+// sets a byte's top bit exactly when its low seven bits are not all 0 and
+// never carries into the next byte (at most 0xFE), so together with b's own
+// top bit it marks every byte that is not 0; the unmarked ones, times 0xFF,
+// become a mask of the bytes `under` shows through. In either byte order.
+inline uint32_t overNonZero(uint32_t over, uint32_t under)
+{
+    const uint32_t lit = ((over & 0x7F7F7F7Fu) + 0x7F7F7F7Fu) | over;
+    const uint32_t through = ((~lit & 0x80808080u) >> 7) * 0xFFu;
+    return over | (under & through);
+}
+
+// Copies the bytes of from[0..count) that are not 0 over to[0..count).
+// Words (Words true, both ends 4-aligned, count a multiple of 4) take four
+// bytes a step with overNonZero, for targets without a vector unit, which
+// would take the plain byte loop many bytes at a time. Both ways are built
+// everywhere for the tests.
+template <bool Words>
+void copyNonZero(uint8_t* __restrict to, const uint8_t* __restrict from, int32_t count)
+{
+    const bool wordsFit = ((reinterpret_cast<uintptr_t>(to) | reinterpret_cast<uintptr_t>(from) |
+                            uintptr_t(count)) & 3) == 0;
+    if (Words && wordsFit) {
+        for (int32_t i = 0; i < count; i += 4) {
+            uint32_t over, under;
+            std::memcpy(&over, __builtin_assume_aligned(from + i, 4), 4);
+            std::memcpy(&under, __builtin_assume_aligned(to + i, 4), 4);
+            const uint32_t merged = overNonZero(over, under);
+            std::memcpy(__builtin_assume_aligned(to + i, 4), &merged, 4);
+        }
+        return;
+    }
+    for (int32_t i = 0; i < count; ++i)
+        to[i] = from[i] != 0 ? from[i] : to[i];
+}

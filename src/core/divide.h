@@ -35,15 +35,15 @@ inline uint32_t inverseBelow(uint32_t d)
     return inverse;
 }
 
-// floor(n / d) for every n and every d from 1 to 2^32 - 1, without a divide
-// instruction: with inverse <= 2^32 / d, floor(r inverse / 2^32) is at most
-// floor(r / d) for any r, so each step takes at most the remainder's quotient
-// (and at least one d while d fits), the remainder never goes below 0 and the
-// loop ends with n = q d + r, 0 <= r < d. How close inverseBelow comes only
-// decides how many steps that takes: mostly one.
-inline uint32_t quotientBelow(uint32_t n, uint32_t d)
+// floor(n / d) for every n and every d from 1 to 2^32 - 1, given an inverse
+// of d that is never above 2^32 / d (inverseBelow's): floor(r inverse / 2^32)
+// is then at most floor(r / d) for any r, so each step takes at most the
+// remainder's quotient (and at least one d while d fits), the remainder never
+// goes below 0 and the loop ends with n = q d + r, 0 <= r < d. How close the
+// inverse comes only decides how many steps that takes: with inverseBelow's,
+// mostly one. Many quotients by one divisor share its inverse.
+inline uint32_t quotientWith(uint32_t n, uint32_t d, uint32_t inverse)
 {
-    const uint32_t inverse = inverseBelow(d);
     uint32_t q = uint32_t((uint64_t(n) * inverse) >> 32);
     uint32_t r = n - q * d;
     while (r >= d) {
@@ -55,6 +55,12 @@ inline uint32_t quotientBelow(uint32_t n, uint32_t d)
     return q;
 }
 
+// floor(n / d) for every n and every d from 1 to 2^32 - 1, without a divide
+// instruction.
+inline uint32_t quotientBelow(uint32_t n, uint32_t d)
+{
+    return quotientWith(n, d, inverseBelow(d));
+}
 
 // n / d truncated toward zero, exactly as int32_t division gives it, for every
 // n and every d from 1 to 2^31 - 1. Without a divide instruction d is
@@ -93,15 +99,27 @@ private:
 using Divisor = DivisorOf<HardwareDivide>;
 
 // n / d truncated toward zero as int32_t division gives it, for d from 1 to
-// 2^31 - 1: the divide instruction where there is one, else quotientBelow of
-// n's magnitude (0 to 2^31, a quotient that takes n's sign without overflow).
-// Both ways are built everywhere so that the tests compare them.
+// 2^31 - 1, where the quotients come in a series that mostly repeats itself
+// (a face's rows share their texture step but for rounding). Without a
+// divide instruction the last quotient's magnitude q is tried first: it is
+// floor(m / d) of the magnitude m exactly when q d <= m < q d + d, which one
+// 32 x 32 -> 64-bit multiply decides (q d may exceed 32 bits for a wrong
+// guess, never for a right one); otherwise quotientBelow finds it. Both ways
+// are built everywhere so that the tests compare them.
 template <bool Hardware>
-int32_t quotientOf(int32_t n, int32_t d)
-{
-    if constexpr (Hardware)
-        return n / d;
-    const uint32_t m = n < 0 ? 0u - uint32_t(n) : uint32_t(n);
-    const uint32_t q = quotientBelow(m, uint32_t(d));
-    return n < 0 ? int32_t(0u - q) : int32_t(q);
-}
+class RepeatingQuotient {
+public:
+    int32_t divide(int32_t n, int32_t d)
+    {
+        if constexpr (Hardware)
+            return n / d;
+        const uint32_t m = n < 0 ? 0u - uint32_t(n) : uint32_t(n);
+        const uint64_t below = uint64_t(last_) * uint32_t(d);
+        if (below > m || m - uint32_t(below) >= uint32_t(d))
+            last_ = quotientBelow(m, uint32_t(d));
+        return n < 0 ? int32_t(0u - last_) : int32_t(last_);
+    }
+
+private:
+    uint32_t last_ = 0;  // the last quotient's magnitude, 0 to 2^31
+};

@@ -5,12 +5,22 @@
 #include "core/tables.h"
 
 #include <algorithm>
+#include <cstring>
 
 // Sets `count` entries from `depth` on, sixteen a step: the 3D scenes clear
 // every frame (and the calendar's views 64 times at start-up), and wide or
 // unrolled stores keep that cheap where a plain fill would count each entry.
-static void fillDepth(int32_t* depth, int32_t count, int32_t value)
+// With ByBytes a value whose four bytes are equal (0, as the scenes clear to,
+// or -1) is set by memset instead: without a vector unit the compiler's loop
+// stores one entry an instruction, the C library's memset several (an ARM9's
+// store-multiple).
+template <bool ByBytes>
+void fillDepth(int32_t* depth, int32_t count, int32_t value)
 {
+    if (ByBytes && uint32_t(value) == 0x01010101u * (uint32_t(value) & 0xFF)) {
+        std::memset(depth, value & 0xFF, size_t(count) * sizeof *depth);
+        return;
+    }
     for (int32_t block = count / 16; block > 0; --block, depth += 16)
         for (int32_t j = 0; j < 16; ++j)
             depth[j] = value;
@@ -18,15 +28,18 @@ static void fillDepth(int32_t* depth, int32_t count, int32_t value)
         depth[j] = value;
 }
 
+template void fillDepth<false>(int32_t*, int32_t, int32_t);
+template void fillDepth<true>(int32_t*, int32_t, int32_t);
+
 void clearDepth(Screen& screen, int32_t v)
 {
-    fillDepth(screen.depth, ScreenPixels, shiftLeft8(v));
+    fillDepth<!VectorUnit>(screen.depth, ScreenPixels, shiftLeft8(v));
 }
 
 void clearDepthCorner(Screen& screen, int32_t v, int32_t width, int32_t height)
 {
     for (int32_t row = 0; row < height; ++row)
-        fillDepth(screen.depth + RowOffsets[row], width, shiftLeft8(v));
+        fillDepth<!VectorUnit>(screen.depth + RowOffsets[row], width, shiftLeft8(v));
 }
 
 void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough)
@@ -216,7 +229,8 @@ template <bool Shaded>
 // reaching r positions, r - (p & 255) more stay in the run.
 template <bool Shaded>
 [[gnu::always_inline]] inline void drawByTexelRuns(const FaceContext& face, const Span& s,
-                                                   uint32_t start)
+                                                   uint32_t start,
+                                                   const RunCounter<HardwareDivide>& counter)
 {
     const uint32_t* runs = face.runs->reach;
     const uint8_t* texels = face.texels;
@@ -226,7 +240,7 @@ template <bool Shaded>
     for (int32_t k = 0; k < s.count;) {
         const uint32_t run = runs[(at >> 8) & 0xFFFF];
         const uint32_t ahead = (run & ~OpaqueRun) - (at & 255);
-        const int32_t inRun = int32_t(samplesInRun<HardwareDivide>(ahead, du, uint32_t(s.count - k)));
+        const int32_t inRun = int32_t(counter.samples(ahead, uint32_t(s.count - k)));
         if (run & OpaqueRun) {
             if constexpr (RoomyRegisters)
                 drawOpaqueRun<Shaded>(texels, shade, s.pixel + k, s.depth + k, inRun, at << 8,
@@ -254,32 +268,57 @@ struct SampleKind {
     bool seeThrough;  // the transparent colour is a texel value
 };
 
+// How a row is clipped to the columns: not at all (None: the caller knows
+// that left < l.x and rightX <= right), in 32 bits (Near: the caller knows
+// that the row's ends and the clip's columns lie within +-NearReach, so their
+// distances fit), or in 64 bits (Far: any ends).
+enum class Clip { None, Near, Far };
+constexpr int64_t NearReach = int64_t(1) << 29;
+
 // Draws the samples of a row from the left walker l on: they sit at
 // x = l.x + 256 k for x < rightX, stepping by du, dv and dz, and are drawn
-// where left < x < right, at pixel column x >> 8. Without Clipped the caller
-// knows that left < l.x and rightX <= right.
-template <SampleKind Kind, bool Clipped = true>
+// where left < x < right, at pixel column x >> 8. `counter` serves the rows
+// of one part that go by texel runs.
+template <SampleKind Kind, Clip Clipped = Clip::Far>
 [[gnu::always_inline]] inline void drawFromLeft(const FaceContext& face, int32_t rowOffset,
                                                 const EdgeState& l, int32_t rightX, int32_t du,
-                                                int32_t dv, int32_t dz)
+                                                int32_t dv, int32_t dz,
+                                                RunCounter<HardwareDivide>& counter)
 {
     // Samples left of the clip are skipped in one step and the walk ends at
     // the clip, so a span reaching far off-screen costs nothing extra. The
     // bounds are 64-bit so that no edge position can overflow them; the
     // walk itself stays 32-bit and wraps like every other sum.
-    const int64_t first = !Clipped || l.x > face.left ? 0 : ((face.left - l.x) >> 8) + 1;
-    const int64_t end = samplesBelow(l.x, Clipped ? std::min<int64_t>(rightX, face.right) : rightX);
-    if (first >= end)
-        return;
-    const int32_t skipped = int32_t(first);
+    int32_t skipped = 0, count;
+    if constexpr (Clipped == Clip::Near) {
+        const int32_t left = int32_t(face.left);
+        const int32_t last = std::min<int32_t>(rightX, int32_t(face.right));
+        skipped = l.x > left ? 0 : ((left - l.x) >> 8) + 1;
+        count = (last > l.x ? (last - l.x + 255) >> 8 : 0) - skipped;
+        if (count <= 0)
+            return;
+    } else if constexpr (Clipped == Clip::Far) {
+        const int64_t first = l.x > face.left ? 0 : ((face.left - l.x) >> 8) + 1;
+        const int64_t end = samplesBelow(l.x, std::min<int64_t>(rightX, face.right));
+        if (first >= end)
+            return;
+        skipped = int32_t(first);
+        count = int32_t(end - first);
+    } else {
+        // Both ends lie within the screen's columns: 32 bits hold the count.
+        count = rightX > l.x ? (rightX - l.x + 255) >> 8 : 0;
+        if (count == 0)
+            return;
+    }
     const int32_t offset = rowOffset + (l.x >> 8) + skipped;
-    const Span span{face.pixels + offset, face.depth + offset, int32_t(end - first),
+    const Span span{face.pixels + offset, face.depth + offset, count,
                     l.u + du * skipped,   l.v + dv * skipped,  l.z + dz * skipped,
                     du,                   dv,                  dz};
     if constexpr (Kind.runs) {
         const uint32_t start = uint32_t(span.u) - 256 * uint32_t(span.v & 0xFF00);
         if (walksTexelRuns(span)) {
-            drawByTexelRuns<Kind.shaded>(face, span, start);
+            counter.step(uint32_t(du));
+            drawByTexelRuns<Kind.shaded>(face, span, start, counter);
             return;
         }
     }
@@ -297,7 +336,7 @@ static bool rowOffScreen(int32_t xa, int32_t xb)
 // Draws the row whose first pixel is at `rowOffset` between walkers p and q.
 template <SampleKind Kind>
 static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState& p,
-                    const EdgeState& q)
+                    const EdgeState& q, RunCounter<HardwareDivide>& counter)
 {
     if (rowOffScreen(p.x, q.x))
         return;
@@ -311,26 +350,28 @@ static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState&
         dv = width.divide(shiftLeft8(r.v - l.v));
         dz = width.divide(shiftLeft8(r.z - l.z));
     }
-    drawFromLeft<Kind>(face, rowOffset, l, r.x, du, dv, dz);
+    drawFromLeft<Kind>(face, rowOffset, l, r.x, du, dv, dz, counter);
 }
 
 // The same for a level row (see walkLevelPart): both ends share z and v, so
-// dv and dz are 0 and only u is divided out. Without Clipped both ends lie
-// right of the clip's left edge and at most at column 319's position.
-template <SampleKind Kind, bool Clipped>
+// dv and dz are 0 and only u is divided out, mostly to the row above's
+// quotient. Unclipped, both ends lie right of the clip's left edge and at
+// most at column 319's position.
+template <SampleKind Kind, Clip Clipped>
 [[gnu::always_inline]] inline void drawLevelRow(const FaceContext& face, int32_t rowOffset,
                                                 int32_t xa, int32_t ua, int32_t xb, int32_t ub,
-                                                int32_t z, int32_t v)
+                                                int32_t z, int32_t v,
+                                                RepeatingQuotient<HardwareDivide>& uStep,
+                                                RunCounter<HardwareDivide>& counter)
 {
-    if (Clipped && rowOffScreen(xa, xb))
+    if (Clipped != Clip::None && rowOffScreen(xa, xb))
         return;
     const bool aLeft = xa <= xb;
     const EdgeState l{aLeft ? xa : xb, z, aLeft ? ua : ub, v};
     const int32_t rightX = aLeft ? xb : xa;
     const int32_t w = rightX - l.x;
-    const int32_t du =
-        w > 0 ? quotientOf<HardwareDivide>(shiftLeft8((aLeft ? ub : ua) - l.u), w) : 0;
-    drawFromLeft<Kind, Clipped>(face, rowOffset, l, rightX, du, 0, 0);
+    const int32_t du = w > 0 ? uStep.divide(shiftLeft8((aLeft ? ub : ua) - l.u), w) : 0;
+    drawFromLeft<Kind, Clipped>(face, rowOffset, l, rightX, du, 0, 0, counter);
 }
 
 // The rows of a part at y = yStart + 256 k while y < yEnd: `steps` of them,
@@ -364,8 +405,9 @@ static int64_t walkPart(const FaceContext& face, int64_t yStart, int32_t yEnd,
     advance(a, longStep, int32_t(first));
     advance(b, shortStep, int32_t(first));
     const int32_t firstRow = int32_t((yStart >> 8) + first);
+    RunCounter<HardwareDivide> counter;
     for (int32_t row = firstRow; row < firstRow + int32_t(end - first); ++row) {
-        drawRow<Kind>(context, RowOffsets[row], a, b);
+        drawRow<Kind>(context, RowOffsets[row], a, b, counter);
         advance(a, longStep, 1);
         advance(b, shortStep, 1);
     }
@@ -392,14 +434,21 @@ struct LevelWalk {
     int32_t xa, ua, xb, ub, z, v;
 };
 
-template <SampleKind Kind, bool Clipped>
+template <SampleKind Kind, Clip Clipped>
 static void walkLevelRows(const FaceContext& face, int32_t firstRow, int32_t rows, LevelWalk w,
                           const LevelWalk& step)
 {
     const FaceContext context = face;
     const LevelWalk d = step;
+    RepeatingQuotient<HardwareDivide> uStep;
+    RunCounter<HardwareDivide> counter;
+    // Short of registers, a row's offset is computed (RowOffsets[row] is
+    // ScreenWidth row): the table's address would be one more value for the
+    // loop to keep. With registers to spare the table costs less.
     for (int32_t row = firstRow; row < firstRow + rows; ++row) {
-        drawLevelRow<Kind, Clipped>(context, RowOffsets[row], w.xa, w.ua, w.xb, w.ub, w.z, w.v);
+        const int32_t rowOffset = RoomyRegisters ? RowOffsets[row] : row * ScreenWidth;
+        drawLevelRow<Kind, Clipped>(context, rowOffset, w.xa, w.ua, w.xb, w.ub, w.z, w.v,
+                                    uStep, counter);
         w.xa += d.xa;
         w.ua += d.ua;
         w.xb += d.xb;
@@ -433,12 +482,21 @@ static int64_t walkLevelPart(const FaceContext& face, int64_t yStart, int32_t yE
     const int32_t rows = int32_t(end - first);
     // Rows whose ends all lie right of the clip's left edge and at most at
     // column 319's position need no clipping.
-    const int64_t high = std::min<int64_t>(face.right, (ScreenWidth - 1) * 256);
-    if (rows > 0 && staysWithin(walk.xa, step.xa, rows - 1, face.left, high) &&
-        staysWithin(walk.xb, step.xb, rows - 1, face.left, high))
-        walkLevelRows<Kind, false>(face, firstRow, rows, walk, step);
-    else
-        walkLevelRows<Kind, true>(face, firstRow, rows, walk, step);
+    // Rows reaching past the screen's sides by less than NearReach, the
+    // leaves', clip in 32 bits (the clip's columns lie within the screen's
+    // but for a right edge left of it).
+    const auto within = [&](int64_t low, int64_t high) {
+        return staysWithin(walk.xa, step.xa, rows - 1, low, high) &&
+               staysWithin(walk.xb, step.xb, rows - 1, low, high);
+    };
+    if (rows > 0) {
+        if (within(face.left, std::min<int64_t>(face.right, (ScreenWidth - 1) * 256)))
+            walkLevelRows<Kind, Clip::None>(face, firstRow, rows, walk, step);
+        else if (face.right > -NearReach && within(-NearReach, NearReach))
+            walkLevelRows<Kind, Clip::Near>(face, firstRow, rows, walk, step);
+        else
+            walkLevelRows<Kind, Clip::Far>(face, firstRow, rows, walk, step);
+    }
     advance(longWalker, longGradient, int32_t(steps));
     advance(shortWalker, shortGradient, int32_t(steps));
     return yStart + 256 * steps;

@@ -19,25 +19,35 @@ struct TexelRuns {
 constexpr uint32_t OpaqueRun = 0x80000000u;
 void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough);
 
-// Of `remaining` samples (1 to 2^31 - 1) stepping `du` > 0 walk positions
+// Of `remaining` samples (1 to 2^31 - 1) stepping du > 0 walk positions
 // each, how many fall in a run that reaches `ahead` positions on (1 to 2^24):
 // ceil(ahead / du), at most `remaining`. ahead + du - 1 stays below
 // 2^24 + 2^31, within 32 bits. Without a divide instruction (Hardware false)
-// the run that ends the row, as most rows end inside one, is counted without
-// a division: floor(a / du) >= remaining exactly when a >= du * remaining,
-// compared in 64 bits (one multiply on an ARM9, where a division is a call of
-// dozens of instructions), and a run that ends inside it by quotientBelow.
+// the quotient is quotientWith's, a multiply and a check, by du's inverse
+// found once for the rows that share du (the rows of a face mostly do).
 // Both ways are built everywhere for the tests.
 template <bool Hardware>
-uint32_t samplesInRun(uint32_t ahead, uint32_t du, uint32_t remaining)
-{
-    const uint32_t reach = ahead + du - 1;
-    if (Hardware)
-        return reach / du < remaining ? reach / du : remaining;
-    if (reach >= uint64_t(du) * remaining)
-        return remaining;
-    return quotientBelow(reach, du);
-}
+class RunCounter {
+public:
+    // Counts for rows stepping du from here on.
+    void step(uint32_t du)
+    {
+        if (!Hardware && du != du_)
+            inverse_ = inverseBelow(du);
+        du_ = du;
+    }
+
+    uint32_t samples(uint32_t ahead, uint32_t remaining) const
+    {
+        const uint32_t reach = ahead + du_ - 1;
+        const uint32_t inRun = Hardware ? reach / du_ : quotientWith(reach, du_, inverse_);
+        return inRun < remaining ? inRun : remaining;
+    }
+
+private:
+    uint32_t du_ = 0;
+    uint32_t inverse_ = 0;  // inverseBelow(du_) without a divide instruction
+};
 
 // How many rows an edge stays in its pixel column from the current row on:
 // `sum` is 65536 times the edge's x on that row (24.8, so bits 16 up are the
@@ -66,6 +76,29 @@ int64_t rowsInColumn(int64_t sum, int64_t step)
     if (step < 0)
         return quotientBelow(uint32_t(within), uint32_t(-step)) + 1;
     return INT64_MAX;
+}
+
+// Sets depth[0..count) to value; ByBytes takes memset where value's four
+// bytes are equal. Both ways are built everywhere for the tests.
+template <bool ByBytes>
+void fillDepth(int32_t* depth, int32_t count, int32_t value);
+// The same for an edge whose sum fits 32 bits (a column within +-32768), its
+// step's inverse found once for all its blocks: `inverse` is
+// inverseBelow(|step|) when 0 < |step| < 65536, unused otherwise. Numerators
+// stay below 2^17; INT32_MAX for a step of 0. Without a divide instruction
+// each quotient is then a multiply and a check instead of a call.
+template <bool Hardware>
+int32_t rowsInColumnNarrow(int32_t sum, int32_t step, uint32_t inverse)
+{
+    const uint32_t within = uint32_t(sum) & 0xFFFF;
+    if (step >= 65536 || step <= -65536)
+        return 1;
+    if (step == 0)
+        return INT32_MAX;
+    const uint32_t n = step > 0 ? 65536 - within + uint32_t(step) - 1 : within;
+    const uint32_t d = step > 0 ? uint32_t(step) : 0u - uint32_t(step);
+    const uint32_t q = Hardware ? n / d : quotientWith(n, d, inverse);
+    return int32_t(q) + (step < 0);
 }
 
 // Every depth entry becomes v * 256.

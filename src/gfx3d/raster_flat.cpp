@@ -2,6 +2,7 @@
 
 #include "gfx3d/face.h"
 #include "core/bytes.h"
+#include "core/divide.h"
 #include "core/target.h"
 #include "core/tables.h"
 
@@ -21,7 +22,9 @@ static int32_t slopeBetween(const Corner& a, const Corner& b)
         return 0;
     if (dy == -1)
         return int32_t(0u - uint32_t(dx));
-    return dx / dy;
+    // Without a divide instruction a prepared divisor's one quotient costs
+    // about half the C library's call.
+    return dy > 0 ? Divisor(dy).divide(dx) : dx / dy;
 }
 
 // What every row of one face needs. Row and column bounds are the mesh's clip
@@ -104,6 +107,8 @@ struct EdgeSum {
     int64_t sum;   // on the current row
     int64_t step;  // 256 * slope, per row
     int64_t column() const { return sum >> 16; }
+    int64_t rowsInColumn() const { return ::rowsInColumn<HardwareDivide>(sum, step); }
+    void advance(int32_t rows) { sum += rows * step; }
 };
 
 // The edge from corner x0 at y0 with `slope` on rows y = yFirst, yFirst + 256,
@@ -122,21 +127,42 @@ static bool sumWithoutWrap(int32_t x0, int32_t y0, int32_t slope, int64_t yFirst
     return true;
 }
 
-static int64_t rowsInColumn(const EdgeSum& edge)
+// An EdgeSum whose sums on the part's rows fit 32 bits: the columns of most
+// faces, which an ARM9 then walks without 64-bit sums and with one inverse
+// of the step for all the edge's blocks.
+struct NarrowEdge {
+    int32_t sum;       // 65536 x on the current row
+    int32_t step;      // 256 * slope, per row
+    uint32_t inverse;  // inverseBelow(|step|) for 0 < |step| < 65536 without a divide instruction
+    int32_t column() const { return sum >> 16; }
+    int32_t rowsInColumn() const { return rowsInColumnNarrow<HardwareDivide>(sum, step, inverse); }
+    // Wraps like the 64-bit sum's low half; only the step past the last row can.
+    void advance(int32_t rows) { sum = int32_t(uint32_t(sum) + uint32_t(rows) * uint32_t(step)); }
+};
+
+// The edge as a NarrowEdge when its sums on `rows` rows and its step fit
+// 32 bits; they are linear in the row, so the ends decide.
+static bool narrowEdge(const EdgeSum& edge, int32_t rows, NarrowEdge& narrow)
 {
-    return rowsInColumn<HardwareDivide>(edge.sum, edge.step);
+    const auto fits = [](int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
+    if (!fits(edge.step) || !fits(edge.sum) || !fits(edge.sum + (rows - 1) * edge.step))
+        return false;
+    const int32_t step = int32_t(edge.step);
+    const bool divides = !HardwareDivide && step != 0 && step > -65536 && step < 65536;
+    narrow = {int32_t(edge.sum), step, divides ? inverseBelow(step > 0 ? step : -step) : 0};
+    return true;
 }
 
 // Calls fill(p) for the first pixel p of each of `rows` rows from `line`
 // down: an odd row first, then two a step, so a pair shares the counting.
 template <typename Fill>
-[[gnu::always_inline]] inline void eachRow(uint8_t* line, int64_t rows, Fill fill)
+[[gnu::always_inline]] inline void eachRow(uint8_t* line, int32_t rows, Fill fill)
 {
     if (rows & 1) {
         fill(line);
         line += ScreenWidth;
     }
-    for (int64_t pairs = rows >> 1; pairs > 0; --pairs, line += 2 * ScreenWidth) {
+    for (int32_t pairs = rows >> 1; pairs > 0; --pairs, line += 2 * ScreenWidth) {
         fill(line);
         fill(line + ScreenWidth);
     }
@@ -144,7 +170,7 @@ template <typename Fill>
 
 // Fills the same columns on `rows` rows from `line` down. Blocks one to four
 // pixels wide, most of a trunk's, take one or two stores a row.
-static void fillBlock(uint8_t* line, size_t n, int64_t rows, uint8_t colour)
+[[gnu::always_inline]] inline void fillBlock(uint8_t* line, size_t n, int32_t rows, uint8_t colour)
 {
     switch (n) {
     case 1:
@@ -169,20 +195,33 @@ static void fillBlock(uint8_t* line, size_t n, int64_t rows, uint8_t colour)
 
 // The rows of a part between two edges that do not wrap: a trunk's faces
 // are tall and a few pixels wide, so both edges keep their columns for many
-// rows at a time, and each such stretch is filled as one block.
-static void fillByColumns(const FlatContext& face, uint8_t* line, int64_t rows, EdgeSum a,
-                          EdgeSum b)
+// rows at a time, and each such stretch is filled as one block. `rows` is at
+// most the screen's height.
+template <typename Edge>
+static void fillByColumns(const FlatContext& face, uint8_t* line, int32_t rows, Edge a, Edge b)
 {
+    using Count = decltype(a.rowsInColumn());
+    using Column = decltype(a.column());
+    // Rows each edge still stays in its column, 0 once it has left: after a
+    // block that ends before the edge leaves, the rest is the count less the
+    // block, so only an edge that left is divided again.
+    Count aRows = 0, bRows = 0;
     while (rows > 0) {
-        const int64_t block = std::min({rows, rowsInColumn(a), rowsInColumn(b)});
-        const int64_t left = std::max<int64_t>(std::min(a.column(), b.column()), face.firstColumn);
-        const int64_t right = std::min<int64_t>(std::max(a.column(), b.column()), face.lastColumn);
+        if (aRows == 0)
+            aRows = a.rowsInColumn();
+        if (bRows == 0)
+            bRows = b.rowsInColumn();
+        const int32_t block = int32_t(std::min<Count>({rows, aRows, bRows}));
+        const Column left = std::max<Column>(std::min(a.column(), b.column()), face.firstColumn);
+        const Column right = std::min<Column>(std::max(a.column(), b.column()), face.lastColumn);
         if (left <= right)
             fillBlock(line + left, size_t(right - left + 1), block, face.colour);
         line += block * ScreenWidth;
         rows -= block;
-        a.sum += block * a.step;
-        b.sum += block * b.step;
+        a.advance(block);
+        b.advance(block);
+        aRows -= block;
+        bRows -= block;
     }
 }
 
@@ -203,7 +242,12 @@ static void fillPart(const FlatContext& face, const RowRange& rows, int32_t ySta
     EdgeSum longSum, shortSum;
     if (sumWithoutWrap(longFrom.x, longFrom.y, longSlope, yFirst, yLast, longSum) &&
         sumWithoutWrap(shortFrom.x, shortFrom.y, shortSlope, yFirst, yLast, shortSum)) {
-        fillByColumns(face, line, end - first, longSum, shortSum);
+        const int32_t rows = int32_t(end - first);
+        NarrowEdge longNarrow, shortNarrow;
+        if (narrowEdge(longSum, rows, longNarrow) && narrowEdge(shortSum, rows, shortNarrow))
+            fillByColumns(face, line, rows, longNarrow, shortNarrow);
+        else
+            fillByColumns(face, line, rows, longSum, shortSum);
         return;
     }
     const int32_t y = int32_t(yFirst);

@@ -3,6 +3,7 @@
 #include "objects/forest.h"
 #include "gfx3d/raster.h"
 #include "assets/assets.h"
+#include "core/bytes.h"
 #include "core/show_state.h"
 #include "core/screen.h"
 #include "core/tables.h"
@@ -10,7 +11,7 @@
 
 #include <cstring>
 
-uint8_t CalendarFrames[CalendarViews * CalendarViewBytes];  // all 0 until pre-rendered
+alignas(4) uint8_t CalendarFrames[CalendarViews * CalendarViewBytes];  // all 0 until pre-rendered
 ForestCalendarState ForestCalendar;
 
 void resetForestCalendar()
@@ -92,18 +93,13 @@ void updateForestCalendar()
 }
 
 // Pastes view k over the screen at (96, 50); 0 lets the forest show through.
-// Each row of the view lands on one screen row, found through RowOffsets;
-// every byte of it is rewritten, with the view's or its own value, so the
-// row goes as a whole without a branch per pixel.
+// Each row of the view lands on one screen row, found through RowOffsets.
 static void pasteCalendarView(int k)
 {
     const uint8_t* view = CalendarFrames + k * CalendarViewBytes;
-    for (int r = 0; r < CalendarSize; ++r) {
-        const uint8_t* __restrict source = view + r * CalendarSize;
-        uint8_t* __restrict target = MainScreen.pixels + RowOffsets[CalendarTop + r] + CalendarLeft;
-        for (int c = 0; c < CalendarSize; ++c)
-            target[c] = source[c] != 0 ? source[c] : target[c];
-    }
+    for (int r = 0; r < CalendarSize; ++r)
+        copyNonZero<!VectorUnit>(MainScreen.pixels + RowOffsets[CalendarTop + r] + CalendarLeft,
+                                 view + r * CalendarSize, CalendarSize);
 }
 
 void drawForestCalendar()

@@ -9,7 +9,7 @@ constexpr int CalendarViewBytes = CalendarSize * CalendarSize;
 
 // 64 views of the calendar, view k turned k sixty-fourths of a turn, each
 // 128 x 128 bytes row after row; 0 is see-through.
-extern uint8_t CalendarFrames[CalendarViews * CalendarViewBytes];
+alignas(4) extern uint8_t CalendarFrames[CalendarViews * CalendarViewBytes];
 struct ForestCalendarState {
     int32_t steps = 0;  // update steps taken; the backdrop's outer bands are painted at 0
 };
