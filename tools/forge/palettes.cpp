@@ -202,8 +202,11 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
 //    blue, not a hard black edge, and the last seconds' fade steps down
 //    to black more gently.
 //  - Rising waves fill each layer from its surface colour (80 in front, 64
-//    behind) down one index every four rows: 80 is a bright aqua crest,
-//    below it the water deepens evenly to a deep blue, never to black.
+//    behind) down one index every four rows: 76..80 climb to a pale aqua
+//    crest, so the front wave wears a glow of foam some sixteen rows deep
+//    over water that deepens evenly to a deep blue, never to black; 64 is
+//    a shade lighter than its neighbours below, so the back wave shows its
+//    own crest line above its darker body.
 //  - Cloud flight sums its layers to about 5..80: the low end is already a
 //    clear sky blue, so the thin cloud between the billows reads as sky
 //    and the billows' cores turn pale.
@@ -219,8 +222,9 @@ Palette bluePalette()
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
     fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x060e28), at(6, 0x12346a), at(20, 0x163e78),
-                         at(36, 0x1a4a88), at(50, 0x24629e), at(57, 0x2a72ae), at(64, 0x3082ba),
-                         at(72, 0x3892c4), at(79, 0x40a0cc), at(80, 0x6cc4d8), at(81, 0xa2aec6),
+                         at(36, 0x1a4a88), at(50, 0x205894), at(57, 0x24629e), at(63, 0x2a6ca8),
+                         at(64, 0x2e7ab0), at(66, 0x3278b4), at(72, 0x3a8ec4), at(76, 0x46a6d0),
+                         at(78, 0x58b4d6), at(79, 0x64bcd8), at(80, 0x74c8dc), at(81, 0xa8b2c8),
                          at(105, 0xb0b4c8), at(135, 0xc0b8c8), at(165, 0xdcbcbc), at(195, 0xf4cca8),
                          at(222, 0xffdca4), at(242, 0xffe4b8), at(252, 0xffeeca), at(255, 0xfff8e8)});
     makeDistinct(p, 0, 255);
