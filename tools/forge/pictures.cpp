@@ -704,7 +704,12 @@ struct TreeCrown {
     double x, y, radius;
 };
 
-// The oak's crown as overlapping leaf masses, lit from the upper left.
+// The oak's crown as overlapping leaf masses, lit from the upper left, laid
+// out at CrownScale's reciprocal of its size on screen: drawn at three
+// quarters, about (52, 150), it leaves the rain more of the sky to fall in
+// while its top still reaches up into it.
+constexpr double CrownScale = 0.75;
+constexpr double CrownX = 52, CrownY = 150;
 constexpr TreeCrown OakCrown[] = {
     {52, 92, 26}, {26, 106, 20}, {80, 102, 22}, {42, 68, 20}, {68, 72, 19}, {16, 86, 14},
     {100, 88, 13}, {60, 118, 17}, {30, 126, 12}, {86, 126, 12},
@@ -718,8 +723,9 @@ int oakIndex(double x, int y, double detail)
     const double trunkHalf = 3.5 + 0.05 * std::max(0, y - 140);
     if (y > 128 && std::fabs(x - trunkCentre) < trunkHalf)
         return rampIndex(Rainsky::Woods, 0.08 + 0.12 * (1 - (x - trunkCentre) / trunkHalf));
+    const double cx = CrownX + (x - CrownX) / CrownScale, cy = CrownY + (y - CrownY) / CrownScale;
     for (const TreeCrown& c : OakCrown) {
-        const double dx = x - c.x, dy = y - c.y;
+        const double dx = cx - c.x, dy = cy - c.y;
         const double lumpy = c.radius * (0.86 + 0.14 * valueNoise(0x0A4u, std::atan2(dy, dx) * 3 + c.x, 0, 1 << 16));
         const double r = std::sqrt(dx * dx + dy * dy);
         if (r < lumpy) {
@@ -730,7 +736,7 @@ int oakIndex(double x, int y, double detail)
         }
     }
     const double fork = 50 + 100 * 0.06;  // the trunk's centre at row 140
-    if (segmentDistance(x, y, fork, 140, 30, 104) < 2.5 || segmentDistance(x, y, fork, 140, 78, 100) < 2.2)
+    if (segmentDistance(cx, cy, fork, 140, 30, 104) < 2.5 || segmentDistance(cx, cy, fork, 140, 78, 100) < 2.2)
         return rampIndex(Rainsky::Woods, 0.1);
     return -1;
 }
