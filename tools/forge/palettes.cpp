@@ -216,8 +216,9 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
 //    light that follows it and set apart only by its hue, so where the
 //    light crosses 80 it leaves at most a faint aqua thread. From 81 the
 //    ramp climbs evenly in brightness all the way to the sun, from a
-//    silver grey (the flight's cloud cores) through rose and peach to gold,
-//    and only the last few entries reach white: the shafts keep their
+//    silver grey (the flight's cloud cores) through rose and peach to a
+//    saturated gold over 190..228, where most of the light around the disc
+//    lies, and only the last few entries reach white: the shafts keep their
 //    gradation and the sun's disc alone burns white.
 Palette bluePalette()
 {
@@ -227,8 +228,9 @@ Palette bluePalette()
                          at(36, 0x1a4a88), at(50, 0x205894), at(57, 0x24629e), at(63, 0x2a6ca8),
                          at(64, 0x2e7ab0), at(66, 0x3278b4), at(72, 0x3a8ec4), at(76, 0x46a6d0),
                          at(78, 0x58b4d6), at(79, 0x64bcd8), at(80, 0x74c8dc), at(81, 0xa8b2c8),
-                         at(105, 0xb0b4c8), at(135, 0xc0b8c8), at(165, 0xdcbcbc), at(195, 0xf4cca8),
-                         at(222, 0xffdca4), at(242, 0xffe4b8), at(252, 0xffeeca), at(255, 0xfff8e8)});
+                         at(105, 0xb0b4c8), at(135, 0xc4b4c4), at(165, 0xdcb4a8), at(190, 0xeebc90),
+                         at(210, 0xf8c888), at(228, 0xffd898), at(242, 0xffe6b8), at(250, 0xffecc8),
+                         at(255, 0xfff8e8)});
     makeDistinct(p, 0, 255);
     return p;
 }
