@@ -120,11 +120,12 @@ Palette rainskyPalette()
     // streak with three pixels of its surroundings: a lone streak over the
     // sky shows as (drop + 3 x 90) / 4, 80..92, and where the rain is thick
     // the averages gather round 75. So the steps just below the sky's own
-    // value already climb clearly towards white: a lone streak reads as a
-    // pale line from its first frame, and the thick rain as a bright veil.
-    fillRamp(p, Rainsky::Rain.first, Rainsky::FlatSky, {{0.0, rgbHex(0xf4f8fc)}, {0.4, rgbHex(0xe8eef4)},
-                                                       {0.6, rgbHex(0xd2dae2)}, {0.8, rgbHex(0xb8c2cc)},
-                                                       {0.9, rgbHex(0xa2acb6)}, {1.0, sky}});
+    // value already climb towards white, as steeply as a smooth ramp allows
+    // (the smoothing spreads every value, so no step may stand out): a lone
+    // streak reads as a pale line from its first frame, the thick rain as a
+    // bright veil.
+    fillRamp(p, Rainsky::Rain.first, Rainsky::FlatSky, {{0.0, rgbHex(0xf4f8fc)}, {0.55, rgbHex(0xd8e0e8)},
+                                                       {0.75, rgbHex(0xb4bec8)}, {1.0, sky}});
     fillRamp(p, Rainsky::FlatSky, lastEntry(Rainsky::Rain), {{0.0, sky}, {1.0, rgbHex(0x6a747f)}});
     fillRamp(p, Rainsky::Meadow, {{0.0, rgbHex(0x1f3218)}, {0.5, rgbHex(0x4c6a34)}, {1.0, rgbHex(0x96ad6a)}});
     fillRamp(p, Rainsky::Earth, {{0.0, rgbHex(0x241a12)}, {0.5, rgbHex(0x5a4632)}, {1.0, rgbHex(0x9a846a)}});
