@@ -116,13 +116,16 @@ Palette rainskyPalette()
     Palette p{};
     const Rgb sky = rgbHex(0x7d8893);
     fillRamp(p, Rainsky::Woods, {{0.0, rgbHex(0x0b140e)}, {0.5, rgbHex(0x23392a)}, {1.0, rgbHex(0x56705a)}});
-    // Drops take any value of 50..99 and the smoothing averages them with
-    // the sky: the lower third of the ramp is a near-white streak, the
-    // values closest to the sky's fade into it, so fewer and brighter
-    // streaks show.
-    fillRamp(p, Rainsky::Rain.first, Rainsky::FlatSky, {{0.0, rgbHex(0xf4f8fc)}, {0.25, rgbHex(0xdfe6ee)},
-                                                       {0.5, rgbHex(0xb4bec8)}, {0.75, rgbHex(0x8e99a4)},
-                                                       {1.0, sky}});
+    // Drops take any value of 50..99, and the smoothing averages each
+    // streak with three pixels of its surroundings: a lone streak over the
+    // sky shows as (drop + 3 x 90) / 4, 80..92, and where the rain is thick
+    // the averages gather round 75. So the steps just below the sky's own
+    // value already climb towards white, as steeply as a smooth ramp allows
+    // (the smoothing spreads every value, so no step may stand out): a lone
+    // streak reads as a pale line from its first frame, the thick rain as a
+    // bright veil.
+    fillRamp(p, Rainsky::Rain.first, Rainsky::FlatSky, {{0.0, rgbHex(0xf4f8fc)}, {0.55, rgbHex(0xd8e0e8)},
+                                                       {0.75, rgbHex(0xb4bec8)}, {1.0, sky}});
     fillRamp(p, Rainsky::FlatSky, lastEntry(Rainsky::Rain), {{0.0, sky}, {1.0, rgbHex(0x6a747f)}});
     fillRamp(p, Rainsky::Meadow, {{0.0, rgbHex(0x1f3218)}, {0.5, rgbHex(0x4c6a34)}, {1.0, rgbHex(0x96ad6a)}});
     fillRamp(p, Rainsky::Earth, {{0.0, rgbHex(0x241a12)}, {0.5, rgbHex(0x5a4632)}, {1.0, rgbHex(0x9a846a)}});
@@ -202,8 +205,11 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
 //    blue, not a hard black edge, and the last seconds' fade steps down
 //    to black more gently.
 //  - Rising waves fill each layer from its surface colour (80 in front, 64
-//    behind) down one index every four rows: 80 is a bright aqua crest,
-//    below it the water deepens evenly to a deep blue, never to black.
+//    behind) down one index every four rows: 76..80 climb to a pale aqua
+//    crest, so the front wave wears a glow of foam some sixteen rows deep
+//    over water that deepens evenly to a deep blue, never to black; 64 is
+//    a shade lighter than its neighbours below, so the back wave shows its
+//    own crest line above its darker body.
 //  - Cloud flight sums its layers to about 5..80: the low end is already a
 //    clear sky blue, so the thin cloud between the billows reads as sky
 //    and the billows' cores turn pale.
@@ -211,18 +217,21 @@ Palette sparksPalette(const Palette& cube, const Palette& clouds)
 //    light that follows it and set apart only by its hue, so where the
 //    light crosses 80 it leaves at most a faint aqua thread. From 81 the
 //    ramp climbs evenly in brightness all the way to the sun, from a
-//    silver grey (the flight's cloud cores) through rose and peach to gold,
-//    and only the last few entries reach white: the shafts keep their
+//    silver grey (the flight's cloud cores) through rose and peach to a
+//    saturated gold over 190..228, where most of the light around the disc
+//    lies, and only the last few entries reach white: the shafts keep their
 //    gradation and the sun's disc alone burns white.
 Palette bluePalette()
 {
     const auto at = [](int index, uint32_t hex) { return ColourStop{index / 255.0, rgbHex(hex)}; };
     Palette p{};
     fillRamp(p, 0, 255, {at(0, 0x000000), at(1, 0x060e28), at(6, 0x12346a), at(20, 0x163e78),
-                         at(36, 0x1a4a88), at(50, 0x24629e), at(57, 0x2a72ae), at(64, 0x3082ba),
-                         at(72, 0x3892c4), at(79, 0x40a0cc), at(80, 0x6cc4d8), at(81, 0xa2aec6),
-                         at(105, 0xb0b4c8), at(135, 0xc0b8c8), at(165, 0xdcbcbc), at(195, 0xf4cca8),
-                         at(222, 0xffdca4), at(242, 0xffe4b8), at(252, 0xffeeca), at(255, 0xfff8e8)});
+                         at(36, 0x1a4a88), at(50, 0x205894), at(57, 0x24629e), at(63, 0x2a6ca8),
+                         at(64, 0x2e7ab0), at(66, 0x3278b4), at(72, 0x3a8ec4), at(76, 0x46a6d0),
+                         at(78, 0x58b4d6), at(79, 0x64bcd8), at(80, 0x74c8dc), at(81, 0xa8b2c8),
+                         at(105, 0xb0b4c8), at(135, 0xc4b4c4), at(165, 0xdcb4a8), at(190, 0xeebc90),
+                         at(210, 0xf8c888), at(228, 0xffd898), at(242, 0xffe6b8), at(250, 0xffecc8),
+                         at(255, 0xfff8e8)});
     makeDistinct(p, 0, 255);
     return p;
 }

@@ -249,7 +249,8 @@ Pixels paintLightning(double)
 // those two keep their gaps to a little over a quarter of the tile. Their
 // billows are also finer than cloud1's: near the sun the light then breaks
 // through many small gaps and streams out as separate shafts, where large
-// billows let it out as one broad blob.
+// billows let it out as one broad blob. cloud1, seen only in the flight and
+// the greetings' sky, is smoothed over many rows downwards.
 
 struct CloudStyle {
     uint32_t seed;
@@ -257,6 +258,7 @@ struct CloudStyle {
     double warp;        // how far the shapes are swirled, in tile units
     double clear;       // fraction of the tile left as clear sky
     double softness;    // fraction of the tile in the soft rim
+    int smear;          // rows over which the shapes are smoothed downwards
 };
 
 // Value at which `fraction` of the samples lie below.
@@ -267,12 +269,13 @@ double quantile(std::vector<double> samples, double fraction)
     return samples[k];
 }
 
-// Box blur of the given radius on both axes, wrapping round the edges so a
-// tiling canvas still tiles.
-Canvas wrappedBlur(const Canvas& canvas, int radius)
+// Box blur across (radiusX) and down (radiusY), wrapping round the edges so
+// a tiling canvas still tiles; a radius of 0 leaves that axis alone.
+Canvas wrappedBlur(const Canvas& canvas, int radiusX, int radiusY)
 {
     Canvas out = canvas;
     for (int pass = 0; pass < 2; ++pass) {
+        const int radius = pass == 0 ? radiusX : radiusY;
         const Canvas in = out;
         for (int y = 0; y < in.height; ++y) {
             for (int x = 0; x < in.width; ++x) {
@@ -302,6 +305,12 @@ Pixels paintCloud(const CloudStyle& style, double detail)
             canvasAt(texture, x, y) = fbm(style.seed + 3, u, v, style.basePeriod * 2, 2);
         }
     }
+    // The cloud flight squeezes the tiles twice as much down as across and
+    // draws alternate rows a frame apart, so shapes that change quickly
+    // from row to row comb; smoothed downwards they lie in long soft
+    // banks, as a cloud deck seen from afar does.
+    density = wrappedBlur(density, 0, style.smear);
+    texture = wrappedBlur(texture, 0, style.smear);
     const double edge = quantile(density.values, style.clear);
     const double core = quantile(density.values, style.clear + style.softness);
     // Billows: the cloud is heaped up where it is dense, the finer texture
@@ -313,7 +322,7 @@ Pixels paintCloud(const CloudStyle& style, double detail)
         canvasAt(thickness, int(i % Size), int(i / Size)) =
             std::min(s, 2.0) * (9 + 14 * texture.values[i] * (0.5 + 0.5 * detail));
     }
-    const Canvas light = shadeHeights(wrappedBlur(thickness, 2), -1, -1.2, 1.1, true);
+    const Canvas light = shadeHeights(wrappedBlur(thickness, 2, 2 + style.smear), -1, -1.2, 1.1, true);
     Pixels pixels(Size * Size);
     for (size_t i = 0; i < pixels.size(); ++i) {
         // Soft rims, a body that thickens inwards, cores at the top of the
@@ -695,7 +704,12 @@ struct TreeCrown {
     double x, y, radius;
 };
 
-// The oak's crown as overlapping leaf masses, lit from the upper left.
+// The oak's crown as overlapping leaf masses, lit from the upper left, laid
+// out at CrownScale's reciprocal of its size on screen: drawn at three
+// quarters, about (52, 150), it leaves the rain more of the sky to fall in
+// while its top still reaches up into it.
+constexpr double CrownScale = 0.75;
+constexpr double CrownX = 52, CrownY = 150;
 constexpr TreeCrown OakCrown[] = {
     {52, 92, 26}, {26, 106, 20}, {80, 102, 22}, {42, 68, 20}, {68, 72, 19}, {16, 86, 14},
     {100, 88, 13}, {60, 118, 17}, {30, 126, 12}, {86, 126, 12},
@@ -709,8 +723,9 @@ int oakIndex(double x, int y, double detail)
     const double trunkHalf = 3.5 + 0.05 * std::max(0, y - 140);
     if (y > 128 && std::fabs(x - trunkCentre) < trunkHalf)
         return rampIndex(Rainsky::Woods, 0.08 + 0.12 * (1 - (x - trunkCentre) / trunkHalf));
+    const double cx = CrownX + (x - CrownX) / CrownScale, cy = CrownY + (y - CrownY) / CrownScale;
     for (const TreeCrown& c : OakCrown) {
-        const double dx = x - c.x, dy = y - c.y;
+        const double dx = cx - c.x, dy = cy - c.y;
         const double lumpy = c.radius * (0.86 + 0.14 * valueNoise(0x0A4u, std::atan2(dy, dx) * 3 + c.x, 0, 1 << 16));
         const double r = std::sqrt(dx * dx + dy * dy);
         if (r < lumpy) {
@@ -721,7 +736,7 @@ int oakIndex(double x, int y, double detail)
         }
     }
     const double fork = 50 + 100 * 0.06;  // the trunk's centre at row 140
-    if (segmentDistance(x, y, fork, 140, 30, 104) < 2.5 || segmentDistance(x, y, fork, 140, 78, 100) < 2.2)
+    if (segmentDistance(cx, cy, fork, 140, 30, 104) < 2.5 || segmentDistance(cx, cy, fork, 140, 78, 100) < 2.2)
         return rampIndex(Rainsky::Woods, 0.1);
     return -1;
 }
@@ -1015,13 +1030,13 @@ void forgePictures(const std::string& dir)
 {
     writeGrayPicture(dir, dataFile("data/flare"), paintFlare);
     writeGrayPicture(dir, dataFile("data/cloud1"), [](double detail) {
-        return paintCloud({0xC10D0001u, 4, 0.12, 0.253, 0.277}, detail);
+        return paintCloud({0xC10D0001u, 4, 0.12, 0.253, 0.277, 12}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud2"), [](double detail) {
-        return paintCloud({0xC10D0002u, 8, 0.14, 0.256, 0.274}, detail);
+        return paintCloud({0xC10D0002u, 8, 0.14, 0.256, 0.274, 0}, detail);
     });
     writeGrayPicture(dir, dataFile("data/cloud3"), [](double detail) {
-        return paintCloud({0xC10D0003u, 10, 0.16, 0.256, 0.254}, detail);
+        return paintCloud({0xC10D0003u, 10, 0.16, 0.256, 0.254, 0}, detail);
     });
     writeGrayPicture(dir, dataFile("data/credits"), paintCredits);
     writeGrayPicture(dir, dataFile("data/roto"), paintRoto);
