@@ -445,12 +445,10 @@ struct Berry {
     double x, y, radius;
 };
 
-// Clusters of berries in the gaps between the slices.
+// A few large berries in the gaps between the slices: smaller ones turned
+// into specks that flicker between the rows.
 constexpr Berry Berries[] = {
-    {128, 128, 12}, {141, 111, 8}, {113, 143, 7}, {146, 135, 6},
-    {128, 0, 10}, {116, 10, 7}, {140, 248, 6},
-    {0, 128, 10}, {10, 116, 7}, {248, 140, 6},
-    {150, 20, 5}, {22, 150, 5}, {236, 108, 7}, {108, 236, 7}, {226, 120, 5},
+    {128, 128, 14}, {144, 108, 10}, {112, 146, 9}, {128, 0, 12}, {0, 128, 12},
 };
 
 // Offset from (cx, cy) to (x, y) on the 256-pixel torus.
@@ -462,11 +460,12 @@ double torusDelta(double a, double b)
     return d;
 }
 
-// Soft edges: the rotozoom shows the tile about twice its size and redraws
-// every other row per frame, so a sharp edge moving under it shows as a
-// comb of alternate rows. Every change of tone here is spread over several
-// texels, and nothing is a thin line.
-constexpr double SoftEdge = 7;  // texels either side of a slice's or berry's outline
+// Soft edges: the rotozoom redraws every other row per frame while the
+// views turn up to about sixteen texels a frame far from their pivots, so
+// any change of tone over fewer texels than that shows as a comb of
+// alternate rows. Every change of tone here is spread over many texels, and
+// nothing is a thin line or a speck.
+constexpr double SoftEdge = 14;  // texels either side of a slice's or berry's outline
 
 // How much of a soft disc of `radius` covers a point `r` from its centre:
 // 1 inside, 0 outside, a smooth ramp SoftEdge either side of the outline.
@@ -477,7 +476,7 @@ double softCover(double r, double radius)
 
 // Brightness 0..1 of a slice at offset (dx, dy) from its centre (meaningful
 // where the slice covers the pixel: r <= radius + SoftEdge).
-double sliceTone(const Slice& slice, double dx, double dy, double detail, uint32_t seed)
+double sliceTone(const Slice& slice, double dx, double dy)
 {
     const double r = std::hypot(dx, dy);
     const double edge = slice.radius;
@@ -486,15 +485,15 @@ double sliceTone(const Slice& slice, double dx, double dy, double detail, uint32
     const double wedge = 2 * Pi / slice.segments;
     const double within = std::fmod(angle, wedge);
     const double toMembrane = std::min(within, wedge - within) * r;  // texels to the nearest membrane
-    // Flesh: each segment brightest along its middle, paler towards its
-    // membranes and the core; faint juice sacs streak outwards.
-    const double sacs = valueNoise(seed, angle * 48 / (2 * Pi), r / 6.0, 48);
-    const double middle = smoothstep(0.5, 6.0, toMembrane);
-    const double core = std::exp(-std::pow(r / (edge * 0.12), 2));
-    const double flesh = 0.9 - 0.1 * middle + 0.06 * core + 0.06 * (sacs - 0.5) * detail;
-    // Peel and pith blend into the flesh over a few texels.
-    const double peel = smoothstep(edge - rind - 3, edge - rind + 1, r);
-    return lerp(flesh, 0.66 + 0.08 * clamp01((edge - r) / rind), peel);
+    // Flesh: each segment a shade deeper along its middle than at its
+    // membranes, the change spread over a wide band so the wedges read as
+    // soft spokes rather than lines.
+    const double middle = smoothstep(0.5, 14.0, toMembrane);
+    const double core = std::exp(-std::pow(r / (edge * 0.2), 2));
+    const double flesh = 0.86 - 0.06 * middle + 0.04 * core;
+    // Peel and pith blend into the flesh over many texels.
+    const double peel = smoothstep(edge - rind - 8, edge - rind + 4, r);
+    return lerp(flesh, 0.72 + 0.06 * clamp01((edge - r) / rind), peel);
 }
 
 Pixels paintRoto(double detail)
@@ -504,21 +503,21 @@ Pixels paintRoto(double detail)
     for (int y = 0; y < Size; ++y) {
         for (int x = 0; x < Size; ++x) {
             // Grape ground with a slow tileable sheen.
-            double tone = 0.3 + 0.1 * fbm(0xF2017u, x / 256.0, y / 256.0, 2, 3);
+            double tone = 0.36 + 0.08 * detail * fbm(0xF2017u, x / 256.0, y / 256.0, 2, 3);
             for (const Berry& berry : Berries) {
                 const double dx = torusDelta(x, berry.x), dy = torusDelta(y, berry.y);
                 const double cover = softCover(std::hypot(dx, dy), berry.radius);
                 // A glossy berry: raspberry body, darker to its rim, a soft highlight up-left.
                 const double r = std::hypot(dx, dy) / berry.radius;
                 const double highlight = std::exp(-(std::pow(dx / berry.radius + 0.35, 2) + std::pow(dy / berry.radius + 0.35, 2)) * 6);
-                const double body = 0.46 - 0.1 * r * r + 0.25 * highlight;
+                const double body = 0.52 - 0.08 * r * r + 0.18 * highlight;
                 tone = lerp(tone, body, cover);
             }
             for (const Slice& slice : Slices) {
                 const double dx = torusDelta(x, slice.x), dy = torusDelta(y, slice.y);
                 const double cover = softCover(std::hypot(dx, dy), slice.radius);
                 if (cover > 0)
-                    tone = lerp(tone, sliceTone(slice, dx, dy, detail, 0x511CEu + uint32_t(slice.segments)), cover);
+                    tone = lerp(tone, sliceTone(slice, dx, dy), cover);
             }
             pixels[size_t(y * Size + x)] = uint8_t(rampIndex(Hedelmae::Roto, tone));
         }
