@@ -626,9 +626,13 @@ ForgeMesh buildTrunks()
 // of and above its origin as it rests at the end (seen from the side, screen
 // x = X and screen y = -Z at about 4 pixels a unit): the glows then surround
 // the origin and the trails fan out on every side, not into one wedge.
-constexpr double PyramidBase = 7.5;    // half width of the base
-constexpr double PyramidFloor = 0.0;   // Z of the base
-constexpr double PyramidApex = 12.5;   // Z of the apex
+// The pyramid is drawn half as large again as its first design (base 15
+// wide, 12.5 tall), standing on the same floor, so it fills more of the
+// black while its glows still gather round the origin.
+constexpr double PyramidScale = 1.5;
+constexpr double PyramidBase = 7.5 * PyramidScale;   // half width of the base
+constexpr double PyramidFloor = 0.0;                 // Z of the base
+constexpr double PyramidApex = 12.5 * PyramidScale;  // Z of the apex
 constexpr double PyramidShiftX = -3.9; // X of the axis through the apex
 constexpr int PyramidBaseSteps = 6;    // base points per side, one corner each
 constexpr int PyramidEdgePoints = 4;   // points up an edge above its base corner, the last 3 % short of the apex
@@ -697,7 +701,7 @@ ForgeMesh buildPyramid()
     // Never drawn; each vertex takes its place seen from above.
     std::vector<int> texel;
     for (const Vec3& v : mesh.vertices)
-        texel.push_back(addTexel(mesh, 128 + 14 * v.x, 128 - 14 * v.y));
+        texel.push_back(addTexel(mesh, 128 + 14 / PyramidScale * v.x, 128 - 14 / PyramidScale * v.y));
     for (int edge = 0; edge < 4; ++edge)
         addPyramidSide(mesh, edge, texel);
     return mesh;
