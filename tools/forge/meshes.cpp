@@ -377,6 +377,9 @@ constexpr BodyRing SpiderBody[] = {
     {-2.5, 5.0, 3.5, 0.5, 22},    {1.0, 6.5, 4.0, 0.5, 16},    {4.5, 6.5, 4.0, 0.5, 10},
     {8.0, 5.0, 3.5, 0.5, 5},      {10.5, 3.0, 2.5, 0.5, 2},
 };
+// The whole spider is built in the units above and then enlarged, so it
+// spans about 55 x 70 pixels at its scene's distance instead of 40 x 50.
+constexpr double SpiderScale = 1.35;
 constexpr int SpiderRings = 11;
 constexpr int SpiderAround = 6;
 constexpr Vec3 SpiderTail{0, -31.0, 1.0};
@@ -514,6 +517,8 @@ ForgeMesh buildSpider()
     }
     for (size_t i = 0; i < hips.size(); ++i)
         addSpiderLeg(mesh, hips[i], SpiderLegs[i / 2], i % 2 == 0);
+    for (Vec3& v : mesh.vertices)
+        v = SpiderScale * v;
     return mesh;
 }
 
