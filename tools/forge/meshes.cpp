@@ -537,11 +537,15 @@ ForgeMesh buildCalendar()
 // ---------------------------------------------------------------- cube
 
 // The greetings' letter cube. Its four sides show the four 64x64 blocks the
-// letter is stamped into, with an 8-texel border of the stone around each;
+// letter is stamped into, with a narrow border of the stone around each;
 // the stamp mirrors the letter, so the sides take the picture as stored
 // mirrored. Top and bottom show plain stone right of the blocks.
-constexpr double CubeHalf = 9.5;
-constexpr int LetterBlock = 64, LetterBorder = 8;
+// The letters follow each other 22 units apart along the column, so a cube
+// of 20 leaves a gap of two at the column's usual tilt. Each side shows its
+// letter block with only a two-texel rim of the tablet around it, so the
+// letter fills its face.
+constexpr double CubeHalf = 10.0;
+constexpr int LetterBlock = 64, LetterBorder = 2;
 
 constexpr TexRect letterRect(int x, int y)
 {
