@@ -30,9 +30,9 @@ Palette hedelmaePalette()
     // while its brightness climbs gently over the tones the tile uses: the
     // alternate-row redraw shows every brightness step between neighbouring
     // rows as a comb, a change of hue far less.
-    fillRamp(p, Hedelmae::Roto, {{0.0, rgbHex(0x3a0c50)}, {0.3, rgbHex(0x9c2488)},
-                                 {0.55, rgbHex(0xe0406a)}, {0.75, rgbHex(0xf46a3c)},
-                                 {0.9, rgbHex(0xfa8e30)}, {1.0, rgbHex(0xffc050)}});
+    fillRamp(p, Hedelmae::Roto, {{0.0, rgbHex(0x3a0c50)}, {0.3, rgbHex(0xb02890)},
+                                 {0.55, rgbHex(0xd83c6c)}, {0.75, rgbHex(0xe86040)},
+                                 {0.9, rgbHex(0xf08030)}, {1.0, rgbHex(0xffb850)}});
     makeDistinct(p, 0, 255);
     return p;
 }
