@@ -358,6 +358,32 @@ const CreditPanel CreditPanels[4] = {
 constexpr int PanelWidth = 320;
 constexpr int PanelHeight = 128;
 
+// Faint stars in the dark sky above and below the sunrise band, so a card
+// held still for its seconds has a night sky rather than a flat ground. One
+// star may fall in each cell of a coarse grid; each is a small cross whose
+// brightness fades with the band's edge fade, so the panel still meets the
+// backdrop without a seam. Few and small: the picture has only a few hundred
+// bytes to spare in its budget.
+void addStars(Canvas& tone, uint32_t seed, double bandCentre, double detail)
+{
+    constexpr int CellWidth = 24, CellHeight = 12;
+    for (int cy = 0; cy < PanelHeight / CellHeight; ++cy)
+        for (int cx = 0; cx < PanelWidth / CellWidth; ++cx) {
+            if (hashUnit(seed, cx, cy) > 0.24)
+                continue;
+            const int x = cx * CellWidth + 2 + int(hashUnit(seed + 1, cx, cy) * (CellWidth - 4));
+            const int y = cy * CellHeight + 2 + int(hashUnit(seed + 2, cx, cy) * (CellHeight - 4));
+            // Clear of the band where the lettering stands.
+            if (std::abs(y - bandCentre) < 30)
+                continue;
+            const double fade = smoothstep(2, 20, std::min(y, PanelHeight - 1 - y));
+            const double peak = (0.35 + 0.35 * hashUnit(seed + 3, cx, cy)) * fade * detail;
+            canvasAt(tone, x, y) += peak;
+            for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+                canvasAt(tone, x + dx, y + dy) += 0.35 * peak;
+        }
+}
+
 // Brightness 0..1 along the credits ramp for one panel. Everything that
 // varies smoothly varies along y only (a sunrise band behind the name), so
 // the budget goes to the lettering's edges.
@@ -382,6 +408,7 @@ Canvas paintCreditPanel(const CreditPanel& panel, double detail)
             canvasAt(tone, x, y) = Hedelmae::PanelGround + 0.3 * band +
                                    0.65 * streakRow * std::exp(-std::pow((x - PanelWidth / 2.0) / streakHalfWidth, 2));
     }
+    addStars(tone, 0x57A2u + uint32_t(&panel - CreditPanels), bandCentre, detail);
     for (const CreditLine& line : panel) {
         const double width = textWidth(line.text, line.unit);
         const double left = std::floor((PanelWidth - width) / 2);
