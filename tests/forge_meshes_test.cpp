@@ -478,7 +478,7 @@ TEST_F(ForgedMeshes, PyramidIsOutlinedBeforeItsBaseFillsIn)
         sumX += v.x + 15.5 - 160;
         sumY += v.y + 15.5 - 120;
     }
-    EXPECT_LT(std::hypot(sumX, sumY) / 41, 8) << sumX / 41 << " " << sumY / 41;
+    EXPECT_LT(std::hypot(sumX, sumY) / 41, 8) << "glows centred " << sumX / 41 << ", " << sumY / 41 << " px off";
 }
 
 // ---------------------------------------------------------------- font sheet
