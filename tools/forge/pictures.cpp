@@ -78,8 +78,8 @@ Pixels paintFlare(double)
 {
     constexpr double coreRadius = 1.3;  // pixels, the core's standard deviation
     constexpr double orbWeight = 0.32;
-    constexpr double orbRadius = 3.2;   // pixels, the orb's standard deviation
-    constexpr double rim = 12;          // pixels: 0 from here on, inside the 32 x 32 square
+    constexpr double orbRadius = 3.6;   // pixels, the orb's standard deviation
+    constexpr double rim = 14;          // pixels: 0 from here on, inside the 32 x 32 square
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
