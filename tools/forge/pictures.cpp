@@ -67,11 +67,12 @@ void writeConvertedPicture(const std::string& dir, const DataFile& file, const P
 // flare: the additive glow of the pyramid's vertices: a white core of
 // about five pixels in a bright orb that fades to 0 well before the edges
 // (a non-zero border would show as a square), so each vertex reads as a
-// glowing point and the ~30 of them outline the pyramid. No sparkle arms:
-// at this size they made each flare read as a small cross. The orb's light
-// stays compact: the trails feed back on themselves and gather the light of
-// every flare behind them, so the sprite's total light, not its size, sets
-// how soon the rays merge into one sheet; flares.pal's low end makes the
+// glowing point and the ~40 of them outline the pyramid. No sparkle arms:
+// at this size they made each flare read as a small cross. The orb's halo
+// is wide but faint: the trails feed back on themselves and gather the
+// light of every flare behind them, so the sprite's total light, not its
+// size, sets how soon the rays merge into one sheet (a wider halo still
+// whitens more of the trails' last second); flares.pal's low end makes the
 // orb's dim rim glow.
 
 Pixels paintFlare(double)
