@@ -67,7 +67,7 @@ void writeConvertedPicture(const std::string& dir, const DataFile& file, const P
 // flare: the additive glow of the pyramid's vertices: a white core of
 // about five pixels in a bright orb that fades to 0 well before the edges
 // (a non-zero border would show as a square), so each vertex reads as a
-// glowing point and the ~40 of them outline the pyramid. No sparkle arms:
+// glowing point and the 24 to 41 lit ones outline the pyramid. No sparkle arms:
 // at this size they made each flare read as a small cross. The orb's halo
 // is wide but faint: the trails feed back on themselves and gather the
 // light of every flare behind them, so the sprite's total light, not its
