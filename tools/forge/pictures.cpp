@@ -455,7 +455,7 @@ Pixels paintCredits(double detail)
 }
 
 // ---------------------------------------------------------------------------
-// roto: a tile of citrus slices and berries on dark grape, seamless on both
+// roto: a tile of citrus slices and a few berries on grape, seamless on both
 // axes, on the second fruit ramp of hedelmae.pal (the two rotated views are
 // averaged, so every value is a step along one smooth ramp).
 
