@@ -326,11 +326,11 @@ TEST_F(ForgedMeshes, HaveTheSizesTheirScenesFrame)
     EXPECT_LE(maxRadius(mesh("lehti")), 60);
     EXPECT_GE(maxRadius(mesh("stara")), 40);
     EXPECT_LE(maxRadius(mesh("stara")), 60);
-    EXPECT_GE(maxRadius(mesh("spidey")), 15);
-    EXPECT_LE(maxRadius(mesh("spidey")), 35);
+    EXPECT_GE(maxRadius(mesh("spidey")), 30);
+    EXPECT_LE(maxRadius(mesh("spidey")), 48);
     EXPECT_NEAR(maxRadius(mesh("calendar")), 12, 1.5);
-    EXPECT_NEAR(maxRadius(mesh("pyramid")), 12, 2);
-    EXPECT_NEAR(maxRadius(mesh("cube")) * 2 / std::sqrt(3.0), 19, 1);
+    EXPECT_NEAR(maxRadius(mesh("pyramid")), 18, 3);
+    EXPECT_NEAR(maxRadius(mesh("cube")) * 2 / std::sqrt(3.0), 20, 1);
     double planeHalf = 0;
     for (const P3& v : mesh("plane").vertices) {
         planeHalf = std::max({planeHalf, std::abs(v.x), std::abs(v.z)});
@@ -437,7 +437,7 @@ TEST_F(ForgedMeshes, CubeSidesShowTheFourLetterBlocksTheRightWayRound)
         EXPECT_EQ(shown.size(), 4u);
     }
     // The sparks start at vertex 0: the middle of a side, not a corner.
-    EXPECT_NEAR(norm(m.vertices[0]), 9.5, 0.1);
+    EXPECT_NEAR(norm(m.vertices[0]), 10, 0.1);
     // Top and bottom stay clear of the letters.
     for (size_t f = 0; f < m.faces.size(); ++f) {
         const P3 n = faceNormal(m, static_cast<int>(f));
@@ -478,7 +478,7 @@ TEST_F(ForgedMeshes, PyramidIsOutlinedBeforeItsBaseFillsIn)
         sumX += v.x + 15.5 - 160;
         sumY += v.y + 15.5 - 120;
     }
-    EXPECT_LT(std::hypot(sumX, sumY) / 41, 8);
+    EXPECT_LT(std::hypot(sumX, sumY) / 41, 8) << "glows centred " << sumX / 41 << ", " << sumY / 41 << " px off";
 }
 
 // ---------------------------------------------------------------- font sheet

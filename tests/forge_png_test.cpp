@@ -554,6 +554,27 @@ TEST_F(ForgedData, CloudsTileAreStoredInEighthsAndLeaveClearGaps)
     EXPECT_LT(seamRatio(decode(path("roto"))), 2.0);
 }
 
+// The double rotozoom redraws every other row per frame while its views turn
+// by up to about sixteen texels a frame far from their pivots, so whatever
+// the tile's brightness does over that distance shows between neighbouring
+// rows as a comb. Its tile must change slowly at that scale: sharp outlines,
+// specks or a steep brightness ramp double the figure (18 before the tile
+// was softened).
+TEST_F(ForgedData, RotoTileChangesSlowlyAtOneFramesTurn)
+{
+    const Decoded roto = decode(path("roto"));
+    const Palette pal = palette("hedelmae.pal");
+    ASSERT_EQ(roto.width, 256);
+    ASSERT_EQ(roto.height, 256);
+    const auto luma = [&](int x, int y) { return paint::luminance(pal[roto.pixels[size_t((y & 255) * 256 + (x & 255))]]); };
+    constexpr int Turn = 12;  // texels
+    double change = 0;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            change += std::abs(luma(x, y) - luma(x + Turn, y)) + std::abs(luma(x, y) - luma(x, y + Turn));
+    EXPECT_LT(change / (2 * 256 * 256), 9.0);
+}
+
 TEST_F(ForgedData, SpritesKeepTheirValueRules)
 {
     const Decoded flare = decode(path("flare"));

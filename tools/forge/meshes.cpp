@@ -377,6 +377,9 @@ constexpr BodyRing SpiderBody[] = {
     {-2.5, 5.0, 3.5, 0.5, 22},    {1.0, 6.5, 4.0, 0.5, 16},    {4.5, 6.5, 4.0, 0.5, 10},
     {8.0, 5.0, 3.5, 0.5, 5},      {10.5, 3.0, 2.5, 0.5, 2},
 };
+// The whole spider is built in the units above and then enlarged, so it
+// spans about 55 x 70 pixels at its scene's distance instead of 40 x 50.
+constexpr double SpiderScale = 1.35;
 constexpr int SpiderRings = 11;
 constexpr int SpiderAround = 6;
 constexpr Vec3 SpiderTail{0, -31.0, 1.0};
@@ -514,6 +517,8 @@ ForgeMesh buildSpider()
     }
     for (size_t i = 0; i < hips.size(); ++i)
         addSpiderLeg(mesh, hips[i], SpiderLegs[i / 2], i % 2 == 0);
+    for (Vec3& v : mesh.vertices)
+        v = SpiderScale * v;
     return mesh;
 }
 
@@ -532,11 +537,15 @@ ForgeMesh buildCalendar()
 // ---------------------------------------------------------------- cube
 
 // The greetings' letter cube. Its four sides show the four 64x64 blocks the
-// letter is stamped into, with an 8-texel border of the stone around each;
+// letter is stamped into, with a narrow border of the stone around each;
 // the stamp mirrors the letter, so the sides take the picture as stored
 // mirrored. Top and bottom show plain stone right of the blocks.
-constexpr double CubeHalf = 9.5;
-constexpr int LetterBlock = 64, LetterBorder = 8;
+// The letters follow each other 22 units apart along the column, so a cube
+// of 20 leaves a gap of two at the column's usual tilt. Each side shows its
+// letter block with only a two-texel rim of the tablet around it, so the
+// letter fills its face.
+constexpr double CubeHalf = 10.0;
+constexpr int LetterBlock = 64, LetterBorder = 2;
 
 constexpr TexRect letterRect(int x, int y)
 {
@@ -626,9 +635,13 @@ ForgeMesh buildTrunks()
 // of and above its origin as it rests at the end (seen from the side, screen
 // x = X and screen y = -Z at about 4 pixels a unit): the glows then surround
 // the origin and the trails fan out on every side, not into one wedge.
-constexpr double PyramidBase = 7.5;    // half width of the base
-constexpr double PyramidFloor = 0.0;   // Z of the base
-constexpr double PyramidApex = 12.5;   // Z of the apex
+// The pyramid is drawn half as large again as its first design (base 15
+// wide, 12.5 tall), standing on the same floor, so it fills more of the
+// black while its glows still gather round the origin.
+constexpr double PyramidScale = 1.5;
+constexpr double PyramidBase = 7.5 * PyramidScale;   // half width of the base
+constexpr double PyramidFloor = 0.0;                 // Z of the base
+constexpr double PyramidApex = 12.5 * PyramidScale;  // Z of the apex
 constexpr double PyramidShiftX = -3.9; // X of the axis through the apex
 constexpr int PyramidBaseSteps = 6;    // base points per side, one corner each
 constexpr int PyramidEdgePoints = 4;   // points up an edge above its base corner, the last 3 % short of the apex
@@ -697,7 +710,7 @@ ForgeMesh buildPyramid()
     // Never drawn; each vertex takes its place seen from above.
     std::vector<int> texel;
     for (const Vec3& v : mesh.vertices)
-        texel.push_back(addTexel(mesh, 128 + 14 * v.x, 128 - 14 * v.y));
+        texel.push_back(addTexel(mesh, 128 + 14 / PyramidScale * v.x, 128 - 14 / PyramidScale * v.y));
     for (int edge = 0; edge < 4; ++edge)
         addPyramidSide(mesh, edge, texel);
     return mesh;

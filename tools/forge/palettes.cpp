@@ -26,9 +26,13 @@ Palette hedelmaePalette()
     // (nudged apart by makeDistinct), so a panel has no edge where it meets
     // the band and the iris opens like a hole onto the glowing panel.
     p[Hedelmae::Band] = p[size_t(rampIndex(Hedelmae::Credits, Hedelmae::PanelGround))];
-    fillRamp(p, Hedelmae::Roto, {{0.0, rgbHex(0x1e0a36)}, {0.25, rgbHex(0x6a1c78)},
-                                 {0.5, rgbHex(0xd0306a)}, {0.75, rgbHex(0xff8a2a)},
-                                 {1.0, rgbHex(0xfff27a)}});
+    // The rotozoom's ramp swings its hue from grape through berry to orange
+    // while its brightness climbs gently over the tones the tile uses: the
+    // alternate-row redraw shows every brightness step between neighbouring
+    // rows as a comb, a change of hue far less.
+    fillRamp(p, Hedelmae::Roto, {{0.0, rgbHex(0x3a0c50)}, {0.3, rgbHex(0xb02890)},
+                                 {0.55, rgbHex(0xd83c6c)}, {0.75, rgbHex(0xe86040)},
+                                 {0.9, rgbHex(0xf08030)}, {1.0, rgbHex(0xffb850)}});
     makeDistinct(p, 0, 255);
     return p;
 }

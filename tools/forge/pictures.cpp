@@ -67,19 +67,20 @@ void writeConvertedPicture(const std::string& dir, const DataFile& file, const P
 // flare: the additive glow of the pyramid's vertices: a white core of
 // about five pixels in a bright orb that fades to 0 well before the edges
 // (a non-zero border would show as a square), so each vertex reads as a
-// glowing point and the ~30 of them outline the pyramid. No sparkle arms:
-// at this size they made each flare read as a small cross. The orb's light
-// stays compact: the trails feed back on themselves and gather the light of
-// every flare behind them, so the sprite's total light, not its size, sets
-// how soon the rays merge into one sheet; flares.pal's low end makes the
+// glowing point and the 24 to 41 lit ones outline the pyramid. No sparkle arms:
+// at this size they made each flare read as a small cross. The orb's halo
+// is wide but faint: the trails feed back on themselves and gather the
+// light of every flare behind them, so the sprite's total light, not its
+// size, sets how soon the rays merge into one sheet (a wider halo still
+// whitens more of the trails' last second); flares.pal's low end makes the
 // orb's dim rim glow.
 
 Pixels paintFlare(double)
 {
     constexpr double coreRadius = 1.3;  // pixels, the core's standard deviation
-    constexpr double orbWeight = 0.3;
-    constexpr double orbRadius = 2.4;   // pixels, the orb's standard deviation
-    constexpr double rim = 9;           // pixels: 0 from here on, inside the 32 x 32 square
+    constexpr double orbWeight = 0.32;
+    constexpr double orbRadius = 3.6;   // pixels, the orb's standard deviation
+    constexpr double rim = 14;          // pixels: 0 from here on, inside the 32 x 32 square
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
@@ -367,6 +368,32 @@ const CreditPanel CreditPanels[4] = {
 constexpr int PanelWidth = 320;
 constexpr int PanelHeight = 128;
 
+// Faint stars in the dark sky above and below the sunrise band, so a card
+// held still for its seconds has a night sky rather than a flat ground. One
+// star may fall in each cell of a coarse grid; each is a small cross whose
+// brightness fades with the band's edge fade, so the panel still meets the
+// backdrop without a seam. Few and small: the picture has only a few hundred
+// bytes to spare in its budget.
+void addStars(Canvas& tone, uint32_t seed, double bandCentre, double detail)
+{
+    constexpr int CellWidth = 24, CellHeight = 12;
+    for (int cy = 0; cy < PanelHeight / CellHeight; ++cy)
+        for (int cx = 0; cx < PanelWidth / CellWidth; ++cx) {
+            if (hashUnit(seed, cx, cy) > 0.24)
+                continue;
+            const int x = cx * CellWidth + 2 + int(hashUnit(seed + 1, cx, cy) * (CellWidth - 4));
+            const int y = cy * CellHeight + 2 + int(hashUnit(seed + 2, cx, cy) * (CellHeight - 4));
+            // Clear of the band where the lettering stands.
+            if (std::abs(y - bandCentre) < 30)
+                continue;
+            const double fade = smoothstep(2, 20, std::min(y, PanelHeight - 1 - y));
+            const double peak = (0.35 + 0.35 * hashUnit(seed + 3, cx, cy)) * fade * detail;
+            canvasAt(tone, x, y) += peak;
+            for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+                canvasAt(tone, x + dx, y + dy) += 0.35 * peak;
+        }
+}
+
 // Brightness 0..1 along the credits ramp for one panel. Everything that
 // varies smoothly varies along y only (a sunrise band behind the name), so
 // the budget goes to the lettering's edges.
@@ -391,6 +418,7 @@ Canvas paintCreditPanel(const CreditPanel& panel, double detail)
             canvasAt(tone, x, y) = Hedelmae::PanelGround + 0.3 * band +
                                    0.65 * streakRow * std::exp(-std::pow((x - PanelWidth / 2.0) / streakHalfWidth, 2));
     }
+    addStars(tone, 0x57A2u + uint32_t(&panel - CreditPanels), bandCentre, detail);
     for (const CreditLine& line : panel) {
         const double width = textWidth(line.text, line.unit);
         const double left = std::floor((PanelWidth - width) / 2);
@@ -436,7 +464,7 @@ Pixels paintCredits(double detail)
 }
 
 // ---------------------------------------------------------------------------
-// roto: a tile of citrus slices and berries on dark grape, seamless on both
+// roto: a tile of citrus slices and a few berries on grape, seamless on both
 // axes, on the second fruit ramp of hedelmae.pal (the two rotated views are
 // averaged, so every value is a step along one smooth ramp).
 
@@ -454,12 +482,10 @@ struct Berry {
     double x, y, radius;
 };
 
-// Clusters of berries in the gaps between the slices.
+// A few large berries in the gaps between the slices: smaller ones turned
+// into specks that flicker between the rows.
 constexpr Berry Berries[] = {
-    {128, 128, 12}, {141, 111, 8}, {113, 143, 7}, {146, 135, 6},
-    {128, 0, 10}, {116, 10, 7}, {140, 248, 6},
-    {0, 128, 10}, {10, 116, 7}, {248, 140, 6},
-    {150, 20, 5}, {22, 150, 5}, {236, 108, 7}, {108, 236, 7}, {226, 120, 5},
+    {128, 128, 14}, {144, 108, 10}, {112, 146, 9}, {128, 0, 12}, {0, 128, 12},
 };
 
 // Offset from (cx, cy) to (x, y) on the 256-pixel torus.
@@ -471,11 +497,12 @@ double torusDelta(double a, double b)
     return d;
 }
 
-// Soft edges: the rotozoom shows the tile about twice its size and redraws
-// every other row per frame, so a sharp edge moving under it shows as a
-// comb of alternate rows. Every change of tone here is spread over several
-// texels, and nothing is a thin line.
-constexpr double SoftEdge = 7;  // texels either side of a slice's or berry's outline
+// Soft edges: the rotozoom redraws every other row per frame while the
+// views turn up to about sixteen texels a frame far from their pivots, so
+// any change of tone over fewer texels than that shows as a comb of
+// alternate rows. Every change of tone here is spread over many texels, and
+// nothing is a thin line or a speck.
+constexpr double SoftEdge = 14;  // texels either side of a slice's or berry's outline
 
 // How much of a soft disc of `radius` covers a point `r` from its centre:
 // 1 inside, 0 outside, a smooth ramp SoftEdge either side of the outline.
@@ -486,7 +513,7 @@ double softCover(double r, double radius)
 
 // Brightness 0..1 of a slice at offset (dx, dy) from its centre (meaningful
 // where the slice covers the pixel: r <= radius + SoftEdge).
-double sliceTone(const Slice& slice, double dx, double dy, double detail, uint32_t seed)
+double sliceTone(const Slice& slice, double dx, double dy)
 {
     const double r = std::hypot(dx, dy);
     const double edge = slice.radius;
@@ -495,15 +522,15 @@ double sliceTone(const Slice& slice, double dx, double dy, double detail, uint32
     const double wedge = 2 * Pi / slice.segments;
     const double within = std::fmod(angle, wedge);
     const double toMembrane = std::min(within, wedge - within) * r;  // texels to the nearest membrane
-    // Flesh: each segment brightest along its middle, paler towards its
-    // membranes and the core; faint juice sacs streak outwards.
-    const double sacs = valueNoise(seed, angle * 48 / (2 * Pi), r / 6.0, 48);
-    const double middle = smoothstep(0.5, 6.0, toMembrane);
-    const double core = std::exp(-std::pow(r / (edge * 0.12), 2));
-    const double flesh = 0.9 - 0.1 * middle + 0.06 * core + 0.06 * (sacs - 0.5) * detail;
-    // Peel and pith blend into the flesh over a few texels.
-    const double peel = smoothstep(edge - rind - 3, edge - rind + 1, r);
-    return lerp(flesh, 0.66 + 0.08 * clamp01((edge - r) / rind), peel);
+    // Flesh: each segment a shade deeper along its middle than at its
+    // membranes, the change spread over a wide band so the wedges read as
+    // soft spokes rather than lines.
+    const double middle = smoothstep(0.5, 14.0, toMembrane);
+    const double core = std::exp(-std::pow(r / (edge * 0.2), 2));
+    const double flesh = 0.86 - 0.06 * middle + 0.04 * core;
+    // Peel and pith blend into the flesh over many texels.
+    const double peel = smoothstep(edge - rind - 8, edge - rind + 4, r);
+    return lerp(flesh, 0.72 + 0.06 * clamp01((edge - r) / rind), peel);
 }
 
 Pixels paintRoto(double detail)
@@ -513,21 +540,21 @@ Pixels paintRoto(double detail)
     for (int y = 0; y < Size; ++y) {
         for (int x = 0; x < Size; ++x) {
             // Grape ground with a slow tileable sheen.
-            double tone = 0.3 + 0.1 * fbm(0xF2017u, x / 256.0, y / 256.0, 2, 3);
+            double tone = 0.36 + 0.08 * detail * fbm(0xF2017u, x / 256.0, y / 256.0, 2, 3);
             for (const Berry& berry : Berries) {
                 const double dx = torusDelta(x, berry.x), dy = torusDelta(y, berry.y);
                 const double cover = softCover(std::hypot(dx, dy), berry.radius);
                 // A glossy berry: raspberry body, darker to its rim, a soft highlight up-left.
                 const double r = std::hypot(dx, dy) / berry.radius;
                 const double highlight = std::exp(-(std::pow(dx / berry.radius + 0.35, 2) + std::pow(dy / berry.radius + 0.35, 2)) * 6);
-                const double body = 0.46 - 0.1 * r * r + 0.25 * highlight;
+                const double body = 0.52 - 0.08 * r * r + 0.18 * highlight;
                 tone = lerp(tone, body, cover);
             }
             for (const Slice& slice : Slices) {
                 const double dx = torusDelta(x, slice.x), dy = torusDelta(y, slice.y);
                 const double cover = softCover(std::hypot(dx, dy), slice.radius);
                 if (cover > 0)
-                    tone = lerp(tone, sliceTone(slice, dx, dy, detail, 0x511CEu + uint32_t(slice.segments)), cover);
+                    tone = lerp(tone, sliceTone(slice, dx, dy), cover);
             }
             pixels[size_t(y * Size + x)] = uint8_t(rampIndex(Hedelmae::Roto, tone));
         }
