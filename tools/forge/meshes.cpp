@@ -536,14 +536,17 @@ ForgeMesh buildCalendar()
 
 // ---------------------------------------------------------------- cube
 
-// The greetings' letter cube. Its four sides show the four 64x64 blocks the
-// letter is stamped into, with a narrow border of the stone around each;
-// the stamp mirrors the letter, so the sides take the picture as stored
-// mirrored. Top and bottom show plain stone right of the blocks.
+// The greetings' letter cube. It turns about its upright axis, so any two
+// neighbouring sides face the eye together: only the front and the back
+// show a letter block (two of the four the letter is stamped into), and
+// the sides between them are plain stone, so a name reads once per cube
+// rather than each letter twice. The stamp mirrors the letter, so the
+// lettered sides take the picture as stored mirrored. Top and bottom show
+// plain stone right of the blocks.
 // The letters follow each other 22 units apart along the column, so a cube
-// of 20 leaves a gap of two at the column's usual tilt. Each side shows its
-// letter block with only a two-texel rim of the tablet around it, so the
-// letter fills its face.
+// of 20 leaves a gap of two at the column's usual tilt. Each lettered side
+// shows its block with only a two-texel rim of the tablet around it, so
+// the letter fills its face.
 constexpr double CubeHalf = 10.0;
 constexpr int LetterBlock = 64, LetterBorder = 2;
 
@@ -564,8 +567,9 @@ void swapVertices(ForgeMesh& mesh, int a, int b)
 
 ForgeMesh buildCube()
 {
-    const std::array<TexRect, 6> rects = {letterRect(96, 96),  letterRect(16, 16),      letterRect(16, 96),
-                                          letterRect(96, 180), TexRect{176, 8, 72, 72}, TexRect{176, 176, 72, 72}};
+    constexpr TexRect PlainSide{176, 92, 68, 68};  // stone right of the blocks, clear of top and bottom
+    const std::array<TexRect, 6> rects = {letterRect(96, 96), PlainSide, letterRect(16, 96),
+                                          PlainSide,          TexRect{176, 8, 72, 72}, TexRect{176, 176, 72, 72}};
     ForgeMesh mesh = buildBox({CubeHalf, CubeHalf, CubeHalf}, {2, 2, 2}, rects, true);
     // A letter's sparks start at its cube's vertex 0: the middle of the
     // front side, so the burst comes out of the letter rather than a corner.
