@@ -26,13 +26,17 @@ Palette hedelmaePalette()
     // (nudged apart by makeDistinct), so a panel has no edge where it meets
     // the band and the iris opens like a hole onto the glowing panel.
     p[Hedelmae::Band] = p[size_t(rampIndex(Hedelmae::Credits, Hedelmae::PanelGround))];
-    // The rotozoom's ramp swings its hue from grape through berry to orange
-    // while its brightness climbs gently over the tones the tile uses: the
-    // alternate-row redraw shows every brightness step between neighbouring
-    // rows as a comb, a change of hue far less.
-    fillRamp(p, Hedelmae::Roto, {{0.0, rgbHex(0x3a0c50)}, {0.3, rgbHex(0xb02890)},
-                                 {0.55, rgbHex(0xd83c6c)}, {0.75, rgbHex(0xe86040)},
-                                 {0.9, rgbHex(0xf08030)}, {1.0, rgbHex(0xffb850)}});
+    // The rotozoom's ramp swings its hue from violet grape through
+    // raspberry and orange to pale gold while its brightness climbs gently
+    // (about 108 luma on the ground, 145 on the slices): the alternate-row
+    // redraw shows every brightness step between neighbouring rows as a
+    // comb, a change of hue far less. Its oranges keep enough green to stay
+    // short of saturated red, which would count as red flashes where the
+    // slices sweep past.
+    fillRamp(p, Hedelmae::Roto, {{0.0, rgbHex(0x480c50)}, {0.15, rgbHex(0x6c1c78)},
+                                 {0.3, rgbHex(0x9448c4)}, {0.45, rgbHex(0xc8448c)},
+                                 {0.6, rgbHex(0xd85c68)}, {0.72, rgbHex(0xdc7830)},
+                                 {0.86, rgbHex(0xd88428)}, {1.0, rgbHex(0xf8c878)}});
     makeDistinct(p, 0, 255);
     return p;
 }

@@ -12,7 +12,7 @@ constexpr int Black = 0;                     // the closing disc
 constexpr int Band = 1;                      // outside the iris
 constexpr Ramp Credits = rampOver(2, 127);   // plum -> raspberry -> apricot -> cream
 constexpr double PanelGround = 0.03;         // credits tone of the panels' edges, the band's colour: near black
-constexpr Ramp Roto = rampOver(128, 255);    // grape -> berry -> orange -> lemon
+constexpr Ramp Roto = rampOver(128, 255);    // grape -> raspberry -> orange -> pale gold
 }  // namespace Hedelmae
 
 // logo.pal (0..127 shown in the sand scenes) and sand.pal (into 128..255).

@@ -464,9 +464,12 @@ Pixels paintCredits(double detail)
 }
 
 // ---------------------------------------------------------------------------
-// roto: a tile of citrus slices and a few berries on grape, seamless on both
-// axes, on the second fruit ramp of hedelmae.pal (the two rotated views are
-// averaged, so every value is a step along one smooth ramp).
+// roto: a tile of citrus slices and glossy berries on grape, seamless on
+// both axes, on the second fruit ramp of hedelmae.pal (the two rotated views
+// are averaged, so every value is a step along one smooth ramp). Low on the
+// ramp lie the grape ground and the berries, high the slices: the shapes
+// differ most in hue, so they read at once while the alternate-row redraw
+// shows little brightness comb along their outlines.
 
 struct Slice {
     double x, y, radius;
@@ -475,17 +478,17 @@ struct Slice {
 };
 
 constexpr Slice Slices[] = {
-    {64, 64, 58, 10, 0.1}, {192, 192, 58, 9, 0.5}, {192, 64, 34, 8, 0.3}, {64, 192, 34, 7, 0.0},
+    {64, 64, 54, 10, 0.1}, {192, 192, 54, 9, 0.5}, {192, 64, 36, 8, 0.3}, {64, 192, 36, 7, 0.0},
 };
 
 struct Berry {
     double x, y, radius;
 };
 
-// A few large berries in the gaps between the slices: smaller ones turned
-// into specks that flicker between the rows.
+// Berries in the gaps between the slices, none smaller than a speck that
+// would flicker between the rows.
 constexpr Berry Berries[] = {
-    {128, 128, 14}, {144, 108, 10}, {112, 146, 9}, {128, 0, 12}, {0, 128, 12},
+    {128, 128, 17}, {150, 104, 12}, {106, 152, 12}, {128, 0, 15}, {0, 128, 15}, {236, 116, 10}, {116, 236, 10},
 };
 
 // Offset from (cx, cy) to (x, y) on the 256-pixel torus.
@@ -499,10 +502,9 @@ double torusDelta(double a, double b)
 
 // Soft edges: the rotozoom redraws every other row per frame while the
 // views turn up to about sixteen texels a frame far from their pivots, so
-// any change of tone over fewer texels than that shows as a comb of
-// alternate rows. Every change of tone here is spread over many texels, and
-// nothing is a thin line or a speck.
-constexpr double SoftEdge = 14;  // texels either side of a slice's or berry's outline
+// a sharp change of tone shows as a comb of alternate rows; spread too far,
+// the shapes blur into blobs. Outlines and membranes ramp over a few texels.
+constexpr double SoftEdge = 5;  // texels either side of an outline
 
 // How much of a soft disc of `radius` covers a point `r` from its centre:
 // 1 inside, 0 outside, a smooth ramp SoftEdge either side of the outline.
@@ -511,26 +513,40 @@ double softCover(double r, double radius)
     return smoothstep(radius + SoftEdge, radius - SoftEdge, r);
 }
 
-// Brightness 0..1 of a slice at offset (dx, dy) from its centre (meaningful
-// where the slice covers the pixel: r <= radius + SoftEdge).
+// Ramp position 0..1 of a slice at offset (dx, dy) from its centre
+// (meaningful where the slice covers the pixel: r <= radius + SoftEdge).
+// Orange peel, a pale pith ring, golden segments parted by pale membranes
+// that meet in a pale core.
 double sliceTone(const Slice& slice, double dx, double dy)
 {
     const double r = std::hypot(dx, dy);
     const double edge = slice.radius;
-    const double rind = edge * 0.12;
+    const double rind = std::max(6.0, edge * 0.14);
     const double angle = std::fmod(std::atan2(dy, dx) + slice.turn + 4 * Pi, 2 * Pi);
     const double wedge = 2 * Pi / slice.segments;
     const double within = std::fmod(angle, wedge);
     const double toMembrane = std::min(within, wedge - within) * r;  // texels to the nearest membrane
-    // Flesh: each segment a shade deeper along its middle than at its
-    // membranes, the change spread over a wide band so the wedges read as
-    // soft spokes rather than lines.
-    const double middle = smoothstep(0.5, 14.0, toMembrane);
-    const double core = std::exp(-std::pow(r / (edge * 0.2), 2));
-    const double flesh = 0.86 - 0.06 * middle + 0.04 * core;
-    // Peel and pith blend into the flesh over many texels.
-    const double peel = smoothstep(edge - rind - 8, edge - rind + 4, r);
-    return lerp(flesh, 0.72 + 0.06 * clamp01((edge - r) / rind), peel);
+    // Flesh: golden, a shade deeper towards the pith; membranes about three
+    // texels wide, as wide as the outlines are soft.
+    const double flesh = 0.84 + 0.05 * clamp01(1 - r / (edge - rind));
+    const double membrane = smoothstep(3.0, 1.0, toMembrane);
+    const double core = smoothstep(edge * 0.14 + 2, edge * 0.14 - 2, r);
+    double tone = lerp(flesh, 0.97, std::max(membrane, core));
+    // Pith: a pale ring just inside the peel, then the orange peel itself.
+    const double pith = smoothstep(edge - rind - 3, edge - rind, r);
+    tone = lerp(tone, 0.97, pith);
+    const double peel = smoothstep(edge - rind * 0.55 - 1.5, edge - rind * 0.55 + 1.5, r);
+    return lerp(tone, 0.7, peel);
+}
+
+// Ramp position of a glossy berry at offset (dx, dy): a raspberry body,
+// deeper to its rim, with a soft highlight up and to the left.
+double berryTone(const Berry& berry, double dx, double dy)
+{
+    const double r = std::hypot(dx, dy) / berry.radius;
+    const double toHighlight = std::hypot(dx / berry.radius + 0.38, dy / berry.radius + 0.38) * berry.radius;
+    const double highlight = smoothstep(berry.radius * 0.3 + 1.5, berry.radius * 0.3 - 1.5, toHighlight);
+    return lerp(0.47 - 0.07 * r * r, 0.86, highlight);
 }
 
 Pixels paintRoto(double detail)
@@ -540,15 +556,12 @@ Pixels paintRoto(double detail)
     for (int y = 0; y < Size; ++y) {
         for (int x = 0; x < Size; ++x) {
             // Grape ground with a slow tileable sheen.
-            double tone = 0.36 + 0.08 * detail * fbm(0xF2017u, x / 256.0, y / 256.0, 2, 3);
+            double tone = 0.3 + 0.04 * detail * fbm(0xF2017u, x / 256.0, y / 256.0, 2, 3);
             for (const Berry& berry : Berries) {
                 const double dx = torusDelta(x, berry.x), dy = torusDelta(y, berry.y);
                 const double cover = softCover(std::hypot(dx, dy), berry.radius);
-                // A glossy berry: raspberry body, darker to its rim, a soft highlight up-left.
-                const double r = std::hypot(dx, dy) / berry.radius;
-                const double highlight = std::exp(-(std::pow(dx / berry.radius + 0.35, 2) + std::pow(dy / berry.radius + 0.35, 2)) * 6);
-                const double body = 0.52 - 0.08 * r * r + 0.18 * highlight;
-                tone = lerp(tone, body, cover);
+                if (cover > 0)
+                    tone = lerp(tone, berryTone(berry, dx, dy), cover);
             }
             for (const Slice& slice : Slices) {
                 const double dx = torusDelta(x, slice.x), dy = torusDelta(y, slice.y);
