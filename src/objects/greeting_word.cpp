@@ -8,8 +8,10 @@
 
 int32_t GreetingWordsCreated = 0;
 
-// Where each letter is stamped on its stone texture: one 64 x 64 block per
-// side face of the cube, as cube.ob maps them.
+// Where each letter is stamped on its stone texture: four 64 x 64 blocks.
+// Which faces show them is cube.ob's choice (today only the front and back
+// map to a lettered block, the other sides to plain stone), so a cube
+// turning on the column shows its letter once.
 struct StampPlace {
     int32_t x, y;
 };
@@ -78,8 +80,8 @@ static void copyPicture(Picture& copy, const Picture& original)
     std::memcpy(copy.pixels, original.pixels, original.pixelCount + 1);
 }
 
-// A private copy of the stone block with the letter stamped on all four
-// sides; a blank keeps the plain stone.
+// A private copy of the stone block with the letter stamped in all four
+// blocks; a blank keeps the plain stone.
 static void stampLetterTexture(GreetingWord& word, int i, const Picture& stone)
 {
     Picture& texture = word.letterTextures[i];
