@@ -1,6 +1,7 @@
 #include "gfx3d/raster.h"
 
 #include "gfx3d/face.h"
+#include "core/bytes.h"
 #include "core/divide.h"
 #include "core/tables.h"
 
@@ -12,8 +13,8 @@
 // unrolled stores keep that cheap where a plain fill would count each entry.
 // With ByBytes a value whose four bytes are equal (0, as the scenes clear to,
 // or -1) is set by memset instead: without a vector unit the compiler's loop
-// stores one entry an instruction, the C library's memset several (an ARM9's
-// store-multiple).
+// stores one entry an instruction, the C library's memset several. 32-bit ARM
+// takes fillWords' store-multiples instead (setDepthEntries).
 template <bool ByBytes>
 void fillDepth(int32_t* depth, int32_t count, int32_t value)
 {
@@ -31,15 +32,25 @@ void fillDepth(int32_t* depth, int32_t count, int32_t value)
 template void fillDepth<false>(int32_t*, int32_t, int32_t);
 template void fillDepth<true>(int32_t*, int32_t, int32_t);
 
+// The depth clears' way for the target: store-multiples where there are
+// some (see StoreMultiple), else fillDepth's.
+static void setDepthEntries(int32_t* depth, int32_t count, int32_t value)
+{
+    if constexpr (StoreMultiple)
+        fillWords<true>(depth, size_t(count), uint32_t(value));
+    else
+        fillDepth<!VectorUnit>(depth, count, value);
+}
+
 void clearDepth(Screen& screen, int32_t v)
 {
-    fillDepth<!VectorUnit>(screen.depth, ScreenPixels, shiftLeft8(v));
+    setDepthEntries(screen.depth, ScreenPixels, shiftLeft8(v));
 }
 
 void clearDepthCorner(Screen& screen, int32_t v, int32_t width, int32_t height)
 {
     for (int32_t row = 0; row < height; ++row)
-        fillDepth<!VectorUnit>(screen.depth + RowOffsets[row], width, shiftLeft8(v));
+        setDepthEntries(screen.depth + RowOffsets[row], width, shiftLeft8(v));
 }
 
 void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough)

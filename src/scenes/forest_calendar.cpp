@@ -40,8 +40,8 @@ constexpr int CalendarTop = 50;
 
 static void fillRows(int firstRow, int endRow, uint8_t colour)
 {
-    std::memset(MainScreen.pixels + RowOffsets[firstRow], colour,
-                size_t(RowOffsets[endRow] - RowOffsets[firstRow]));
+    fillByteRange(MainScreen.pixels + RowOffsets[firstRow],
+                  size_t(RowOffsets[endRow] - RowOffsets[firstRow]), colour);
 }
 
 // Copies the top-left 128 x 128 pixels of the Screen into view k.
