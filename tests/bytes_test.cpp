@@ -112,4 +112,35 @@ TEST(Bytes, CopyNonZeroWaysAgree)
         }
 }
 
+// Both ways of filling words set exactly their words, around the eight- and
+// sixteen-word steps, with values memset can and cannot give.
+TEST(Bytes, FillWordsWaysSetExactlyTheirWords)
+{
+    for (const uint32_t value : {0u, 0xFFFFFFFFu, 0x1C1C1C1Cu, 7680u, 0xFFFFFE00u})
+        for (const size_t count : {0, 1, 7, 8, 15, 16, 17, 33, 200}) {
+            std::array<uint32_t, 210> multiple, plain;
+            multiple.fill(42);
+            plain.fill(42);
+            fillWords<true>(multiple.data() + 1, count, value);
+            fillWords<false>(plain.data() + 1, count, value);
+            ASSERT_EQ(multiple, plain) << value << " " << count;
+            for (size_t i = 0; i < plain.size(); ++i)
+                ASSERT_EQ(plain[i], i >= 1 && i <= count ? value : 42u) << i;
+        }
+}
+
+// A byte range is filled whole at any start and length, words or not.
+TEST(Bytes, FillByteRangeSetsExactlyItsBytes)
+{
+    for (size_t offset = 0; offset < 4; ++offset)
+        for (const size_t count : {0, 1, 4, 63, 64, 66, 320}) {
+            alignas(4) std::array<uint8_t, 340> bytes;
+            bytes.fill(3);
+            fillByteRange(bytes.data() + 4 + offset, count, 251);
+            for (size_t i = 0; i < bytes.size(); ++i)
+                ASSERT_EQ(bytes[i], i >= 4 + offset && i < 4 + offset + count ? 251 : 3)
+                    << offset << " " << count << " " << i;
+        }
+}
+
 }  // namespace

@@ -605,10 +605,20 @@ TEST(FlatEdges, NarrowRowsInAColumnAgreeWithTheSixtyFourBitRule)
     }
 }
 
-TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
+// Gaps of 4,000 see-through texels and more between runs of 1,000: many a
+// row lies wholly in one, many ends just inside or past one.
+uint8_t gappedTexel(int i)
+{
+    return i % 9000 < 1000 || (i % 9000 >= 5000 && i % 9000 < 5003) ? uint8_t(1 + i % 120) : 254;
+}
+
+// Random faces, most of them level, with either texture.
+class TexelRunsAgree : public Textured, public testing::WithParamInterface<uint8_t (*)(int)> {};
+
+TEST_P(TexelRunsAgree, TexelRunsDrawWhatThePlainRulesDraw)
 {
     Canvas plain;
-    Texture leaves{leafTexel};
+    Texture leaves{GetParam()};
     TexelRuns runs;
     findTexelRuns(runs, leaves.pixels.data(), 254);
     Lcg rng{4711};
@@ -645,6 +655,8 @@ TEST_F(Textured, TexelRunsDrawWhatThePlainRulesDraw)
             << "round " << round;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Textures, TexelRunsAgree, testing::Values(leafTexel, gappedTexel));
 
 // Level faces (one depth and texel row throughout) whose rows reach millions
 // of pixels past the screen's sides, beyond what 32-bit clipping holds.

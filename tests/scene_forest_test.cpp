@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -175,6 +177,7 @@ struct ForestScene : testing::Test {
         small.hideAll();
         SceneForest = small.forest;
         std::memset(CalendarFrames, 0, sizeof CalendarFrames);
+        forgetCalendarLitWords();
     }
     void TearDown() override { SceneForest = saved; }
     uint8_t pixel(int x, int y) const { return small.screen.pixels[y * 320 + x]; }
@@ -220,6 +223,51 @@ TEST_F(ForestScene, CalendarViewFollowsTheStepCountAndKeepsZeroSeeThrough)
     TickCount += 1;
     drawForestCalendar();
     EXPECT_EQ(pixel(96, 50), 11);
+}
+
+// Lit words are found from both ends of a row, all-0 words between them
+// included; a row of 0 has none.
+TEST(CalendarPaste, LitWordsSpanFromTheFirstWordNotZeroToTheLast)
+{
+    alignas(4) uint8_t row[32] = {};
+    uint8_t lit[2];
+    litWords(row, 8, lit);
+    EXPECT_EQ(lit[0], lit[1]);
+    row[9] = 1;  // word 2
+    litWords(row, 8, lit);
+    EXPECT_EQ((std::array<int, 2>{lit[0], lit[1]}), (std::array<int, 2>{2, 3}));
+    row[31] = 5;  // word 7, words 3 to 6 all 0 between
+    row[0] = 2;   // word 0
+    litWords(row, 8, lit);
+    EXPECT_EQ((std::array<int, 2>{lit[0], lit[1]}), (std::array<int, 2>{0, 8}));
+}
+
+// Merging a view's lit words only gives the screen the plain rule gives
+// (every pixel not 0 over the backdrop), for views whose rows are lit in
+// different stretches with 0 inside them, and again once the view changes
+// (pasted at 96, 50).
+TEST_F(ForestScene, PasteOfLitWordsMatchesThePlainMerge)
+{
+    const auto check = [this](int k, uint8_t colour) {
+        uint8_t* view = CalendarFrames + k * CalendarViewBytes;
+        for (int r = 0; r < CalendarSize; ++r)
+            for (int c = (r * 7 + colour) % 50; c < 128 - (r * 3 + colour) % 40; ++c)
+                view[r * CalendarSize + c] = c % 11 == 0 ? 0 : uint8_t(colour + c % 3);
+        TickCount = uint32_t(k);
+        drawForestCalendar();
+        for (int r = 0; r < CalendarSize; ++r)
+            for (int c = 0; c < CalendarSize; ++c) {
+                const uint8_t over = view[r * CalendarSize + c];
+                const uint8_t backdrop = 50 + r < 110 ? 251 : 28;  // sky, then ground
+                ASSERT_EQ(pixel(96 + c, 50 + r), over ? over : backdrop)
+                    << k << " " << r << " " << c;
+            }
+    };
+    ForestCalendar.steps = 5;
+    check(12, 40);
+    std::memset(CalendarFrames + 12 * CalendarViewBytes, 0, CalendarViewBytes);
+    forgetCalendarLitWords();
+    check(12, 70);
 }
 
 // The pre-render turns the calendar one sixty-fourth of a turn per view,

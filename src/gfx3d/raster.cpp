@@ -1,6 +1,7 @@
 #include "gfx3d/raster.h"
 
 #include "gfx3d/face.h"
+#include "core/bytes.h"
 #include "core/divide.h"
 #include "core/tables.h"
 
@@ -12,8 +13,8 @@
 // unrolled stores keep that cheap where a plain fill would count each entry.
 // With ByBytes a value whose four bytes are equal (0, as the scenes clear to,
 // or -1) is set by memset instead: without a vector unit the compiler's loop
-// stores one entry an instruction, the C library's memset several (an ARM9's
-// store-multiple).
+// stores one entry an instruction, the C library's memset several. 32-bit ARM
+// takes fillWords' store-multiples instead (setDepthEntries).
 template <bool ByBytes>
 void fillDepth(int32_t* depth, int32_t count, int32_t value)
 {
@@ -31,15 +32,25 @@ void fillDepth(int32_t* depth, int32_t count, int32_t value)
 template void fillDepth<false>(int32_t*, int32_t, int32_t);
 template void fillDepth<true>(int32_t*, int32_t, int32_t);
 
+// The depth clears' way for the target: store-multiples where there are
+// some (see StoreMultiple), else fillDepth's.
+static void setDepthEntries(int32_t* depth, int32_t count, int32_t value)
+{
+    if constexpr (StoreMultiple)
+        fillWords<true>(depth, size_t(count), uint32_t(value));
+    else
+        fillDepth<!VectorUnit>(depth, count, value);
+}
+
 void clearDepth(Screen& screen, int32_t v)
 {
-    fillDepth<!VectorUnit>(screen.depth, ScreenPixels, shiftLeft8(v));
+    setDepthEntries(screen.depth, ScreenPixels, shiftLeft8(v));
 }
 
 void clearDepthCorner(Screen& screen, int32_t v, int32_t width, int32_t height)
 {
     for (int32_t row = 0; row < height; ++row)
-        fillDepth<!VectorUnit>(screen.depth + RowOffsets[row], width, shiftLeft8(v));
+        setDepthEntries(screen.depth + RowOffsets[row], width, shiftLeft8(v));
 }
 
 void findTexelRuns(TexelRuns& runs, const uint8_t* texels, int32_t seeThrough)
@@ -353,6 +364,27 @@ static void drawRow(const FaceContext& face, int32_t rowOffset, const EdgeState&
     drawFromLeft<Kind>(face, rowOffset, l, r.x, du, dv, dz, counter);
 }
 
+// True when a level row draws nothing because every sample falls in the
+// see-through run at its left end: u from uLeft there to uLeft + uSpan at
+// its right end, w (24.8) apart, v its texel row. Its samples lie at walk
+// positions start + k du with 0 <= k du < uSpan (k < w / 256, and du, the
+// quotient truncated, is at most 256 uSpan / w), so a run reaching uSpan
+// positions or more holds them all, clipped or not. Only rows that go by
+// texel runs (du >= 1, that is 256 uSpan >= w; uSpan below 2^23 keeps
+// 256 uSpan within 32 bits, as the quotient takes it): a row drawn sample by
+// sample tests its texels itself. Checked before u's quotient: a fifth of
+// the forest's leaf rows lie wholly in a gap of their texture, and then cost
+// neither the quotient nor the run walk.
+static bool inSeeThroughGap(const TexelRuns& runs, int32_t uLeft, uint32_t uSpan, int32_t w,
+                            int32_t v)
+{
+    if (w <= 0 || uSpan >= (1u << 23) || int32_t(uSpan << 8) < w)
+        return false;
+    const uint32_t start = uint32_t(uLeft) - 256 * uint32_t(v & 0xFF00);
+    const uint32_t run = runs.reach[(start >> 8) & 0xFFFF];
+    return !(run & OpaqueRun) && uSpan <= run - (start & 255);
+}
+
 // The same for a level row (see walkLevelPart): both ends share z and v, so
 // dv and dz are 0 and only u is divided out, mostly to the row above's
 // quotient. Unclipped, both ends lie right of the clip's left edge and at
@@ -370,6 +402,9 @@ template <SampleKind Kind, Clip Clipped>
     const EdgeState l{aLeft ? xa : xb, z, aLeft ? ua : ub, v};
     const int32_t rightX = aLeft ? xb : xa;
     const int32_t w = rightX - l.x;
+    if constexpr (Kind.runs)
+        if (inSeeThroughGap(*face.runs, l.u, uint32_t((aLeft ? ub : ua) - l.u), w, v))
+            return;
     const int32_t du = w > 0 ? uStep.divide(shiftLeft8((aLeft ? ub : ua) - l.u), w) : 0;
     drawFromLeft<Kind, Clipped>(face, rowOffset, l, rightX, du, 0, 0, counter);
 }

@@ -12,6 +12,12 @@
 #include <cstring>
 
 alignas(4) uint8_t CalendarFrames[CalendarViews * CalendarViewBytes];  // all 0 until pre-rendered
+// Per view and row, the words (4 pixels each, 4-aligned) from the first that
+// is not all 0 to the last: first and end, equal for none. Most of a row is
+// see-through, so the paste skips what lies outside. Found on a view's first
+// paste, not at start-up; pre-rendering forgets them (forgetCalendarLitWords).
+static uint8_t CalendarLitWords[CalendarViews][CalendarSize][2];
+static bool CalendarLitWordsFound[CalendarViews];  // all false until a view is first pasted
 ForestCalendarState ForestCalendar;
 
 void resetForestCalendar()
@@ -40,8 +46,8 @@ constexpr int CalendarTop = 50;
 
 static void fillRows(int firstRow, int endRow, uint8_t colour)
 {
-    std::memset(MainScreen.pixels + RowOffsets[firstRow], colour,
-                size_t(RowOffsets[endRow] - RowOffsets[firstRow]));
+    fillByteRange(MainScreen.pixels + RowOffsets[firstRow],
+                  size_t(RowOffsets[endRow] - RowOffsets[firstRow]), colour);
 }
 
 // Copies the top-left 128 x 128 pixels of the Screen into view k.
@@ -80,6 +86,28 @@ void prerenderCalendarFrames()
         keepCalendarView(k);
     }
     std::memset(MainScreen.pixels, 0, ScreenPixels);
+    forgetCalendarLitWords();
+}
+
+void forgetCalendarLitWords()
+{
+    std::memset(CalendarLitWordsFound, 0, sizeof CalendarLitWordsFound);
+}
+
+void litWords(const uint8_t* row, int32_t words, uint8_t (&lit)[2])
+{
+    const auto litWord = [row](int32_t w) {
+        uint32_t word;
+        std::memcpy(&word, __builtin_assume_aligned(row + 4 * w, 4), 4);
+        return word != 0;
+    };
+    int32_t first = 0, end = words;
+    while (first < end && !litWord(first))
+        ++first;
+    while (end > first && !litWord(end - 1))
+        --end;
+    lit[0] = uint8_t(first);
+    lit[1] = uint8_t(end);
 }
 
 void updateForestCalendar()
@@ -94,12 +122,21 @@ void updateForestCalendar()
 
 // Pastes view k over the screen at (96, 50); 0 lets the forest show through.
 // Each row of the view lands on one screen row, found through RowOffsets.
+// Only each row's lit words are merged; the view's first paste finds them.
 static void pasteCalendarView(int k)
 {
     const uint8_t* view = CalendarFrames + k * CalendarViewBytes;
-    for (int r = 0; r < CalendarSize; ++r)
-        copyNonZero<!VectorUnit>(MainScreen.pixels + RowOffsets[CalendarTop + r] + CalendarLeft,
-                                 view + r * CalendarSize, CalendarSize);
+    if (!CalendarLitWordsFound[k]) {
+        for (int r = 0; r < CalendarSize; ++r)
+            litWords(view + r * CalendarSize, CalendarSize / 4, CalendarLitWords[k][r]);
+        CalendarLitWordsFound[k] = true;
+    }
+    for (int r = 0; r < CalendarSize; ++r) {
+        const int first = 4 * CalendarLitWords[k][r][0], end = 4 * CalendarLitWords[k][r][1];
+        copyNonZero<!VectorUnit>(
+            MainScreen.pixels + RowOffsets[CalendarTop + r] + CalendarLeft + first,
+            view + r * CalendarSize + first, end - first);
+    }
 }
 
 void drawForestCalendar()

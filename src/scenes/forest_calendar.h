@@ -17,3 +17,12 @@ extern ForestCalendarState ForestCalendar;
 
 // Back to the start values above.
 void resetForestCalendar();
+
+// Of the `words` 4-byte words from `row` on (4-aligned, at most 255), those
+// from the first that is not 0 to the last: the first's index and the end into
+// `lit`, equal when every word is 0.
+void litWords(const uint8_t* row, int32_t words, uint8_t (&lit)[2]);
+// The paste merges only the lit words of each view's rows, found on the
+// view's first paste; views changed otherwise than by prerenderCalendarFrames
+// need this before they are pasted again.
+void forgetCalendarLitWords();
