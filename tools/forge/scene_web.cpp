@@ -97,34 +97,35 @@ IndexCanvas paintForest()
 
 // Spider: a garden spider at dawn. forest.pal is one ramp, so the spider
 // can differ from the forest only in lightness, and it hangs in front of
-// both the bright mist and the dark trunks: a dark body carries bold
-// near-white markings, so it reads as a silhouette against the mist and by
-// its markings against the trunks. The body half (rows 0..127, head to
-// tail; column 128 runs along the spine, 0 along the belly) is lit a little
-// on the back, in a few flat steps rather than a smooth gradient to stay
-// within the budget; the abdomen carries a broad pale cross and spots, the
-// head end a pale stripe. The legs (rows 128..255, along the leg) are dark
-// with pale rings at the joints.
+// both the bright mist and the dark trunks. Its back is lit pale and its
+// belly and flanks fall to near black, so against the mist its dark sides
+// outline it and against the trunks its pale back does. Every part shades
+// the same way, so abdomen, head and legs read as one body: bold separate
+// markings broke it into blobs at its size on screen. The body half (rows
+// 0..127, head to tail; column 128 runs along the spine, 0 along the belly)
+// carries one joined darker leaf pattern down the abdomen and a near-white
+// stripe on the head; the legs (rows 128..255, along the leg) are the body's
+// middle tone throughout, a shade darker at the joints, so they stay whole.
 IndexCanvas paintSpider()
 {
-    constexpr int Dark = 16, Mark = 236, Spot = 200, LegRing = 190;
+    constexpr int Belly = 8, BackLight = 62, Stripe = 215, Folium = 104, Leg = 30, Joint = 12;
     constexpr int Waist = 28;  // texture row between the head end and the abdomen
-    IndexCanvas c = makeIndexCanvas(Size, Size, Dark);
+    IndexCanvas c = makeIndexCanvas(Size, Size, Belly);
     paintBox(c, 0, 0, Size - 1, 127, [](int x, int y) {
         const double pi = std::numbers::pi;
         const double back = 0.5 + 0.5 * std::cos(2 * pi * (x - 128) / Size);  // 1 on the spine, 0 on the belly
-        const int body = Dark + 14 * static_cast<int>(back * 3.99);           // four flat steps of light
-        const int dx = std::abs(x - 128), dy = std::abs(y - 76);
+        // Four flat steps of light rather than a smooth gradient, to stay
+        // within the picture's budget.
+        const int body = Belly + (BackLight - Belly) / 3 * static_cast<int>(back * 3.99);
+        const int dx = std::abs(x - 128);
         if (y < Waist)
-            return dx < 10 ? Spot : body;
-        if ((dx < 12 && dy < 40) || (dy < 9 && dx < 40))
-            return Mark;
-        const int sx = (x + 32) % 64 - 32, sy = (y + 8) % 40 - 20;
-        if (sx * sx + sy * sy < 50)
-            return Spot;
-        return body;
+            return dx < 8 ? Stripe : body;
+        // The leaf: a band down the spine that narrows towards the tail,
+        // its edge waved so it reads as a pattern, not a seam.
+        const int halfWidth = 34 - (y - Waist) / 4 + ((y / 12) % 2 == 0 ? 6 : 0);
+        return dx < halfWidth && dx > 6 ? Folium : body;
     });
-    paintBox(c, 0, 128, Size - 1, Size - 1, [](int, int y) { return y % 32 < 6 ? LegRing : -1; });
+    paintBox(c, 0, 128, Size - 1, Size - 1, [](int, int y) { return y % 64 < 6 ? Joint : Leg; });
     return c;
 }
 
