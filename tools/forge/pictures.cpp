@@ -65,22 +65,24 @@ void writeConvertedPicture(const std::string& dir, const DataFile& file, const P
 
 // ---------------------------------------------------------------------------
 // flare: the additive glow of the pyramid's vertices: a white core of
-// about five pixels in a bright orb that fades to 0 well before the edges
-// (a non-zero border would show as a square), so each vertex reads as a
-// glowing point and the 24 to 41 lit ones outline the pyramid. No sparkle arms:
-// at this size they made each flare read as a small cross. The orb's halo
-// is wide but faint: the trails feed back on themselves and gather the
-// light of every flare behind them, so the sprite's total light, not its
-// size, sets how soon the rays merge into one sheet (a wider halo still
-// whitens more of the trails' last second); flares.pal's low end makes the
-// orb's dim rim glow.
+// about five pixels in a broad, faint orb that fades to 0 just inside the
+// edges (a non-zero border would show as a square), so each vertex reads as
+// a glowing point and the 24 to 41 lit ones outline the pyramid. No sparkle
+// arms: at this size they made each flare read as a small cross. The orb
+// reaches about 12 pixels out, half the spacing of the points along an
+// edge, so neighbouring orbs touch and their added halos join them into a
+// glowing line. It is kept faint because the trails feed back on themselves
+// and gather the light of every flare behind them: the sprite's total light,
+// not its size, sets how soon the rays merge into one sheet and how much of
+// the trails' last second whitens; flares.pal's low end makes the dim rim
+// glow.
 
 Pixels paintFlare(double)
 {
     constexpr double coreRadius = 1.3;  // pixels, the core's standard deviation
-    constexpr double orbWeight = 0.32;
-    constexpr double orbRadius = 3.6;   // pixels, the orb's standard deviation
-    constexpr double rim = 14;          // pixels: 0 from here on, inside the 32 x 32 square
+    constexpr double orbWeight = 0.17;
+    constexpr double orbRadius = 5.8;   // pixels, the orb's standard deviation
+    constexpr double rim = 15.5;        // pixels: 0 from here on, inside the 32 x 32 square
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
