@@ -80,8 +80,8 @@ void writeConvertedPicture(const std::string& dir, const DataFile& file, const P
 Pixels paintFlare(double)
 {
     constexpr double coreRadius = 1.3;  // pixels, the core's standard deviation
-    constexpr double orbWeight = 0.17;
-    constexpr double orbRadius = 5.8;   // pixels, the orb's standard deviation
+    constexpr double orbWeight = 0.11;
+    constexpr double orbRadius = 6.2;   // pixels, the orb's standard deviation
     constexpr double rim = 15.5;        // pixels: 0 from here on, inside the 32 x 32 square
     Pixels pixels(32 * 32);
     for (int y = 0; y < 32; ++y) {
@@ -90,7 +90,7 @@ Pixels paintFlare(double)
             // The four centre pixels sit half a pixel off the centre both
             // ways; they are the core's white peak.
             const double core = std::exp(-(r * r - 0.5) / (2 * coreRadius * coreRadius));
-            const double orb = std::exp(-(r * r - 0.5) / (2 * orbRadius * orbRadius)) * clamp01(1 - r / rim);
+            const double orb = std::exp(-(r * r - 0.5) / (2 * orbRadius * orbRadius)) * clamp01(1 - std::pow(r / rim, 4));
             pixels[size_t(y * 32 + x)] = toByte(255 * clamp01(core + orbWeight * orb));
         }
     }
