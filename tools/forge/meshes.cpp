@@ -639,10 +639,11 @@ ForgeMesh buildTrunks()
 // of and above its origin as it rests at the end (seen from the side, screen
 // x = X and screen y = -Z at about 4 pixels a unit): the glows then surround
 // the origin and the trails fan out on every side, not into one wedge.
-// The pyramid is drawn half as large again as its first design (base 15
-// wide, 12.5 tall), standing on the same floor, so it fills more of the
-// black while its glows still gather round the origin.
-constexpr double PyramidScale = 1.5;
+// The pyramid is drawn 1.7 times its first design (base 15 wide, 12.5
+// tall), standing on the same floor, so it fills more of the black while
+// its glows still gather round the origin and the flares' halos still
+// touch along its edges (larger, the slanting edges fall apart into dots).
+constexpr double PyramidScale = 1.7;
 constexpr double PyramidBase = 7.5 * PyramidScale;   // half width of the base
 constexpr double PyramidFloor = 0.0;                 // Z of the base
 constexpr double PyramidApex = 12.5 * PyramidScale;  // Z of the apex
