@@ -746,9 +746,11 @@ Texel leafTexel(Vec3 p) { return {int(std::lround(128 - 6 * p.y)), int(std::lrou
 
 // The ring's size on screen. A point r units out projects at most
 // 200r / sqrt(170^2 - r^2) px from the centre (eye 170 units away, focal
-// length 200), when it tilts towards the eye: the tip at 59 x 1.35 = 80
-// units stays within 107 px, inside the screen's 120 px half height.
-constexpr double LeafScale = 1.35;
+// length 200), when it tilts towards the eye: the tip at 59 x 1.25 = 74
+// units stays within 97 px, inside the screen's 120 px half height. A
+// larger ring puts more of the screen under leaves that cross it in the
+// fast-spinning cuts after 230 s, where the flash count has little room.
+constexpr double LeafScale = 1.25;
 
 // Winds the face so that its normal points along `towards`.
 void addFaceFacing(ForgeMesh& mesh, std::array<int, 3> c, std::array<int, 3> t, Vec3 towards)
