@@ -725,7 +725,8 @@ ForgeMesh buildPyramid()
 
 // The spinning leaf: a broad blade of six corners fanned from a raised
 // midrib point, tapering to its stalk at the base. All 24 leaves turn about
-// the origin, so the blade sits well out from it (from 17 to 59 units):
+// the origin, so the blade sits well out from it (from 17 to 59 units
+// before LeafScale):
 // the leaves then tumble round a hollow instead of bristling from one
 // point, and each shows its whole shape. The blade lies across Y-Z, the
 // plane that angleX turns within, so that only angleZ tilts it away from
@@ -744,6 +745,14 @@ constexpr std::array<std::array<int, 3>, 6> LeafFaces = {{{6, 0, 1}, {6, 1, 2}, 
 
 Texel leafTexel(Vec3 p) { return {int(std::lround(128 - 6 * p.y)), int(std::lround(2 + (59 - p.z) * 6))}; }
 
+// The ring's size on screen. A point r units out projects at most
+// 200r / sqrt(170^2 - r^2) px from the centre (eye 170 units away, focal
+// length 200), when it tilts towards the eye: the tip at 59 x 1.25 = 74
+// units stays within 97 px, inside the screen's 120 px half height. A
+// larger ring puts more of the screen under leaves that cross it in the
+// fast-spinning cuts after 230 s, where the flash count has little room.
+constexpr double LeafScale = 1.25;
+
 // Winds the face so that its normal points along `towards`.
 void addFaceFacing(ForgeMesh& mesh, std::array<int, 3> c, std::array<int, 3> t, Vec3 towards)
 {
@@ -759,7 +768,7 @@ ForgeMesh buildLeaf()
 {
     ForgeMesh mesh;
     for (const Vec3& p : LeafPoints)
-        addVertex(mesh, p);
+        addVertex(mesh, LeafScale * p);
     for (const Vec3 towards : {Vec3{-1, 0, 0}, Vec3{1, 0, 0}}) {
         // Each side takes its own texels so an importer can tell them apart.
         std::array<int, 9> texel;

@@ -14,6 +14,41 @@ namespace {
 
 constexpr int Size = 256;
 
+// Where the mesh's six outline corners land on the texture (meshes.cpp's
+// leafTexel of its LeafPoints, base first): a convex hexagon.
+constexpr double Outline[6][2] = {{128, 254}, {242, 170}, {218, 68}, {128, 2}, {38, 68}, {14, 170}};
+
+// Texels inside the outline's edge over which the rim darkens; the leaves
+// show the texture shrunk four to eight times, so the rim is 2-4 px wide.
+constexpr double RimWidth = 18;
+
+// Distance in texels from (x, y) to the nearest outline edge; every texel
+// under a face is inside the hexagon, so this is its distance to the rim.
+double toRim(int x, int y)
+{
+    double nearest = Size;
+    for (int i = 0; i < 6; ++i) {
+        const double* a = Outline[i];
+        const double* b = Outline[(i + 1) % 6];
+        const double ex = b[0] - a[0];
+        const double ey = b[1] - a[1];
+        const double across = std::abs((x - a[0]) * ey - (y - a[1]) * ex) / std::hypot(ex, ey);
+        nearest = std::min(nearest, across);
+    }
+    return nearest;
+}
+
+// Shade towards the rim and the stalk: a darker band round every leaf, so
+// where leaves overlap the front one's edge shows as a dark line across the
+// one behind instead of both merging into one bright mass. The rim keeps
+// about half the light: darker rims add flashes where the leaves spin fast.
+double rimShade(int x, int y)
+{
+    const double rim = smoothstep(0, RimWidth, toRim(x, y));
+    const double towardsStalk = std::pow(y / 255.0, 3);
+    return (0.45 + 0.55 * rim) * (1 - 0.3 * towardsStalk);
+}
+
 // Brightness of the blade at (x, y): a soft raised midrib down the centre
 // and a few broad side veins sweeping up and out from it, each a gentle
 // swell rather than a line. The leaves show the texture shrunk four to
@@ -38,7 +73,8 @@ double turned(int x, int y)
     return clamp01((1 - y / 255.0) * 0.9 + across * 0.12 + (fbm(9, x / 256.0, y / 256.0, 2, 2) - 0.5) * 0.5 - 0.05);
 }
 
-// The turn picks one of four hues and the light a step within it. The
+// The turn picks one of four hues and the light, dimmed at the rim, a step
+// within it. The
 // hues' ramps match in brightness step for step, so where the hue changes
 // the leaf only shifts colour along one broad front instead of showing an
 // outline or orange fringes.
@@ -47,7 +83,7 @@ IndexCanvas paintLeaf()
     IndexCanvas c = makeIndexCanvas(Size, Size, Green.first);
     paintBox(c, 0, 0, Size - 1, Size - 1, [](int x, int y) {
         const int hue = std::min(3, static_cast<int>(turned(x, y) * 4));
-        return static_cast<int>(rampIndex(Turning[hue], bladeLight(x, y)));
+        return static_cast<int>(rampIndex(Turning[hue], bladeLight(x, y) * rimShade(x, y)));
     });
     return c;
 }

@@ -75,14 +75,16 @@ Palette lehtiPalette()
 {
     using namespace LehtiPal;
     Palette p{};
+    // The gaps between the rings are index 0, black like every palette's
+    // first entry. Each ring is a broad, even band of night blue, dimmer
+    // towards the screen's edge, so the backdrop reads as a soft pattern
+    // rather than bright lines competing with the leaves.
     for (int d = 1; d <= RingLast; ++d) {
         const double fall = d / 200.0;
-        const Rgb base = mixRgb({62, 72, 118}, {10, 12, 30}, std::pow(fall, 0.7));
+        const Rgb base = mixRgb({52, 60, 108}, {20, 24, 52}, std::pow(fall, 0.7));
         // d % RingWidth is 11..19 on a ring: 0 at its edges, 1 at its middle.
         const double across = std::sin(std::numbers::pi * (d % RingWidth - 10) / 10.0);
-        const double band = 0.25 + 0.75 * across * across;
-        p[d] = {static_cast<uint8_t>(base.r * band), static_cast<uint8_t>(base.g * band),
-                static_cast<uint8_t>(base.b * band)};
+        p[d] = mixRgb({0, 0, 0}, base, 0.5 + 0.5 * across);
     }
     // The four hues match in brightness at each step (see scene_leaf.cpp).
     fillRamp(p, Green, {{0, {12, 44, 12}}, {0.5, {58, 138, 28}}, {1, {190, 236, 108}}});
