@@ -334,7 +334,10 @@ TEST_F(ForgedMeshes, HaveTheSizesTheirScenesFrame)
     EXPECT_GE(maxRadius(mesh("spidey")), 30);
     EXPECT_LE(maxRadius(mesh("spidey")), 48);
     EXPECT_NEAR(maxRadius(mesh("calendar")), 12, 1.5);
-    EXPECT_NEAR(maxRadius(mesh("pyramid")), 18, 3);
+    // The pyramid's flares join into lit edges only this large; much larger
+    // and its first frames drop in from off screen for longer.
+    EXPECT_GE(maxRadius(mesh("pyramid")), 18);
+    EXPECT_LE(maxRadius(mesh("pyramid")), 24);
     EXPECT_NEAR(maxRadius(mesh("cube")) * 2 / std::sqrt(3.0), 20, 1);
     double planeHalf = 0;
     for (const P3& v : mesh("plane").vertices) {
