@@ -35,8 +35,8 @@ constexpr int32_t LeafDepthClear = 200;    // far limit of the depth buffer, mod
 
 // Rings 20 px apart about the screen centre: the pixel's distance d from it
 // is its colour in the outer 9 px of each ring (11..19, 31..39, ...) and 0 in
-// the inner 11. The distances are the credits' map (built first), about the
-// same centre: read there, not walked again.
+// the inner 11. The distances are the credits' map (built first, about the
+// same centre pixel (160, 120)): read there, not walked again.
 void buildRingBackground()
 {
     for (int32_t p = 0; p < ScreenPixels; ++p) {
