@@ -17,8 +17,7 @@ alignas(4) uint8_t CalendarFrames[CalendarViews * CalendarViewBytes];  // all 0 
 // see-through, so the paste skips what lies outside. Found on a view's first
 // paste rather than while pre-rendering: scanning all 64 views (262,144 words)
 // would add about a million instructions to a start-up with under 2 M to spare
-// on an ARM9,
-// while one view's scan fits easily in a forest frame. The views never change
+// on an ARM9, while one view's scan fits easily in a forest frame. The views never change
 // after pre-rendering, so a reset or jump keeps what was found; pre-rendering
 // forgets them (forgetCalendarLitWords).
 static uint8_t CalendarLitWords[CalendarViews][CalendarSize][2];
